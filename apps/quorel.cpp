@@ -1,1 +1,3 @@
-int main() { return 0; }
+#include "shell/command_line.hpp"
+
+int main(int argc, char** argv) { return quorel::RunCommandLine(argc, argv); }

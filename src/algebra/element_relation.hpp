@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "algebra/relation_matrix.hpp"
+#include "engine/storage_gate.hpp"
 
 namespace quorel {
 
@@ -21,6 +22,18 @@ class ElementRelation {
     size_ = e > 0 ? e : 0;
     words_per_row_ = (size_ + 63) / 64;
     bits_.assign(static_cast<std::size_t>(size_) * words_per_row_, 0);
+  }
+
+  // Reset through the storage gate: false (relation unchanged) when the storage of this
+  // kind is refused or not available.
+  bool Obtain(StorageGate& gate, StorageKind kind, int e) {
+    if (!gate.Grant(kind)) return false;
+    try {
+      Reset(e);
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+    return true;
   }
 
   int Size() const { return size_; }

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "algebra/element_relation.hpp"
+
+namespace quorel {
+
+struct AnalysisState;
+
+// Fills `order` with the containment order of the semigroup's elements (cell (r, c) = 1
+// when element c is contained in element r as a relation on the actors; the diagonal is 1)
+// and writes the partial order table.
+// Cost: E^2 containment tests, most rejected by 64-bit row and column signatures.
+void BuildPartialOrder(AnalysisState& state, ElementRelation& order);
+
+}  // namespace quorel

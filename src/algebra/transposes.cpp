@@ -1,0 +1,27 @@
+#include "algebra/transposes.hpp"
+
+#include "engine/analysis_state.hpp"
+#include "engine/fatal_error.hpp"
+
+namespace quorel {
+
+void EliminateTransposes(AnalysisState& state, std::vector<std::int16_t>& ident) {
+  MatrixList& list = state.MatrixList;
+  const int inputs = state.GeneratorCount;
+  for (int i = 0; i < inputs; ++i) {
+    const int spare = state.ElementCount;
+    Transpose(list.Matrix(i), list.Matrix(spare), list.Shape());
+    // Only the distinct input matrices are searched, not the transposes stored before.
+    const std::int16_t f = list.FindMatrix(inputs, list.Matrix(spare));
+    if (f < 0) {
+      ident[spare] = static_cast<std::int16_t>(i);
+      list.Remember(spare);
+      ++state.ElementCount;
+      if (list.AddMatrixSlot(state.Storage, state.ErrFile, state.ElementCount) != 1) FatalError(1);
+    } else {
+      std::fprintf(state.OutFile, "Matrix %2d Transpose: identical to matrix %2d\n", i + 1, f + 1);
+    }
+  }
+}
+
+}  // namespace quorel

@@ -1,0 +1,93 @@
+#include "engine/analysis_driver.hpp"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "algebra/partial_order.hpp"
+#include "algebra/semigroup.hpp"
+#include "algebra/transposes.hpp"
+#include "engine/analysis_options.hpp"
+#include "engine/analysis_state.hpp"
+#include "engine/data_reader.hpp"
+#include "engine/fatal_error.hpp"
+#include "engine/fixed_matrix_reader.hpp"
+#include "engine/input_report.hpp"
+#include "engine/option_checks.hpp"
+#include "engine/status_sink.hpp"
+
+namespace quorel {
+
+namespace {
+
+constexpr std::size_t kReportBuffer = 1 << 20;
+
+}  // namespace
+
+void FreeMatrixList(AnalysisState& state, const AnalysisOptions& options) {
+  state.MatrixList.Release();
+  if (options.m_FixedSupplied) state.FixedMatrix.Release();
+}
+
+std::int16_t RunAnalysis(AnalysisState& state, AnalysisOptions& options, StatusSink& sink) {
+  sink.ClearStatusMessages();
+  if (!options.m_FixedSupplied && (options.m_MeasureControl == kMF || options.m_MeasureControl == kMG)) return 1;
+
+  state.InFile = std::fopen(options.DataPath.c_str(), "r");
+  if (state.InFile == nullptr) return 3;
+  state.OutFile = std::fopen(options.ReportPath.c_str(), "w");
+  if (state.OutFile == nullptr) return 5;
+  std::setvbuf(state.OutFile, nullptr, _IOFBF, kReportBuffer);
+
+  std::string label;
+  std::vector<std::int16_t> ident;
+  std::int16_t r = ReadProblem(state, sink, label, ident);
+  // "Reapply to all remaining networks": the option check of the first problem serves
+  // every later one, which keeps its cutoff list and measure control without new warnings.
+  const bool reapply = options.m_Reapply != 0;
+  options.m_Reapply = 0;
+  bool first_problem = true;
+  std::vector<float> cutoffs;
+
+  while (r == 1) {
+    state.Directionality = ClassifyDirectionality(state.NDI, state.ND, state.NR);
+    if (first_problem || !reapply) cutoffs = CheckOptions(options, state.Directionality, sink);
+    first_problem = false;
+    if (options.m_FixedSupplied) {
+      r = ReadFixed(state.InFile, state.ErrFile, state.Storage, state.FixedMatrix, state.N);
+      if (r != 1) break;
+    }
+    if (state.ProgressFile != nullptr) std::fprintf(state.ProgressFile, "QUOREL processing '%s'.....\n", label.c_str());
+
+    PrintInput(state, options, label, ident);
+    state.ElementCount = state.GeneratorCount;
+    if (options.m_Transposes) EliminateTransposes(state, ident);
+    if (state.NR != state.GeneratorCount || state.ElementCount != state.GeneratorCount) {
+      PrintUpdatedList(state, ident);
+    }
+    state.GeneratorCount = state.ElementCount;
+    PrintOptions(state, options, cutoffs);
+
+    const auto max_word_length = static_cast<std::int16_t>(options.m_MaxWordLength);
+    if (options.m_GeneratorProductsOnly) {
+      BuildGeneratorPowers(state, max_word_length);
+    } else {
+      BuildSemigroup(state, max_word_length);
+    }
+    ElementRelation partial_order;
+    BuildPartialOrder(state, partial_order);
+
+    FreeMatrixList(state, options);
+    std::vector<std::int16_t>().swap(ident);
+    std::vector<std::int16_t>().swap(state.MultTable);
+    std::vector<WordEntry>().swap(state.WordTable);
+    state.Statistics.Release();
+
+    r = ReadProblem(state, sink, label, ident);
+    if (r == 1) std::fprintf(state.OutFile, "\n\n\n");
+  }
+  if (r == 0) FatalError(1);
+  return 0;
+}
+
+}  // namespace quorel

@@ -1,0 +1,135 @@
+#include "shell/command_line.hpp"
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <map>
+
+#include "engine/analysis_state.hpp"
+#include "engine/message_list.hpp"
+#include "shell/run_command.hpp"
+
+namespace quorel {
+
+namespace {
+
+const char* const kDescription =
+    "Quorel: algebraic analysis of complete multiple networks.\n"
+    "Reads the problem specifications of the data file (Quorel.dat in the working\n"
+    "directory unless --data names another), builds the semigroup of compound\n"
+    "relations, their partial order, measures of association with P-values from\n"
+    "random samples, Omega at each cutoff level and its factorizations, and writes\n"
+    "the report (Quorel.out unless --report names another). Status lines go to\n"
+    "standard output, diagnostics to standard error.";
+
+const char* const kExitStatuses =
+    "\nExit status: 0 complete; 1 a fatal error (malformed data, storage exhausted);\n"
+    "2 the run ended early with another completion code; 64 a command line that\n"
+    "cannot be understood; 74 the report could not be written completely.\n";
+
+}  // namespace
+
+CommandLine ParseCommandLine(int argc, const char* const* argv) {
+  CommandLine result;
+  AnalysisOptions& o = result.options;
+  CLI::App app{kDescription, "quorel"};
+  app.footer(kExitStatuses);
+  app.set_version_flag("--version", std::string("quorel ") + QUOREL_VERSION);
+
+  bool transposes = false, products_only = false, fixed = false, factor_omega = false;
+  bool factor_lower = false, full_factor = false, reapply = false;
+  app.add_flag("--transposes", transposes, "Add the transposes of the input matrices as generators");
+  app.add_flag("--generator-products-only", products_only, "Build only the powers of each generator");
+  app.add_flag("--fixed-matrix", fixed, "A fixed matrix follows the relations of every problem");
+  app.add_flag("--factor-omega", factor_omega, "Factorize Omega at every cutoff level");
+  app.add_flag("--factor-lower-omega", factor_lower, "Factorize lower Omega at every cutoff level");
+  app.add_flag("--full-factor-output", full_factor, "List every single-inclusion extension");
+  app.add_flag("--reapply", reapply,
+               "Check the options on the first network only; later networks keep its cutoffs and control");
+
+  app.add_option("--max-word-length", o.m_MaxWordLength, "Maximum word length (default 2)")
+      ->check(CLI::Range(0, 32767));
+  app.add_option("--sample-size", o.m_SampleSize, "Size of the random sample (default 1000)")
+      ->check(CLI::Range(0, 32767));
+  app.add_option("--min-kappa", o.m_MinKappa, "MinKappa threshold of Omega (default 0.01)");
+  app.add_option("--cutoffs", o.m_CutoffList,
+                 "List of cutoff probabilities, e.g. \"0.05, 0.01\" (default \"0.05\")");
+
+  const std::map<std::string, int> strategies{{"pairs", 0}, {"generators", 1}};
+  app.add_option("--permutation-strategy", o.m_PermutationStrategy,
+                 "pairs (permute each pair of matrices) or generators (default)")
+      ->transform(CLI::CheckedTransformer(strategies, CLI::ignore_case));
+  const std::map<std::string, int> controls{{"MA", 0}, {"MB", 1}, {"MC", 2}, {"MD", 3},
+                                            {"ME", 4}, {"MF", 5}, {"MG", 6}};
+  app.add_option("--measure-control", o.m_MeasureControl,
+                 "MA density (default), MB directed graph structure, MC density and outdegrees,\n"
+                 "MD mutual/asymmetric/null ties, ME outdegree distribution, MF fixed matrix,\n"
+                 "MG fixed matrix and outdegrees")
+      ->transform(CLI::CheckedTransformer(controls, CLI::ignore_case));
+  const std::map<std::string, int> diagonals{{"exclude-all", 0}, {"exclude-generators", 1}, {"include-all", 2}};
+  app.add_option("--diagonal", o.m_Diagonal, "exclude-all, exclude-generators (default) or include-all")
+      ->transform(CLI::CheckedTransformer(diagonals, CLI::ignore_case));
+
+  app.add_option("--data", o.DataPath, "Data file (default Quorel.dat)");
+  app.add_option("--report", o.ReportPath, "Report file (default Quorel.out)");
+  app.add_option("--seed", o.Seed, "Start of the random stream (default 0)");
+  app.add_option("--threads", o.Threads, "Worker threads for the sampling (default: all cores)")
+      ->check(CLI::Range(1, 1024));
+  app.add_flag("-q,--quiet", result.quiet, "No progress lines");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    result.exit_now = true;
+    if (e.get_exit_code() == 0) {  // help or version
+      result.exit_status = app.exit(e);
+    } else {
+      std::fprintf(stderr, "quorel: %s\nTry 'quorel --help' for more information.\n", e.what());
+      result.exit_status = kExitUsage;
+    }
+    return result;
+  }
+  o.m_Transposes = transposes;
+  o.m_GeneratorProductsOnly = products_only;
+  o.m_FixedSupplied = fixed;
+  o.m_FactorOmega = factor_omega;
+  o.m_FactorLowerOmega = factor_lower;
+  o.m_FullFactorOutput = full_factor;
+  o.m_Reapply = reapply;
+  return result;
+}
+
+int RunCommandLine(int argc, const char* const* argv) {
+  CommandLine command = ParseCommandLine(argc, argv);
+  if (command.exit_now) return command.exit_status;
+
+  AnalysisState state;
+  state.Random = RandomSource(command.options.Seed);
+  if (command.quiet) state.ProgressFile = nullptr;
+  MessageList messages([](const std::string& line) {
+    std::fputs(line.c_str(), stdout);
+    std::fputc('\n', stdout);
+  });
+  const RunOutcome outcome = OnRun(state, command.options, messages);
+  std::fflush(stdout);
+  if (outcome.fatal) return kExitFatal;
+  if (outcome.report_failed) {
+    std::fprintf(stderr, "quorel: the report '%s' could not be written completely: %s\n",
+                 command.options.ReportPath.c_str(), outcome.report_error.c_str());
+    return kExitReportWrite;
+  }
+  switch (outcome.code) {
+    case 0: return kExitSuccess;
+    case 3:
+      std::fprintf(stderr, "quorel: the data file '%s' could not be opened for reading\n",
+                   command.options.DataPath.c_str());
+      break;
+    case 5:
+      std::fprintf(stderr, "quorel: the report '%s' could not be opened for writing\n",
+                   command.options.ReportPath.c_str());
+      break;
+    default: break;
+  }
+  return kExitIncomplete;
+}
+
+}  // namespace quorel

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/analysis_options.hpp"
+
+namespace quorel {
+
+// Exit statuses of the command.
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitFatal = 1;          // a fatal error ended the run
+inline constexpr int kExitIncomplete = 2;     // the run ended with another completion code
+inline constexpr int kExitUsage = 64;         // the command line could not be understood
+inline constexpr int kExitReportWrite = 74;   // the report could not be written completely
+
+struct CommandLine {
+  AnalysisOptions options;
+  bool quiet = false;
+  bool exit_now = false;  // help or version was shown, or the command line was refused
+  int exit_status = 0;    // when exit_now
+};
+
+// Reads the command line into the run options (the dialog's defaults where an option is
+// not given). Help and version go to standard output; a refused command line gives a
+// one-line reason and a hint to --help on standard error.
+CommandLine ParseCommandLine(int argc, const char* const* argv);
+
+// One run of the command: parse, analyse, show the message list on standard output.
+int RunCommandLine(int argc, const char* const* argv);
+
+}  // namespace quorel

@@ -1,0 +1,51 @@
+#include "shell/run_command.hpp"
+
+#include <cerrno>
+#include <cstring>
+
+#include "engine/analysis_driver.hpp"
+#include "engine/analysis_options.hpp"
+#include "engine/analysis_state.hpp"
+#include "engine/fatal_error.hpp"
+#include "shell/completion_messages.hpp"
+
+namespace quorel {
+
+namespace {
+
+void CloseFiles(AnalysisState& state, RunOutcome& outcome) {
+  if (state.OutFile != nullptr) {
+    const bool write_error = std::ferror(state.OutFile) != 0;
+    errno = 0;
+    const bool close_error = std::fclose(state.OutFile) != 0;
+    if (write_error || close_error) {
+      outcome.report_failed = true;
+      outcome.report_error = errno != 0 ? std::strerror(errno) : "write error";
+    }
+    state.OutFile = nullptr;
+  }
+  if (state.InFile != nullptr) {
+    std::fclose(state.InFile);
+    state.InFile = nullptr;
+  }
+}
+
+}  // namespace
+
+RunOutcome OnRun(AnalysisState& state, AnalysisOptions& options, StatusSink& sink) {
+  RunOutcome outcome;
+  try {
+    outcome.code = RunAnalysis(state, options, sink);
+    ShowCompletion(sink, outcome.code);
+  } catch (const FatalErrorExit& fatal) {
+    outcome.fatal = true;
+    outcome.code = fatal.code;
+    if (state.ProgressFile != nullptr) std::fflush(state.ProgressFile);
+    std::fputs(fatal.message.c_str(), state.ErrFile);
+    std::fflush(state.ErrFile);
+  }
+  CloseFiles(state, outcome);
+  return outcome;
+}
+
+}  // namespace quorel
