@@ -1,0 +1,81 @@
+#include "support/run_harness.hpp"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "engine/message_list.hpp"
+#include "shell/run_command.hpp"
+
+namespace quorel::testing {
+
+ScratchDirectory::ScratchDirectory() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "quorel-test-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create a scratch directory");
+  path_ = pattern;
+}
+
+ScratchDirectory::~ScratchDirectory() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+std::string ReadWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void WriteWholeFile(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+}
+
+namespace {
+
+std::string Drain(std::FILE* file) {
+  std::fflush(file);
+  std::rewind(file);
+  std::string text;
+  char buffer[4096];
+  std::size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
+  std::fclose(file);
+  return text;
+}
+
+}  // namespace
+
+RunCapture RunOnText(const std::string& data, AnalysisOptions options,
+                     const std::function<void(AnalysisState&)>& prepare) {
+  ScratchDirectory dir;
+  options.DataPath = dir.File("Quorel.dat");
+  options.ReportPath = dir.File("Quorel.out");
+  WriteWholeFile(options.DataPath, data);
+
+  AnalysisState state;
+  state.ErrFile = std::tmpfile();
+  state.ProgressFile = std::tmpfile();
+  if (prepare) prepare(state);
+  MessageList messages;
+  const RunOutcome outcome = OnRun(state, options, messages);
+
+  RunCapture capture;
+  capture.code = outcome.code;
+  capture.fatal = outcome.fatal;
+  capture.messages = messages.Lines();
+  capture.errors = Drain(state.ErrFile);
+  capture.progress = Drain(state.ProgressFile);
+  capture.report = ReadWholeFile(options.ReportPath);
+  return capture;
+}
+
+std::string ExampleNetwork(const std::string& name) {
+  return ReadWholeFile(std::string(QUOREL_SOURCE_DIR) + "/examples/" + name);
+}
+
+}  // namespace quorel::testing

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/analysis_options.hpp"
+#include "engine/analysis_state.hpp"
+
+namespace quorel::testing {
+
+// What one run left behind: its completion, the report, the message list and the text of
+// the diagnostics and progress channels.
+struct RunCapture {
+  std::int16_t code = 0;
+  bool fatal = false;
+  std::string report;
+  std::vector<std::string> messages;
+  std::string errors;
+  std::string progress;
+};
+
+// A fresh directory under the system's temporary directory, removed with its files when
+// the object goes.
+class ScratchDirectory {
+ public:
+  ScratchDirectory();
+  ~ScratchDirectory();
+  ScratchDirectory(const ScratchDirectory&) = delete;
+  ScratchDirectory& operator=(const ScratchDirectory&) = delete;
+
+  const std::string& Path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+std::string ReadWholeFile(const std::string& path);
+void WriteWholeFile(const std::string& path, const std::string& text);
+
+// Runs the analysis in-process on `data` as the data file with `options` (file names are
+// replaced by files in a scratch directory). `prepare` may adjust the state first, e.g.
+// to make a storage request fail.
+RunCapture RunOnText(const std::string& data, AnalysisOptions options = {},
+                     const std::function<void(AnalysisState&)>& prepare = {});
+
+// A data file of the shared real networks, from the repository's examples.
+std::string ExampleNetwork(const std::string& name);
+
+}  // namespace quorel::testing
