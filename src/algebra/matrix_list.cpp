@@ -1,5 +1,6 @@
 #include "algebra/matrix_list.hpp"
 
+#include <algorithm>
 #include <cstring>
 
 #include "engine/status_sink.hpp"
@@ -27,7 +28,10 @@ std::int16_t MatrixList::AddMatrixSlot(StorageGate& gate, std::FILE* err, int in
     bool grown = gate.Grant(StorageKind::kMatrixList);
     if (grown) {
       try {
-        pool_.reserve(static_cast<std::size_t>(index + 32) * shape_.words);
+        // The slot capacity grows in steps of 32; the pool behind it grows geometrically so
+        // that its contents are copied O(log E) times, not once every 32 elements.
+        const std::size_t needed = static_cast<std::size_t>(index + 32) * shape_.words;
+        if (needed > pool_.capacity()) pool_.reserve(std::max(needed, 2 * pool_.capacity()));
       } catch (const std::bad_alloc&) {
         grown = false;
       } catch (const std::length_error&) {

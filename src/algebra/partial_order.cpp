@@ -39,10 +39,7 @@ Signature SignatureOf(const BitWord* m, const MatrixShape& s) {
 
 }  // namespace
 
-void BuildPartialOrder(AnalysisState& state, ElementRelation& order) {
-  const int e = state.ElementCount;
-  if (!order.Obtain(state.Storage, StorageKind::kPartialOrder, e)) FatalError(3);
-  const MatrixList& list = state.MatrixList;
+void ComputePartialOrder(const MatrixList& list, int e, ElementRelation& order) {
   const MatrixShape& shape = list.Shape();
   std::vector<Signature> signatures(e);
   for (int i = 0; i < e; ++i) signatures[i] = SignatureOf(list.Matrix(i), shape);
@@ -56,6 +53,11 @@ void BuildPartialOrder(AnalysisState& state, ElementRelation& order) {
       if (signatures[i].MayLieBelow(signatures[j]) && Contains(mj, mi, shape)) order.Set(j, i);
     }
   }
+}
+
+void BuildPartialOrder(AnalysisState& state, ElementRelation& order) {
+  if (!order.Obtain(state.Storage, StorageKind::kPartialOrder, state.ElementCount)) FatalError(3);
+  ComputePartialOrder(state.MatrixList, state.ElementCount, order);
   std::fprintf(state.OutFile, "PARTIAL ORDER TABLE:\n");
   PrintElementTable(state.OutFile, order);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "algebra/element_relation.hpp"
+#include "algebra/matrix_list.hpp"
 
 namespace quorel {
 
@@ -11,5 +12,9 @@ struct AnalysisState;
 // and writes the partial order table.
 // Cost: E^2 containment tests, most rejected by 64-bit row and column signatures.
 void BuildPartialOrder(AnalysisState& state, ElementRelation& order);
+
+// The containment order alone, without the report; `order` must be an all-zero E x E
+// relation.
+void ComputePartialOrder(const MatrixList& list, int element_count, ElementRelation& order);
 
 }  // namespace quorel

@@ -92,13 +92,18 @@ void FillNonGeneratorColumns(AnalysisState& state) {
   const int e = state.ElementCount;
   const int g = state.GeneratorCount;
   std::vector<std::int16_t>& table = state.MultTable;
+  // A compact copy of the edge table (E x G) stays in cache while the rows are filled.
+  std::vector<std::int16_t> edges(static_cast<std::size_t>(e) * g);
+  for (int a = 0; a < e; ++a) {
+    for (int j = 0; j < g; ++j) edges[static_cast<std::size_t>(a) * g + j] = table[static_cast<std::size_t>(a) * e + j];
+  }
   for (int a = 0; a < e; ++a) {
     std::int16_t* row = table.data() + static_cast<std::size_t>(a) * e;
     for (int b = g; b < e; ++b) {
       const WordEntry& word = state.WordTable[b];
       const std::int16_t left = row[word.Node];
       if (left >= 0) {
-        row[b] = table[static_cast<std::size_t>(left) * e + word.Generator];
+        row[b] = edges[static_cast<std::size_t>(left) * g + word.Generator];
       } else {
         row[b] = ProductIndex(state.MatrixList, a, b, e);
       }
@@ -106,9 +111,9 @@ void FillNonGeneratorColumns(AnalysisState& state) {
   }
 }
 
-}  // namespace
-
-void BuildSemigroup(AnalysisState& state, int max_word_length) {
+// The stages, the tables and the last level's products; the non-generator columns are
+// left for FillNonGeneratorColumns.
+bool ConstructStages(AnalysisState& state, int max_word_length) {
   MatrixList& list = state.MatrixList;
   const int g = state.GeneratorCount;
   WorkingRecords records(state.Storage, g);
@@ -151,15 +156,27 @@ void BuildSemigroup(AnalysisState& state, int max_word_length) {
       if (f < 0) complete = false;
     }
   }
+  return complete;
+}
 
+}  // namespace
+
+bool ConstructSemigroup(AnalysisState& state, int max_word_length) {
+  const bool complete = ConstructStages(state, max_word_length);
+  FillNonGeneratorColumns(state);
+  return complete;
+}
+
+void BuildSemigroup(AnalysisState& state, int max_word_length) {
+  const bool complete = ConstructStages(state, max_word_length);
   std::FILE* out = state.OutFile;
-  std::fprintf(out, "Order of the semigroup :   %1d\n", e);
+  std::fprintf(out, "Order of the semigroup :   %1d\n", state.ElementCount);
   if (complete) std::fprintf(out, "(Semigroup is complete)\n");
   PrintWordTable(state);
 
   FillNonGeneratorColumns(state);
   std::fprintf(out, "\nPARTIAL MULTIPLICATION TABLE:\n");
-  PrintElementTable(out, e, g, state.MultTable.data(), false);
+  PrintElementTable(out, state.ElementCount, state.GeneratorCount, state.MultTable.data(), false);
 }
 
 void BuildGeneratorPowers(AnalysisState& state, int max_word_length) {

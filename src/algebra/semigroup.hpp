@@ -14,9 +14,13 @@ inline constexpr int kMaxElements = 32767;
 // stages (words of at most max_word_length + 1 letters). Elements are numbered in the order
 // they are first found. Fills MultTable and WordTable, writes the order and completeness
 // lines, the word and edge tables and the partial multiplication table.
-// Cost: one Boolean product and one hashed lookup per candidate; the rest of the table is
-// read off the word table where a product's left part is an element.
 void BuildSemigroup(AnalysisState& state, int max_word_length);
+
+// The construction alone, without the report: fills ElementCount, MultTable (all of it) and
+// WordTable; returns true when the element set is closed under multiplication.
+// Cost: one Boolean product and one hashed lookup per candidate; the columns of the
+// non-generators are read off the word table wherever a product's left part is an element.
+bool ConstructSemigroup(AnalysisState& state, int max_word_length);
 
 // The generator-products-only variant: the powers g^2 .. g^(m+1) of each generator.
 void BuildGeneratorPowers(AnalysisState& state, int max_word_length);

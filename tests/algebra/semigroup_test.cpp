@@ -10,6 +10,7 @@
 #include "algebra/semigroup_reference.hpp"
 #include "engine/analysis_state.hpp"
 #include "engine/fatal_error.hpp"
+#include "support/run_harness.hpp"
 
 namespace quorel {
 namespace {
@@ -164,6 +165,29 @@ INSTANTIATE_TEST_SUITE_P(
                       RandomCase{65, 3, 0.02, 2, false}, RandomCase{130, 2, 0.01, 2, false},
                       RandomCase{181, 2, 0.006, 2, false}, RandomCase{6, 3, 0.3, 4, true},
                       RandomCase{70, 3, 0.03, 3, true}));
+
+}  // namespace
+}  // namespace quorel
+
+namespace quorel {
+namespace {
+
+TEST(Semigroup, MoreElementsThanSixteenBitNumbersAllowEndTheRunClearly) {
+  // A transposition and an 8-cycle generate all 40320 permutations of 8 actors.
+  std::string data = "symmetric group\n8 2\n";
+  for (int r = 0; r < 8; ++r) {
+    for (int c = 0; c < 8; ++c) data += (c == (r < 2 ? 1 - r : r)) ? "1 " : "0 ";
+  }
+  for (int r = 0; r < 8; ++r) {
+    for (int c = 0; c < 8; ++c) data += (c == (r + 1) % 8) ? "1 " : "0 ";
+  }
+  AnalysisOptions options;
+  options.m_MaxWordLength = 200;
+  const testing::RunCapture run = testing::RunOnText(data, options);
+  EXPECT_TRUE(run.fatal);
+  EXPECT_THAT(run.errors, HasSubstr("more than 32767 elements"));
+  EXPECT_THAT(run.report, HasSubstr("Maximum word length    :   200\n"));
+}
 
 }  // namespace
 }  // namespace quorel
