@@ -15,12 +15,26 @@
 #include "engine/input_report.hpp"
 #include "engine/option_checks.hpp"
 #include "engine/status_sink.hpp"
+#include "measures/measures_phase.hpp"
 
 namespace quorel {
 
 namespace {
 
 constexpr std::size_t kReportBuffer = 1 << 20;
+
+// Per generator: 1 when it is non-directional. A transpose added as a generator is as
+// directional as the matrix it is the transpose of.
+std::vector<std::uint8_t> NonDirectionalGenerators(const AnalysisState& state, const std::vector<std::int16_t>& ident,
+                                                   int distinct_inputs) {
+  std::vector<std::uint8_t> flags(state.GeneratorCount, 0);
+  if (state.ND == 0) return flags;
+  for (int k = 0; k < state.GeneratorCount; ++k) {
+    const int source = k < distinct_inputs ? k : ident[k];
+    flags[k] = state.NDI[source] != 0 ? 1 : 0;
+  }
+  return flags;
+}
 
 }  // namespace
 
@@ -60,6 +74,7 @@ std::int16_t RunAnalysis(AnalysisState& state, AnalysisOptions& options, StatusS
     if (state.ProgressFile != nullptr) std::fprintf(state.ProgressFile, "QUOREL processing '%s'.....\n", label.c_str());
 
     PrintInput(state, options, label, ident);
+    const int distinct_inputs = state.GeneratorCount;
     state.ElementCount = state.GeneratorCount;
     if (options.m_Transposes) EliminateTransposes(state, ident);
     if (state.NR != state.GeneratorCount || state.ElementCount != state.GeneratorCount) {
@@ -77,7 +92,18 @@ std::int16_t RunAnalysis(AnalysisState& state, AnalysisOptions& options, StatusS
     ElementRelation partial_order;
     BuildPartialOrder(state, partial_order);
 
+    sink.AddStatusMessage("Calculating statistical upper triangle matrices...");
+    MeasuresOptions measures;
+    measures.m_SampleSize = static_cast<std::int16_t>(options.m_SampleSize);
+    measures.m_PermutationStrategy = options.m_PermutationStrategy;
+    measures.m_Diagonal = options.m_Diagonal;
+    measures.m_MeasureControl = options.m_MeasureControl;
+    measures.Threads = options.Threads;
+    const std::int16_t code = RunMeasures(state, measures, NonDirectionalGenerators(state, ident, distinct_inputs));
+    if (code != 0) return code;
+
     FreeMatrixList(state, options);
+    std::fprintf(state.OutFile, "3. Construction of partial algebra.");
     std::vector<std::int16_t>().swap(ident);
     std::vector<std::int16_t>().swap(state.MultTable);
     std::vector<WordEntry>().swap(state.WordTable);

@@ -7,6 +7,7 @@
 #include "algebra/matrix_list.hpp"
 #include "algebra/word_table.hpp"
 #include "engine/fixed_matrix.hpp"
+#include "engine/progress_observer.hpp"
 #include "engine/storage_gate.hpp"
 #include "measures/statistic_matrices.hpp"
 #include "sampling/random_source.hpp"
@@ -40,6 +41,7 @@ struct AnalysisState {
   StatisticMatrices Statistics;
 
   RandomSource Random;                 // one stream for the whole run
+  ProgressObserver* Progress = nullptr;  // told how the sampling advances, when wanted
   StorageGate Storage;                 // where storage requests may be made to fail
 };
 

@@ -32,6 +32,9 @@ class RandomSource {
   // Moves the stream on by `count` draws without producing them.
   void Skip(std::uint64_t count) { state_ += count * kIncrement; }
 
+  // A copy of this source moved on by `count` draws.
+  RandomSource Ahead(std::uint64_t count) const { return RandomSource(state_ + count * kIncrement); }
+
   std::uint64_t State() const { return state_; }
 
  private:

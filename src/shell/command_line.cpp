@@ -7,6 +7,9 @@
 #include "engine/analysis_state.hpp"
 #include "engine/message_list.hpp"
 #include "shell/run_command.hpp"
+#include "shell/terminal_progress.hpp"
+
+#include <unistd.h>
 
 namespace quorel {
 
@@ -105,6 +108,8 @@ int RunCommandLine(int argc, const char* const* argv) {
   AnalysisState state;
   state.Random = RandomSource(command.options.Seed);
   if (command.quiet) state.ProgressFile = nullptr;
+  TerminalProgress bar(stderr);
+  if (!command.quiet && isatty(fileno(stderr))) state.Progress = &bar;
   MessageList messages([](const std::string& line) {
     std::fputs(line.c_str(), stdout);
     std::fputc('\n', stdout);

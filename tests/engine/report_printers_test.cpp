@@ -70,17 +70,17 @@ TEST(ElementTable, ThirtyColumnsComeInTwoBlocksOfFifteen) {
 }
 
 TEST(ElementTable, EdgeTableWithTwentyGeneratorsHasTwoBlocksOfTen) {
-  const int e = 12;
+  const int e = 24;
   std::vector<std::int16_t> table(e * e, -1);
   table[0] = 4;  // element 1 times generator 1 is element 5
   const std::vector<std::string> lines =
       Lines(Printed([&](std::FILE* out) { PrintElementTable(out, e, 20, table.data(), true); }));
-  ASSERT_EQ(lines.size(), 2u * (2 + 12 + 1));
+  ASSERT_EQ(lines.size(), 2u * (2 + 24 + 1));
   EXPECT_EQ(lines[0], "   1   2   3   4   5   6   7   8   9  10    Matrix #");
   EXPECT_EQ(lines[1], std::string(52, '-'));
   EXPECT_EQ(lines[2], "   5   *   *   *   *   *   *   *   *   *       1");
   EXPECT_EQ(lines[13], "   *   *   *   *   *   *   *   *   *   *      12");
-  EXPECT_EQ(lines[15], "  11  12  13  14  15  16  17  18  19  20    Matrix #");
+  EXPECT_EQ(lines[27], "  11  12  13  14  15  16  17  18  19  20    Matrix #");
 }
 
 TEST(ElementTable, EdgeTableWithThreeGenerators) {

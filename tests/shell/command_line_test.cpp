@@ -100,7 +100,8 @@ TEST(Command, ExitStatusesTellHowTheRunEnded) {
 
   testing::WriteWholeFile(dir.File("Quorel.dat"), "label\n2 1\n0 1 1 0\n");
   EXPECT_EQ(RunQuorel(dir, "-q"), kExitSuccess);
-  EXPECT_EQ(testing::ReadWholeFile(dir.File("stdout.txt")), "QUOREL complete.\n");
+  EXPECT_EQ(testing::ReadWholeFile(dir.File("stdout.txt")),
+            "Calculating statistical upper triangle matrices...\nQUOREL complete.\n");
   EXPECT_THAT(testing::ReadWholeFile(dir.File("Quorel.out")), HasSubstr("PARTIAL ORDER TABLE:"));
 
   EXPECT_EQ(RunQuorel(dir, "--measure-control MF"), kExitIncomplete);

@@ -1,0 +1,73 @@
+#include "measures/pair_measures.hpp"
+
+#include <cmath>
+
+#include "measures/diagonal_rule.hpp"
+
+namespace quorel {
+
+namespace {
+
+std::size_t Upper(int e, int i, int j) { return static_cast<std::size_t>(i) * e + j; }
+std::size_t Lower(int e, int i, int j) { return static_cast<std::size_t>(j) * e + i; }
+
+// L on the table with 0.5 added to each cell, against its expectation.
+double AdjustedLikelihoodRatio(FourfoldTable table, int counted) {
+  AddToFourfold(table, 0.5f);
+  FourfoldTable expected;
+  ExpectedFourfold(expected, table, static_cast<std::int16_t>(counted));
+  return LikelihoodRatioStatistic(table, expected);
+}
+
+}  // namespace
+
+void ComputePairMeasures(StatisticMatrices& stats, int e, int i, int j, const BitWord* first,
+                         const BitWord* second, const MatrixShape& shape, bool include_diagonal,
+                         int measure_control) {
+  FourfoldTable table;
+  CountFourfold(table, first, second, shape, include_diagonal);
+  float r0, r1, c0, c1, n;
+  FourfoldMargins(table, r0, r1, c0, c1, n);
+  const std::size_t up = Upper(e, i, j);
+  stats.Kappa[up] = static_cast<float>(KappaStatistic(table, r0, r1, c0, c1, n));
+  stats.McNemarZ[up] = static_cast<float>(McNemarZStatistic(table));
+  if (measure_control == 0) stats.PValue[up] = static_cast<float>(FisherExactP(table));
+  stats.PValue[Lower(e, i, j)] = static_cast<float>(BinomialP(table));
+  stats.Estvar[up] = static_cast<float>(KappaVariance(table, r0, r1, c0, c1, n));
+  stats.StdKappa[up] = static_cast<float>(StandardizedKappa(stats.Kappa[up], r0, r1, c0, c1, n));
+  stats.L[up] = static_cast<float>(AdjustedLikelihoodRatio(table, CountedCells(shape.n, include_diagonal)));
+}
+
+void TallySampledTables(StatisticMatrices& stats, int e, const FourfoldTable& x, const FourfoldTable& y, int i,
+                        int j, int counted) {
+  const std::size_t up = Upper(e, i, j);
+  const std::size_t low = Lower(e, i, j);
+  const double z = McNemarZStatistic(y);
+  if (std::fabs(z) >= std::fabs(static_cast<double>(stats.McNemarZ[up]))) stats.McNemarZ[low] += 1.0f;
+  float r0, r1, c0, c1, n;
+  FourfoldMargins(x, r0, r1, c0, c1, n);
+  const float kappa = static_cast<float>(KappaStatistic(x, r0, r1, c0, c1, n));
+  if (kappa >= stats.Kappa[up]) stats.Kappa[low] += 1.0f;
+  const double standardized = StandardizedKappa(kappa, r0, r1, c0, c1, n);
+  if (standardized >= static_cast<double>(stats.StdKappa[up])) stats.StdKappa[low] += 1.0f;
+  if (AdjustedLikelihoodRatio(x, counted) >= static_cast<double>(stats.L[up])) stats.L[low] += 1.0f;
+}
+
+void ComparePairToSample(StatisticMatrices& stats, int e, int i, int j, const BitWord* first,
+                         const BitWord* second, const MatrixShape& shape, bool include_diagonal) {
+  FourfoldTable table;
+  CountFourfold(table, first, second, shape, include_diagonal);
+  float r0, r1, c0, c1, n;
+  FourfoldMargins(table, r0, r1, c0, c1, n);
+  const std::size_t up = Upper(e, i, j);
+  const std::size_t low = Lower(e, i, j);
+  const float kappa = static_cast<float>(KappaStatistic(table, r0, r1, c0, c1, n));
+  if (kappa >= stats.Kappa[up]) stats.Kappa[low] += 1.0f;
+  const double standardized = StandardizedKappa(kappa, r0, r1, c0, c1, n);
+  if (standardized >= static_cast<double>(stats.StdKappa[up])) stats.StdKappa[low] += 1.0f;
+  if (AdjustedLikelihoodRatio(table, CountedCells(shape.n, include_diagonal)) >= static_cast<double>(stats.L[up])) {
+    stats.L[low] += 1.0f;
+  }
+}
+
+}  // namespace quorel
