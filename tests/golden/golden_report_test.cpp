@@ -51,6 +51,7 @@ struct GoldenCase {
   std::string network;  // file in examples/, without .dat
   std::string variant;  // name of the option set
   std::vector<std::string> arguments;
+  bool fixed_matrix = false;  // append a fixed matrix to the network's data
 
   std::string Id() const { return network + "." + variant; }
 };
@@ -80,7 +81,36 @@ std::vector<GoldenCase> AllCases() {
       cases.push_back(GoldenCase{network, variant, arguments});
     }
   }
+  // Every measure control under both strategies on small networks of each directionality
+  // (all directional, all non-directional, mixed), MF and MG with a fixed matrix added.
+  const char* const kControls[] = {"MA", "MB", "MC", "MD", "ME", "MF", "MG"};
+  for (const std::string network : {"knoke_bureaucracies", "kapferer_mine", "wolfe_primates"}) {
+    for (const char* control : kControls) {
+      const bool fixed = control[1] == 'F' || control[1] == 'G';
+      for (const std::string strategy : {"pairs", "generators"}) {
+        std::vector<std::string> arguments = {"--permutation-strategy", strategy, "--measure-control", control,
+                                              "--sample-size", "15"};
+        if (fixed) arguments.push_back("--fixed-matrix");
+        cases.push_back(GoldenCase{network, strategy + "-" + control, arguments, fixed});
+      }
+    }
+  }
   return cases;
+}
+
+// A fixed matrix for a network: three values by the actors' places, so that groups have
+// many cells and, in each row, several cells of each value.
+std::string FixedMatrixText(const std::string& data) {
+  std::istringstream in(data);
+  std::string label;
+  std::getline(in, label);
+  int n = 0;
+  in >> n;
+  std::string text;
+  for (int r = 0; r < n; ++r) {
+    for (int c = 0; c < n; ++c) text += std::to_string((r / 3 + c) % 3) + (c + 1 < n ? " " : "\n");
+  }
+  return text;
 }
 
 class Golden : public ::testing::TestWithParam<GoldenCase> {};
@@ -91,8 +121,9 @@ TEST_P(Golden, ReportIsUnchanged) {
   for (const std::string& a : c.arguments) argv.push_back(a.c_str());
   const CommandLine command = ParseCommandLine(static_cast<int>(argv.size()), argv.data());
   ASSERT_FALSE(command.exit_now);
-  const testing::RunCapture run =
-      testing::RunOnText(testing::ExampleNetwork(c.network + ".dat"), command.options);
+  std::string data = testing::ExampleNetwork(c.network + ".dat");
+  if (c.fixed_matrix) data += FixedMatrixText(data);
+  const testing::RunCapture run = testing::RunOnText(data, command.options);
   ASSERT_FALSE(run.fatal) << run.errors;
 
   char digest[17];
