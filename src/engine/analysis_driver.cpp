@@ -16,6 +16,8 @@
 #include "engine/option_checks.hpp"
 #include "engine/status_sink.hpp"
 #include "measures/measures_phase.hpp"
+#include "omega/factorization.hpp"
+#include "omega/omega.hpp"
 
 namespace quorel {
 
@@ -34,6 +36,31 @@ std::vector<std::uint8_t> NonDirectionalGenerators(const AnalysisState& state, c
     flags[k] = state.NDI[source] != 0 ? 1 : 0;
   }
   return flags;
+}
+
+// Omega, lower Omega and their closures at every cutoff level, and the factorizations the
+// options ask for.
+void BuildCutoffLevels(AnalysisState& state, const AnalysisOptions& options, const std::vector<float>& cutoffs,
+                       const ElementRelation& partial_order) {
+  ElementRelation omega;
+  ElementRelation lower_omega;
+  if (!omega.Obtain(state.Storage, StorageKind::kOmega, state.ElementCount) ||
+      !lower_omega.Obtain(state.Storage, StorageKind::kOmega, state.ElementCount)) {
+    FatalError(10);
+  }
+  const bool products_only = options.m_GeneratorProductsOnly != 0;
+  const bool full = options.m_FullFactorOutput != 0;
+  for (std::size_t k = 0; k < cutoffs.size(); ++k) {
+    const float alpha = cutoffs[k];
+    if (state.ProgressFile != nullptr) std::fprintf(state.ProgressFile, "\tConstructing Omega for alpha(%4.3f)...\n", alpha);
+    std::fprintf(state.OutFile, "\n\n(%1d)", static_cast<int>(k + 1));
+    BuildOmega(state.OutFile, omega, lower_omega, state.Statistics, alpha, options.m_MinKappa, partial_order,
+               options.m_PermutationStrategy, products_only, state.MultTable, state.Storage);
+    if (options.m_FactorOmega) Factorize(state.OutFile, omega, full, true, state.MultTable, state.Storage);
+    if (options.m_FactorLowerOmega && !products_only) {
+      Factorize(state.OutFile, lower_omega, full, false, state.MultTable, state.Storage);
+    }
+  }
 }
 
 }  // namespace
@@ -103,8 +130,10 @@ std::int16_t RunAnalysis(AnalysisState& state, AnalysisOptions& options, StatusS
     if (code != 0) return code;
 
     FreeMatrixList(state, options);
-    std::fprintf(state.OutFile, "3. Construction of partial algebra.");
     std::vector<std::int16_t>().swap(ident);
+    std::fprintf(state.OutFile, "3. Construction of partial algebra.");
+    BuildCutoffLevels(state, options, cutoffs, partial_order);
+
     std::vector<std::int16_t>().swap(state.MultTable);
     std::vector<WordEntry>().swap(state.WordTable);
     state.Statistics.Release();

@@ -66,18 +66,24 @@ const std::vector<std::string> kNetworks = {
 std::vector<GoldenCase> AllCases() {
   // Sample sizes are kept small so that the whole set runs in seconds.
   const std::vector<std::pair<std::string, std::vector<std::string>>> variants = {
-      {"generators", {"--sample-size", "40"}},
-      {"transposes", {"--transposes", "--sample-size", "20", "--seed", "7"}},
-      {"powers", {"--generator-products-only", "--max-word-length", "3", "--sample-size", "40"}},
+      {"generators", {"--sample-size", "40", "--cutoffs", "0.05, 0.01", "--factor-omega", "--factor-lower-omega"}},
+      {"transposes", {"--transposes", "--sample-size", "20", "--seed", "7", "--factor-omega"}},
+      {"powers", {"--generator-products-only", "--max-word-length", "3", "--sample-size", "40", "--factor-omega"}},
       {"powers-transposes", {"--generator-products-only", "--transposes", "--sample-size", "40"}},
-      {"pairs", {"--permutation-strategy", "pairs", "--sample-size", "10", "--diagonal", "include-all"}},
+      {"pairs", {"--permutation-strategy", "pairs", "--sample-size", "10", "--diagonal", "include-all", "--cutoffs",
+                 "0.1 0.001"}},
   };
   std::vector<GoldenCase> cases;
   for (const std::string& network : kNetworks) {
     for (const auto& [variant, arguments] : variants) {
       // The monastery's semigroup has 584 elements (4368 with its transposes): too large
-      // for sampling every pair in a test.
-      if (network == "sampson_monastery" && (variant == "transposes" || variant == "pairs")) continue;
+      // for sampling every pair or printing every atom in a test.
+      if (network == "sampson_monastery" && variant != "powers" && variant != "powers-transposes") {
+        if (variant == "generators") {
+          cases.push_back(GoldenCase{network, "generators-unfactored", {"--sample-size", "20"}});
+        }
+        continue;
+      }
       cases.push_back(GoldenCase{network, variant, arguments});
     }
   }
@@ -89,7 +95,8 @@ std::vector<GoldenCase> AllCases() {
       const bool fixed = control[1] == 'F' || control[1] == 'G';
       for (const std::string strategy : {"pairs", "generators"}) {
         std::vector<std::string> arguments = {"--permutation-strategy", strategy, "--measure-control", control,
-                                              "--sample-size", "15"};
+                                              "--sample-size", "15", "--factor-omega", "--factor-lower-omega",
+                                              "--full-factor-output"};
         if (fixed) arguments.push_back("--fixed-matrix");
         cases.push_back(GoldenCase{network, strategy + "-" + control, arguments, fixed});
       }

@@ -1,0 +1,83 @@
+#include "omega/lower_omega.hpp"
+
+#include <new>
+
+#include "engine/fatal_error.hpp"
+#include "engine/report_printers.hpp"
+#include "omega/closure.hpp"
+#include "omega/closure_workspace.hpp"
+#include "omega/relation_set_ops.hpp"
+
+namespace quorel {
+
+namespace {
+
+ElementRelation ScratchRelation(StorageGate& gate, const ElementRelation& from) {
+  if (!gate.Grant(StorageKind::kScratchRelation)) FatalError(9);
+  try {
+    return from;
+  } catch (const std::bad_alloc&) {
+    FatalError(9);
+  }
+}
+
+}  // namespace
+
+void ComputeLowerOmega(const ElementRelation& omega, const ElementRelation& partial_order,
+                       const ProductTable& products, StorageGate& gate, ElementRelation& lower_omega) {
+  const int e = partial_order.Size();
+  lower_omega = partial_order;
+
+  // Every extension contains the closure of the partial order (the partial order itself
+  // when it is closed, as the containment of relation matrices is).
+  ElementRelation base = ScratchRelation(gate, partial_order);
+  CloseRelation(base, products, gate);
+  const bool base_inside = RelationContains(omega, base);
+  bool base_merged = false;
+
+  ElementRelation failed = ScratchRelation(gate, ElementRelation(e));
+  ClosureWorkspace work(products, gate);
+  work.SetBase(base);
+  auto stays_inside = [&](int x, int y) { return omega.Get(x, y) && !failed.Get(x, y); };
+  const int w = lower_omega.WordsPerRow();
+
+  for (int i = 0; i < e; ++i) {
+    for (int j = 0; j < e; ++j) {
+      if (!omega.Get(i, j) || partial_order.Get(i, j) || lower_omega.Get(i, j)) continue;
+      bool inside = base_inside;
+      if (inside && !base.Get(i, j)) {
+        work.Add(i, j, stays_inside);
+        inside = work.Drain(stays_inside);
+        if (inside) {
+          std::vector<int> rows;
+          work.ChangedRows(rows);
+          for (const int r : rows) {
+            BitWord* target = lower_omega.Row(r);
+            const BitWord* source = work.Row(r);
+            for (int k = 0; k < w; ++k) target[k] |= source[k];
+          }
+        }
+        work.Restore();
+      }
+      if (inside) {
+        if (!base_merged) MergeInto(lower_omega, base);
+        base_merged = true;
+      } else {
+        failed.Set(i, j);
+      }
+    }
+  }
+}
+
+void BuildLowerOmega(std::FILE* out, const ElementRelation& omega, ElementRelation& lower_omega,
+                     const ElementRelation& partial_order, const ProductTable& products, StorageGate& gate) {
+  ComputeLowerOmega(omega, partial_order, products, gate, lower_omega);
+  std::fputs("LOWER OMEGA RELATION: \n", out);
+  PrintElementTable(out, lower_omega);
+  CloseRelation(lower_omega, products, gate);
+  std::fputs("CLOSURE OF LOWER OMEGA RELATION:\n", out);
+  PrintElementTable(out, lower_omega);
+  if (RelationContains(omega, lower_omega)) std::fputs("Closure of Lower Omega is contained in Omega\n", out);
+}
+
+}  // namespace quorel
