@@ -1,6 +1,8 @@
 #include "engine/report_printers.hpp"
 
 #include <algorithm>
+#include <cstring>
+#include <vector>
 
 namespace quorel {
 
@@ -37,11 +39,36 @@ int ElementTableLayout::FirstBlockEnd() const {
 
 namespace {
 
-// Writes the table block by block; `cell(r, c)` writes one cell.
-template <class CellWriter>
+// The text of every cell value a table can hold, formatted once ("%*d" or "%*c" after a
+// blank) and copied into each line, so a large table costs one write per line rather than
+// one formatted conversion per cell.
+class CellTexts {
+ public:
+  CellTexts(int width, int values) : width_(width + 1), texts_(static_cast<std::size_t>(values + 1) * width_ + 1) {}
+
+  // Value v (-1 allowed) gets the text `format` makes of `argument` in `width` places.
+  void Set(int v, const char* format, int width, int argument) {
+    char text[48];
+    std::snprintf(text, sizeof text, format, width, argument);
+    std::memcpy(&texts_[Slot(v)], text, width_);
+  }
+  const char* Text(int v) const { return &texts_[Slot(v)]; }
+  int Width() const { return width_; }
+
+ private:
+  std::size_t Slot(int v) const { return static_cast<std::size_t>(v + 1) * width_; }
+
+  int width_;
+  std::vector<char> texts_;
+};
+
+// Writes the table block by block; `value(r, c)` gives a cell's value, whose text `texts`
+// holds.
+template <class CellValue>
 void PrintBlocks(std::FILE* out, int element_count, const ElementTableLayout& layout, bool generator_columns,
-                 CellWriter&& cell) {
+                 const CellTexts& texts, CellValue&& value) {
   const int w = layout.cell_width;
+  std::vector<char> line(static_cast<std::size_t>(32 + layout.per_line * texts.Width() + 16));
   int start = 0;
   int end = layout.FirstBlockEnd();
   while (start < layout.column_count) {
@@ -56,10 +83,15 @@ void PrintBlocks(std::FILE* out, int element_count, const ElementTableLayout& la
       std::fputs("\n--------|---------\n", out);
     }
     for (int r = 0; r < element_count; ++r) {
-      if (!generator_columns) std::fprintf(out, "%5d%3c|", r + 1, ' ');
-      for (int c = start; c < end; ++c) cell(r, c);
-      if (generator_columns) std::fprintf(out, "%8d", r + 1);
-      std::fputc('\n', out);
+      char* p = line.data();
+      if (!generator_columns) p += std::snprintf(p, 16, "%5d%3c|", r + 1, ' ');
+      for (int c = start; c < end; ++c) {
+        std::memcpy(p, texts.Text(value(r, c)), texts.Width());
+        p += texts.Width();
+      }
+      if (generator_columns) p += std::snprintf(p, 16, "%8d", r + 1);
+      *p++ = '\n';
+      std::fwrite(line.data(), 1, static_cast<std::size_t>(p - line.data()), out);
     }
     std::fputc('\n', out);
     start = end;
@@ -73,13 +105,13 @@ void PrintElementTable(std::FILE* out, int element_count, int columns, const std
                        bool generator_columns) {
   const ElementTableLayout layout = LayoutElementTable(element_count, columns, generator_columns);
   const int w = layout.cell_width;
-  PrintBlocks(out, element_count, layout, generator_columns, [&](int r, int c) {
+  // A cell shows the element's number (index + 1), or an asterisk for no element.
+  CellTexts texts(w, element_count);
+  texts.Set(-1, " %*c", w, '*');
+  for (int v = 0; v < element_count; ++v) texts.Set(v, " %*d", w, v + 1);
+  PrintBlocks(out, element_count, layout, generator_columns, texts, [&](int r, int c) {
     const std::int16_t entry = short_table[static_cast<std::size_t>(r) * element_count + c];
-    if (entry == -1) {
-      std::fprintf(out, " %*c", w, '*');
-    } else {
-      std::fprintf(out, " %*d", w, entry + 1);
-    }
+    return entry >= 0 && entry < element_count ? static_cast<int>(entry) : -1;
   });
 }
 
@@ -87,8 +119,10 @@ void PrintElementTable(std::FILE* out, const ElementRelation& relation) {
   const int e = relation.Size();
   const ElementTableLayout layout = LayoutElementTable(e, e, false);
   const int w = layout.cell_width;
-  PrintBlocks(out, e, layout, false,
-              [&](int r, int c) { std::fprintf(out, " %*d", w, relation.Get(r, c) ? 1 : 0); });
+  CellTexts texts(w, 1);
+  texts.Set(0, " %*d", w, 0);
+  texts.Set(1, " %*d", w, 1);
+  PrintBlocks(out, e, layout, false, texts, [&](int r, int c) { return relation.Get(r, c) ? 1 : 0; });
 }
 
 }  // namespace quorel
