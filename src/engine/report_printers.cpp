@@ -48,8 +48,8 @@ class CellTexts {
 
   // Value v (-1 allowed) gets the text `format` makes of `argument` in `width` places.
   void Set(int v, const char* format, int width, int argument) {
-    char text[48];
-    std::snprintf(text, sizeof text, format, width, argument);
+    char text[48] = {};
+    if (std::snprintf(text, sizeof text, format, width, argument) != width_) text[0] = '?';
     std::memcpy(&texts_[Slot(v)], text, width_);
   }
   const char* Text(int v) const { return &texts_[Slot(v)]; }
