@@ -10,7 +10,7 @@
 #include "algebra/partial_order.hpp"
 #include "algebra/semigroup.hpp"
 #include "engine/analysis_state.hpp"
-#include "support/byte_matrices.hpp"
+#include "support/generator_loading.hpp"
 
 namespace quorel {
 namespace {
@@ -28,14 +28,7 @@ std::vector<testing::ByteMatrix> Generators() {
 }
 
 void Load(AnalysisState& state, const std::vector<testing::ByteMatrix>& generators) {
-  state.MatrixList.Create(state.Storage, kActors);
-  const int g = static_cast<int>(generators.size());
-  for (int k = 0; k <= g; ++k) state.MatrixList.AddMatrixSlot(state.Storage, stderr, k);
-  for (int k = 0; k < g; ++k) {
-    PackMatrix(generators[k].data(), state.MatrixList.Shape(), state.MatrixList.Matrix(k));
-    state.MatrixList.Remember(k);
-  }
-  state.GeneratorCount = state.ElementCount = static_cast<std::int16_t>(g);
+  testing::LoadGenerators(state, generators, kActors);
 }
 
 // The whole construction: stages and the complete multiplication table.

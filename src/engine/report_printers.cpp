@@ -44,7 +44,9 @@ namespace {
 // one formatted conversion per cell.
 class CellTexts {
  public:
-  CellTexts(int width, int values) : width_(width + 1), texts_(static_cast<std::size_t>(values + 1) * width_ + 1) {}
+  // Room for the values -1 to `largest`.
+  CellTexts(int width, int largest)
+      : width_(width + 1), texts_(static_cast<std::size_t>(largest + 2) * width_ + 1) {}
 
   // Value v (-1 allowed) gets the text `format` makes of `argument` in `width` places.
   void Set(int v, const char* format, int width, int argument) {
@@ -106,7 +108,7 @@ void PrintElementTable(std::FILE* out, int element_count, int columns, const std
   const ElementTableLayout layout = LayoutElementTable(element_count, columns, generator_columns);
   const int w = layout.cell_width;
   // A cell shows the element's number (index + 1), or an asterisk for no element.
-  CellTexts texts(w, element_count);
+  CellTexts texts(w, element_count - 1);
   texts.Set(-1, " %*c", w, '*');
   for (int v = 0; v < element_count; ++v) texts.Set(v, " %*d", w, v + 1);
   PrintBlocks(out, element_count, layout, generator_columns, texts, [&](int r, int c) {
@@ -119,7 +121,7 @@ void PrintElementTable(std::FILE* out, const ElementRelation& relation) {
   const int e = relation.Size();
   const ElementTableLayout layout = LayoutElementTable(e, e, false);
   const int w = layout.cell_width;
-  CellTexts texts(w, 1);
+  CellTexts texts(w, 1);  // the values 0 and 1
   texts.Set(0, " %*d", w, 0);
   texts.Set(1, " %*d", w, 1);
   PrintBlocks(out, e, layout, false, texts, [&](int r, int c) { return relation.Get(r, c) ? 1 : 0; });

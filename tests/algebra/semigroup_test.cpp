@@ -10,6 +10,7 @@
 #include "algebra/semigroup_reference.hpp"
 #include "engine/analysis_state.hpp"
 #include "engine/fatal_error.hpp"
+#include "support/generator_loading.hpp"
 #include "support/run_harness.hpp"
 
 namespace quorel {
@@ -23,15 +24,7 @@ class AlgebraState {
  public:
   AlgebraState(const std::vector<ByteMatrix>& generators, int n) {
     state.OutFile = open_memstream(&buffer_, &size_);
-    state.N = static_cast<std::int16_t>(n);
-    state.MatrixList.Create(state.Storage, n);
-    const int g = static_cast<int>(generators.size());
-    for (int k = 0; k <= g; ++k) state.MatrixList.AddMatrixSlot(state.Storage, stderr, k);
-    for (int k = 0; k < g; ++k) {
-      PackMatrix(generators[k].data(), state.MatrixList.Shape(), state.MatrixList.Matrix(k));
-      state.MatrixList.Remember(k);
-    }
-    state.GeneratorCount = state.ElementCount = static_cast<std::int16_t>(g);
+    testing::LoadGenerators(state, generators, n);
   }
   ~AlgebraState() {
     std::fclose(state.OutFile);
