@@ -1,5 +1,8 @@
 #include "algebra/transposes.hpp"
 
+#include <cstdio>
+
+#include "algebra/semigroup.hpp"
 #include "engine/analysis_state.hpp"
 #include "engine/fatal_error.hpp"
 
@@ -14,6 +17,17 @@ void EliminateTransposes(AnalysisState& state, std::vector<std::int16_t>& ident)
     // Only the distinct input matrices are searched, not the transposes stored before.
     const std::int16_t f = list.FindMatrix(inputs, list.Matrix(spare));
     if (f < 0) {
+      if (state.ElementCount >= kMaxElements) {
+        // Element numbers are 16-bit: more than 16383 distinct relations whose transposes
+        // are new would wrap the element count.
+        std::fflush(state.OutFile);
+        char text[200];
+        std::snprintf(text, sizeof text,
+                      "ERROR: The relations and their transposes number more than %d, the most that 16-bit "
+                      "element numbers allow.\n       Analyse the network without transposes.\n",
+                      kMaxElements);
+        FatalErrorWithMessage(text);
+      }
       ident[spare] = static_cast<std::int16_t>(i);
       list.Remember(spare);
       ++state.ElementCount;

@@ -1,6 +1,7 @@
 #include "engine/analysis_driver.hpp"
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,10 @@ std::int16_t RunAnalysis(AnalysisState& state, AnalysisOptions& options, StatusS
   sink.ClearStatusMessages();
   if (!options.m_FixedSupplied && (options.m_MeasureControl == kMF || options.m_MeasureControl == kMG)) return 1;
 
+  // A directory opens for reading on some systems and then reads as an empty file; it is
+  // as unreadable as a missing file.
+  std::error_code ignored;
+  if (std::filesystem::is_directory(options.DataPath, ignored)) return 3;
   state.InFile = std::fopen(options.DataPath.c_str(), "r");
   if (state.InFile == nullptr) return 3;
   state.OutFile = std::fopen(options.ReportPath.c_str(), "w");
@@ -141,6 +146,9 @@ std::int16_t RunAnalysis(AnalysisState& state, AnalysisOptions& options, StatusS
     r = ReadProblem(state, sink, label, ident);
     if (r == 1) std::fprintf(state.OutFile, "\n\n\n");
   }
+  // A read error looks like the end of the data to the reader; the data file could not be
+  // read to its end, which is the open failure's code rather than a completion.
+  if (std::ferror(state.InFile)) return 3;
   if (r == 0) FatalError(1);
   return 0;
 }

@@ -8,9 +8,9 @@ void ExtensionStore::Reset(int element_count, std::size_t byte_limit) {
   e_ = element_count > 0 ? element_count : 0;
   w_ = (e_ + 63) / 64;
   byte_limit_ = byte_limit;
-  // A block holds at least one extension of every row, and is never below 8 MiB.
-  block_words_ = std::max<std::size_t>(std::size_t{1} << 20, static_cast<std::size_t>(e_) * (w_ + 1));
+  block_words_ = std::max(kSmallestBlockWords, static_cast<std::size_t>(e_) * (w_ + 1));
   block_fill_ = 0;
+  words_held_ = 0;
   blocks_.clear();
   records_.clear();
   by_hash_.clear();

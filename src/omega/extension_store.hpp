@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -21,8 +22,8 @@ class ExtensionStore {
   void Reset(int element_count, std::size_t byte_limit);
 
   int Count() const { return static_cast<int>(records_.size()); }
-  std::size_t BytesUsed() const { return blocks_.size() * block_words_ * sizeof(BitWord); }
-  std::size_t BytesPerBlock() const { return block_words_ * sizeof(BitWord); }
+  std::size_t BytesUsed() const { return words_held_ * sizeof(BitWord); }
+  std::size_t BytesPerBlock() const { return block_words_ * sizeof(BitWord); }  // the next block
 
   // A hash of an extension given by its changed rows `rows` (indices ascending, row r's
   // bits at row_bits(r)).
@@ -47,6 +48,11 @@ class ExtensionStore {
   const BitWord* FindRow(int id, int r) const;
 
  private:
+  // Blocks start small (most relations have few distinct extensions) and double up to
+  // 8 MiB; every block holds at least one extension of every row.
+  static constexpr std::size_t kSmallestBlockWords = std::size_t{1} << 12;
+  static constexpr std::size_t kLargestBlockWords = std::size_t{1} << 20;
+
   struct Record {
     std::uint32_t block;
     std::uint32_t offset;  // in words, within the block
@@ -63,8 +69,9 @@ class ExtensionStore {
   int e_ = 0;
   int w_ = 0;
   std::size_t byte_limit_ = 0;
-  std::size_t block_words_ = 0;
+  std::size_t block_words_ = 0;  // size of the newest block
   std::size_t block_fill_ = 0;
+  std::size_t words_held_ = 0;   // all blocks together
   std::vector<std::unique_ptr<BitWord[]>> blocks_;
   std::vector<Record> records_;
   std::unordered_map<std::uint64_t, std::int32_t> by_hash_;
@@ -110,8 +117,10 @@ int ExtensionStore::Add(const std::vector<int>& rows, RowSource&& row_bits, std:
   const std::size_t need = rows.size() * static_cast<std::size_t>(w_ + 1);
   try {
     if (blocks_.empty() || block_fill_ + need > block_words_) {
+      if (!blocks_.empty()) block_words_ = std::min(block_words_ * 2, std::max(kLargestBlockWords, block_words_));
       if (BytesUsed() + BytesPerBlock() > byte_limit_) return -1;
       blocks_.emplace_back(new BitWord[block_words_]);
+      words_held_ += block_words_;
       block_fill_ = 0;
     }
     const auto found = by_hash_.find(hash);
