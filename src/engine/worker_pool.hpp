@@ -2,6 +2,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <thread>
+#include <vector>
 
 namespace quorel {
 
@@ -19,5 +22,33 @@ int WorkerCount(int requested);
 void ParallelFor(int workers, std::int64_t count, std::int64_t block,
                  const std::function<void(int worker, std::int64_t begin, std::int64_t end)>& body,
                  ProgressObserver* progress = nullptr, const char* phase = "");
+
+// Workers that stay for many parallel loops, for a caller that runs one short loop after
+// another (one per random sample): the threads are started once, not per loop. The calling
+// thread is worker 0 and takes part in every loop.
+class WorkerPool {
+ public:
+  explicit WorkerPool(int workers);
+  ~WorkerPool();
+  WorkerPool(const WorkerPool&) = delete;
+  WorkerPool& operator=(const WorkerPool&) = delete;
+
+  int Workers() const { return workers_; }
+
+  // As ParallelFor: `body(worker, begin, end)` over [0, count) in blocks of `block` indexes,
+  // handed out in increasing order; returns when all are done. What one loop's bodies wrote
+  // is visible to the caller and to the next loop. An exception from a body stops the loop
+  // and is rethrown here.
+  void Run(std::int64_t count, std::int64_t block,
+           const std::function<void(int worker, std::int64_t begin, std::int64_t end)>& body);
+
+ private:
+  struct Shared;
+  void Work(int worker);
+
+  int workers_;
+  std::unique_ptr<Shared> shared_;
+  std::vector<std::thread> threads_;
+};
 
 }  // namespace quorel

@@ -38,36 +38,51 @@ void ComputePairMeasures(StatisticMatrices& stats, int e, int i, int j, const Bi
   stats.L[up] = static_cast<float>(AdjustedLikelihoodRatio(table, CountedCells(shape.n, include_diagonal)));
 }
 
-void TallySampledTables(StatisticMatrices& stats, int e, const FourfoldTable& x, const FourfoldTable& y, int i,
-                        int j, int counted) {
+SampleReach SampledTableReaches(const StatisticMatrices& stats, int e, int i, int j, const FourfoldTable& x,
+                                int counted) {
   const std::size_t up = Upper(e, i, j);
-  const std::size_t low = Lower(e, i, j);
-  const double z = McNemarZStatistic(y);
-  if (std::fabs(z) >= std::fabs(static_cast<double>(stats.McNemarZ[up]))) stats.McNemarZ[low] += 1.0f;
+  SampleReach reach;
   float r0, r1, c0, c1, n;
   FourfoldMargins(x, r0, r1, c0, c1, n);
   const float kappa = static_cast<float>(KappaStatistic(x, r0, r1, c0, c1, n));
-  if (kappa >= stats.Kappa[up]) stats.Kappa[low] += 1.0f;
+  reach.kappa = kappa >= stats.Kappa[up];
   const double standardized = StandardizedKappa(kappa, r0, r1, c0, c1, n);
-  if (standardized >= static_cast<double>(stats.StdKappa[up])) stats.StdKappa[low] += 1.0f;
-  if (AdjustedLikelihoodRatio(x, counted) >= static_cast<double>(stats.L[up])) stats.L[low] += 1.0f;
+  reach.standardized_kappa = standardized >= static_cast<double>(stats.StdKappa[up]);
+  reach.likelihood_ratio = AdjustedLikelihoodRatio(x, counted) >= static_cast<double>(stats.L[up]);
+  return reach;
+}
+
+bool SwapTableReaches(const StatisticMatrices& stats, int e, int i, int j, const FourfoldTable& y) {
+  const double z = McNemarZStatistic(y);
+  return std::fabs(z) >= std::fabs(static_cast<double>(stats.McNemarZ[Upper(e, i, j)]));
+}
+
+void AddSampleCounts(StatisticMatrices& stats, int e, int i, int j, const SampleCounts& counts) {
+  const std::size_t low = Lower(e, i, j);
+  const auto add = [low](std::vector<float>& counters, std::int64_t count) {
+    if (count != 0) counters[low] += static_cast<float>(count);
+  };
+  add(stats.McNemarZ, counts.mcnemar);
+  add(stats.Kappa, counts.kappa);
+  add(stats.StdKappa, counts.standardized_kappa);
+  add(stats.L, counts.likelihood_ratio);
+}
+
+void TallySampledTables(StatisticMatrices& stats, int e, const FourfoldTable& x, const FourfoldTable& y, int i,
+                        int j, int counted) {
+  SampleCounts counts;
+  counts.mcnemar = SwapTableReaches(stats, e, i, j, y) ? 1 : 0;
+  counts.Add(SampledTableReaches(stats, e, i, j, x, counted), 1);
+  AddSampleCounts(stats, e, i, j, counts);
 }
 
 void ComparePairToSample(StatisticMatrices& stats, int e, int i, int j, const BitWord* first,
                          const BitWord* second, const MatrixShape& shape, bool include_diagonal) {
   FourfoldTable table;
   CountFourfold(table, first, second, shape, include_diagonal);
-  float r0, r1, c0, c1, n;
-  FourfoldMargins(table, r0, r1, c0, c1, n);
-  const std::size_t up = Upper(e, i, j);
-  const std::size_t low = Lower(e, i, j);
-  const float kappa = static_cast<float>(KappaStatistic(table, r0, r1, c0, c1, n));
-  if (kappa >= stats.Kappa[up]) stats.Kappa[low] += 1.0f;
-  const double standardized = StandardizedKappa(kappa, r0, r1, c0, c1, n);
-  if (standardized >= static_cast<double>(stats.StdKappa[up])) stats.StdKappa[low] += 1.0f;
-  if (AdjustedLikelihoodRatio(table, CountedCells(shape.n, include_diagonal)) >= static_cast<double>(stats.L[up])) {
-    stats.L[low] += 1.0f;
-  }
+  SampleCounts counts;
+  counts.Add(SampledTableReaches(stats, e, i, j, table, CountedCells(shape.n, include_diagonal)), 1);
+  AddSampleCounts(stats, e, i, j, counts);
 }
 
 }  // namespace quorel

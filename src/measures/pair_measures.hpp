@@ -23,6 +23,40 @@ void ComputePairMeasures(StatisticMatrices& stats, int e, int i, int j, const Bi
 void TallySampledTables(StatisticMatrices& stats, int e, const FourfoldTable& x, const FourfoldTable& y, int i,
                         int j, int counted);
 
+// Whether a sampled table X of the pair (i, j) reaches the observed kappa, standardized kappa
+// and L (ties count). Each is the same comparison TallySampledTables makes; a table's result
+// depends on its four cells alone, so it may be formed once for many samples with equal tables.
+struct SampleReach {
+  bool kappa = false;
+  bool standardized_kappa = false;
+  bool likelihood_ratio = false;
+};
+SampleReach SampledTableReaches(const StatisticMatrices& stats, int e, int i, int j, const FourfoldTable& x,
+                                int counted);
+
+// Whether the swap table Y of a sample reaches the observed |McNemar Z| of the pair (i, j).
+// Only its discordant cells Y[1] and Y[2] matter.
+bool SwapTableReaches(const StatisticMatrices& stats, int e, int i, int j, const FourfoldTable& y);
+
+// How many samples of a pair reached each observed statistic.
+struct SampleCounts {
+  std::int64_t mcnemar = 0;
+  std::int64_t kappa = 0;
+  std::int64_t standardized_kappa = 0;
+  std::int64_t likelihood_ratio = 0;
+
+  void Add(const SampleReach& reach, std::int64_t samples) {
+    kappa += reach.kappa ? samples : 0;
+    standardized_kappa += reach.standardized_kappa ? samples : 0;
+    likelihood_ratio += reach.likelihood_ratio ? samples : 0;
+  }
+};
+
+// Adds the counts to the counters in the lower cells [j][i] of McNemar Z, kappa, standardized
+// kappa and L. The counters are floats; whole numbers up to 2^24 add exactly, so adding a count
+// once equals adding 1 that many times.
+void AddSampleCounts(StatisticMatrices& stats, int e, int i, int j, const SampleCounts& counts);
+
 // Compares the pair (i, j) of a sample of the whole network (generators permuted, compounds
 // rebuilt) with the observed kappa, standardized kappa and L.
 void ComparePairToSample(StatisticMatrices& stats, int e, int i, int j, const BitWord* first,

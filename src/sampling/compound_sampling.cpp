@@ -7,6 +7,7 @@
 #include "engine/worker_pool.hpp"
 #include "measures/diagonal_rule.hpp"
 #include "measures/pair_measures.hpp"
+#include "sampling/overlap_sampler.hpp"
 #include "sampling/pair_draws.hpp"
 
 namespace quorel {
@@ -30,6 +31,85 @@ class PairNumbering {
   std::vector<std::int64_t> row_start_;
 };
 
+// How often each overlap (T3 of the sample table) and each count of exchanged discordant
+// cells (T1 of the swap table) occurred among the samples of the pair in work. A sample's
+// statistics are functions of these counts alone, so each distinct table is compared with the
+// observed statistics once, with exactly the comparison a single sample gets.
+class SampleTally {
+ public:
+  bool Obtain(StorageGate& gate, int cells) {
+    return gate.Obtain(StorageKind::kSamplerBuffer, overlaps_, static_cast<std::size_t>(cells) + 1) &&
+           gate.Obtain(StorageKind::kSamplerBuffer, exchanges_, static_cast<std::size_t>(cells) + 1);
+  }
+
+  // Draws `samples` samples of the prepared pair (i, j), the first from a source in state
+  // `state`, and counts those that reach each observed statistic.
+  SampleCounts Run(OverlapSampler& sampler, const StatisticMatrices& stats, int e, int i, int j,
+                   std::uint64_t state, int samples) {
+    SampleCounts counts;
+    const int counted = sampler.Counted();
+    if (!sampler.Active()) {
+      // No sampler: every sample leaves both tables empty.
+      const FourfoldTable empty;
+      counts.mcnemar = SwapTableReaches(stats, e, i, j, empty) ? samples : 0;
+      counts.Add(SampledTableReaches(stats, e, i, j, empty, counted), samples);
+      return counts;
+    }
+    const std::uint64_t stride = static_cast<std::uint64_t>(sampler.DrawsPerSample()) * RandomSource::kIncrement;
+    const bool ties_vary = sampler.SecondTiesVary();
+    int low = counted, high = 0;  // the overlaps seen
+    for (int s = 0; s < samples; ++s, state += stride) {
+      const OverlapSample sample = sampler.Draw(state);
+      ++exchanges_[sample.second_only];
+      if (ties_vary) {
+        counts.Add(SampledTableReaches(stats, e, i, j, Table(sampler, sample.overlap, sample.second_ties), counted), 1);
+      } else {
+        ++overlaps_[sample.overlap];
+        low = std::min(low, sample.overlap);
+        high = std::max(high, sample.overlap);
+      }
+    }
+    for (int t = low; t <= high; ++t) {
+      if (overlaps_[t] == 0) continue;
+      counts.Add(SampledTableReaches(stats, e, i, j, Table(sampler, t, sampler.SecondTies()), counted), overlaps_[t]);
+      overlaps_[t] = 0;
+    }
+    const int discordant = sampler.Discordant();
+    for (int t = 0; t <= discordant; ++t) {
+      if (exchanges_[t] == 0) continue;
+      // McNemar's Z reads the discordant cells only.
+      FourfoldTable y;
+      y[1] = static_cast<float>(t);
+      y[2] = static_cast<float>(discordant - t);
+      counts.mcnemar += SwapTableReaches(stats, e, i, j, y) ? exchanges_[t] : 0;
+      exchanges_[t] = 0;
+    }
+    return counts;
+  }
+
+ private:
+  // The sample table with the given overlap: A's ties and W's ties on the counted cells fix
+  // the other three cells.
+  static FourfoldTable Table(const OverlapSampler& sampler, int overlap, int second_ties) {
+    const int first_ties = sampler.FirstTies();
+    FourfoldTable x;
+    x[0] = static_cast<float>(sampler.Counted() - first_ties - second_ties + overlap);
+    x[1] = static_cast<float>(second_ties - overlap);
+    x[2] = static_cast<float>(first_ties - overlap);
+    x[3] = static_cast<float>(overlap);
+    return x;
+  }
+
+  std::vector<std::int64_t> overlaps_;
+  std::vector<std::int64_t> exchanges_;
+};
+
+// One worker's sampler and tally, kept apart from the other workers' in memory.
+struct alignas(64) PairWorker {
+  OverlapSampler sampler;
+  SampleTally tally;
+};
+
 }  // namespace
 
 std::int16_t SampleCompoundPairs(AnalysisState& state, StatisticMatrices& stats, const SamplingSettings& settings) {
@@ -47,13 +127,14 @@ std::int16_t SampleCompoundPairs(AnalysisState& state, StatisticMatrices& stats,
   for (int k = 0; k < e; ++k) UnpackMatrix(state.MatrixList.Matrix(k), state.MatrixList.Shape(), &bytes[cells * k]);
 
   const int workers = WorkerCount(settings.workers);
-  std::vector<PairWorkspace> spaces(workers);
-  for (PairWorkspace& ws : spaces) {
-    switch (ws.Obtain(state.Storage, n, settings.measure_control, state.FixedMatrix.MaxGroupSize)) {
+  std::vector<PairWorker> spaces(workers);
+  for (PairWorker& space : spaces) {
+    switch (space.sampler.Obtain(state.Storage, n, settings.measure_control, state.Directionality, fixed)) {
       case WorkspaceStatus::kReady: break;
       case WorkspaceStatus::kSamplerBufferFailed: return 29;
       case WorkspaceStatus::kShuffleWorkFailed: FatalError(9);
     }
+    if (!space.tally.Obtain(state.Storage, n * n)) return 29;
   }
 
   // Draws of one sample of a pair depend on its second relation and on whether the pair
@@ -77,27 +158,23 @@ std::int16_t SampleCompoundPairs(AnalysisState& state, StatisticMatrices& stats,
   }
 
   const RandomSource base = state.Random;
-  const int control = settings.measure_control;
-  const int directionality = state.Directionality;
+  // Pairs are handed out one at a time: a pair's samples cost far more than taking the next
+  // index, and pairs of dense relations cost many times more than others, so larger blocks
+  // leave one worker waiting at the end. The result does not depend on the handing out.
   ParallelFor(
-      workers, pairs.Count(), 64,
+      workers, pairs.Count(), 1,
       [&](int worker, std::int64_t begin, std::int64_t end) {
-        PairWorkspace& ws = spaces[worker];
+        PairWorker& space = spaces[worker];
         int i = pairs.RowOf(begin);
         for (std::int64_t p = begin; p < end; ++p) {
           while (p >= pairs.RowStart(i + 1)) ++i;
           const int j = i + 1 + static_cast<int>(p - pairs.RowStart(i));
           const int d = row_diagonal(i);
-          const bool include = d == 1;
-          RandomSource random =
+          const RandomSource random =
               base.Ahead(row_offset[i] + static_cast<std::uint64_t>(samples) * (prefix[d][j] - prefix[d][i + 1]));
-          ws.Prepare(&bytes[cells * i], &bytes[cells * j], include);
-          const int counted = CountedCells(n, include);
-          FourfoldTable x, y;
-          for (int s = 0; s < samples; ++s) {
-            DrawPairSample(random, control, directionality, fixed, ws, x, y);
-            TallySampledTables(stats, e, x, y, i, j, counted);
-          }
+          space.sampler.Prepare(&bytes[cells * i], &bytes[cells * j], d == 1);
+          const SampleCounts counts = space.tally.Run(space.sampler, stats, e, i, j, random.State(), samples);
+          AddSampleCounts(stats, e, i, j, counts);
         }
       },
       state.Progress, "pairs");

@@ -19,6 +19,10 @@ namespace quorel {
 // Both tables are zeroed first. The randomisation draws of a sample come first, then one swap
 // draw per counted cell in row-major order, so a sample's consumption is fixed in advance
 // (PairSampleDrawCount).
+//
+// These routines state the samplers plainly, one draw after another. The pairwise sampling
+// itself draws through OverlapSampler (overlap_sampler.hpp), which forms only the draws that
+// can change a result and must agree with these routines sample by sample.
 
 // Buffers and prepared data of the pairwise samplers: obtained once for N actors and a measure
 // control (one workspace per worker), then prepared once for every pair.

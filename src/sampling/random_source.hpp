@@ -29,6 +29,22 @@ class RandomSource {
     return static_cast<int>(z >> 49);
   }
 
+  // The 64-bit mix behind the draw made when the counter holds `counter`; the draw is its top
+  // 15 bits. Draw number q (from 0) of a source in state S is made at counter S + (q+1) *
+  // kIncrement, so any draw can be formed from its position alone. The mix of Draw() ends
+  // with z ^ (z >> 31), which cannot reach the top 15 bits; it is left out here.
+  static std::uint64_t DrawWord(std::uint64_t counter) {
+    std::uint64_t z = counter;
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z;
+  }
+
+  // Draw number `position` (from 0) of a source in state `state`, without moving any source.
+  static int DrawAt(std::uint64_t state, std::uint64_t position) {
+    return static_cast<int>(DrawWord(state + (position + 1) * kIncrement) >> 49);
+  }
+
   // Moves the stream on by `count` draws without producing them.
   void Skip(std::uint64_t count) { state_ += count * kIncrement; }
 

@@ -145,7 +145,9 @@ TEST_P(Golden, ReportIsUnchanged) {
     }
     return;
   }
-  if (std::filesystem::exists(whole_path)) EXPECT_EQ(run.report, testing::ReadWholeFile(whole_path));
+  if (std::filesystem::exists(whole_path)) {
+    EXPECT_EQ(run.report, testing::ReadWholeFile(whole_path));
+  }
   const auto digests = ReadDigests();
   const auto found = digests.find(c.Id());
   ASSERT_NE(found, digests.end()) << "no digest for " << c.Id();
