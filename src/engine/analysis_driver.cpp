@@ -55,8 +55,10 @@ void BuildCutoffLevels(AnalysisState& state, const AnalysisOptions& options, con
     const float alpha = cutoffs[k];
     if (state.ProgressFile != nullptr) std::fprintf(state.ProgressFile, "\tConstructing Omega for alpha(%4.3f)...\n", alpha);
     std::fprintf(state.OutFile, "\n\n(%1d)", static_cast<int>(k + 1));
+    MarkStep(state.Progress, "omega");
     BuildOmega(state.OutFile, omega, lower_omega, state.Statistics, alpha, options.m_MinKappa, partial_order,
                options.m_PermutationStrategy, products_only, state.MultTable, state.Storage);
+    if (options.m_FactorOmega || (options.m_FactorLowerOmega && !products_only)) MarkStep(state.Progress, "factorization");
     if (options.m_FactorOmega) Factorize(state.OutFile, omega, full, true, state.MultTable, state.Storage);
     if (options.m_FactorLowerOmega && !products_only) {
       Factorize(state.OutFile, lower_omega, full, false, state.MultTable, state.Storage);
@@ -87,6 +89,7 @@ std::int16_t RunAnalysis(AnalysisState& state, AnalysisOptions& options, StatusS
 
   std::string label;
   std::vector<std::int16_t> ident;
+  MarkStep(state.Progress, "reading");
   std::int16_t r = ReadProblem(state, sink, label, ident);
   // "Reapply to all remaining networks": the option check of the first problem serves
   // every later one, which keeps its cutoff list and measure control without new warnings.
@@ -115,6 +118,7 @@ std::int16_t RunAnalysis(AnalysisState& state, AnalysisOptions& options, StatusS
     state.GeneratorCount = state.ElementCount;
     PrintOptions(state, options, cutoffs);
 
+    MarkStep(state.Progress, "semigroup");
     const auto max_word_length = static_cast<std::int16_t>(options.m_MaxWordLength);
     if (options.m_GeneratorProductsOnly) {
       BuildGeneratorPowers(state, max_word_length);
@@ -122,6 +126,7 @@ std::int16_t RunAnalysis(AnalysisState& state, AnalysisOptions& options, StatusS
       BuildSemigroup(state, max_word_length);
     }
     ElementRelation partial_order;
+    MarkStep(state.Progress, "partial order");
     BuildPartialOrder(state, partial_order);
 
     sink.AddStatusMessage("Calculating statistical upper triangle matrices...");
@@ -143,6 +148,7 @@ std::int16_t RunAnalysis(AnalysisState& state, AnalysisOptions& options, StatusS
     std::vector<WordEntry>().swap(state.WordTable);
     state.Statistics.Release();
 
+    MarkStep(state.Progress, "reading");
     r = ReadProblem(state, sink, label, ident);
     if (r == 1) std::fprintf(state.OutFile, "\n\n\n");
   }

@@ -15,6 +15,15 @@ class ProgressObserver {
 
   // The phase is over.
   virtual void Finish() = 0;
+
+  // The analysis enters a new step of a problem ("reading", "semigroup", "sampling", ...);
+  // the step before it is over. For shells that time the steps; the default ignores them.
+  virtual void StepStarted(const char* /*step*/) {}
 };
+
+// Tells `observer`, when there is one, that `step` starts.
+inline void MarkStep(ProgressObserver* observer, const char* step) {
+  if (observer != nullptr) observer->StepStarted(step);
+}
 
 }  // namespace quorel

@@ -70,6 +70,7 @@ std::int16_t RunMeasures(AnalysisState& state, const MeasuresOptions& options,
   const MatrixList& list = state.MatrixList;
   const int workers = WorkerCount(options.Threads);
 
+  MarkStep(state.Progress, "statistics");
   // The observed statistics; every pair writes only its own cells.
   ParallelFor(workers, e, 1, [&](int, std::int64_t begin, std::int64_t end) {
     for (int i = static_cast<int>(begin); i < end; ++i) {
@@ -86,6 +87,7 @@ std::int16_t RunMeasures(AnalysisState& state, const MeasuresOptions& options,
   settings.measure_control = options.m_MeasureControl;
   settings.diagonal = options.m_Diagonal;
   settings.workers = workers;
+  MarkStep(state.Progress, "sampling");
   const std::int16_t code = options.m_PermutationStrategy == 0
                                 ? SampleCompoundPairs(state, stats, settings)
                                 : SampleGenerators(state, stats, settings, non_directional);
@@ -102,6 +104,7 @@ std::int16_t RunMeasures(AnalysisState& state, const MeasuresOptions& options,
       if (options.m_PermutationStrategy == 0) stats.McNemarZ[low] = stats.McNemarZ[low] / samples;
     }
   }
+  MarkStep(state.Progress, "statistics report");
   PrintSectionTwo(state, options);
   return 0;
 }

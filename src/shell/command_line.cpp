@@ -7,6 +7,7 @@
 #include "engine/analysis_state.hpp"
 #include "engine/message_list.hpp"
 #include "shell/run_command.hpp"
+#include "shell/step_timer.hpp"
 #include "shell/terminal_progress.hpp"
 
 #include <unistd.h>
@@ -78,6 +79,8 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
   app.add_option("--threads", o.Threads, "Worker threads for the sampling (default: all cores)")
       ->check(CLI::Range(1, 1024));
   app.add_flag("-q,--quiet", result.quiet, "No progress lines");
+  app.add_flag("--timings", result.timings,
+               "After the run, the wall-clock time of each step of each problem on standard error");
 
   try {
     app.parse(argc, argv);
@@ -110,12 +113,15 @@ int RunCommandLine(int argc, const char* const* argv) {
   if (command.quiet) state.ProgressFile = nullptr;
   TerminalProgress bar(stderr);
   if (!command.quiet && isatty(fileno(stderr))) state.Progress = &bar;
+  StepTimer timer(state.Progress);
+  if (command.timings) state.Progress = &timer;
   MessageList messages([](const std::string& line) {
     std::fputs(line.c_str(), stdout);
     std::fputc('\n', stdout);
   });
   const RunOutcome outcome = OnRun(state, command.options, messages);
   std::fflush(stdout);
+  if (command.timings) timer.Print(stderr);
   if (outcome.fatal) return kExitFatal;
   if (outcome.report_failed) {
     std::fprintf(stderr, "quorel: the report '%s' could not be written completely: %s\n",

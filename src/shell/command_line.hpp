@@ -17,6 +17,7 @@ inline constexpr int kExitReportWrite = 74;   // the report could not be written
 struct CommandLine {
   AnalysisOptions options;
   bool quiet = false;
+  bool timings = false;   // time each step of each problem, the table on standard error
   bool exit_now = false;  // help or version was shown, or the command line was refused
   int exit_status = 0;    // when exit_now
 };

@@ -118,6 +118,27 @@ TEST(Command, ExitStatusesTellHowTheRunEnded) {
   EXPECT_THAT(testing::ReadWholeFile(dir.File("stdout.txt")), HasSubstr("--measure-control"));
 }
 
+// Each problem gets its own steps, the reading of the next problem included; the report is the
+// same with and without the timings.
+TEST(Command, TimingsListTheStepsOfEveryProblem) {
+  testing::ScratchDirectory dir;
+  testing::WriteWholeFile(dir.File("Quorel.dat"), "first\n2 1\n0 1 1 0\nsecond\n2 1\n0 1 0 0\n");
+  ASSERT_EQ(RunQuorel(dir, "-q --sample-size 20 --factor-omega"), kExitSuccess);
+  const std::string plain = testing::ReadWholeFile(dir.File("Quorel.out"));
+  EXPECT_EQ(testing::ReadWholeFile(dir.File("stderr.txt")), "");
+  ASSERT_EQ(RunQuorel(dir, "-q --sample-size 20 --factor-omega --timings"), kExitSuccess);
+  EXPECT_EQ(testing::ReadWholeFile(dir.File("Quorel.out")), plain);
+  const std::string table = testing::ReadWholeFile(dir.File("stderr.txt"));
+  EXPECT_THAT(table, ::testing::StartsWith("Time by step (wall clock, seconds):\n  problem 1\n    reading "));
+  for (const char* step : {"semigroup", "partial order", "statistics", "sampling", "statistics report", "omega",
+                           "factorization", "total"}) {
+    EXPECT_THAT(table, HasSubstr("    " + std::string(step) + " ")) << step;
+  }
+  EXPECT_THAT(table, HasSubstr("\n  problem 2\n    reading "));
+  EXPECT_THAT(table, HasSubstr("\n  end of data "));
+  EXPECT_EQ(table.find("problem 3"), std::string::npos);
+}
+
 TEST(Command, ReportThatCannotBeWrittenIsNotSuccess) {
   if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
   testing::ScratchDirectory dir;
