@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "engine/analysis_options.hpp"
+#include "shell/convert_command.hpp"
 
 namespace quorel {
 
@@ -17,6 +18,8 @@ inline constexpr int kExitReportWrite = 74;   // the report could not be written
 struct CommandLine {
   AnalysisOptions options;
   bool quiet = false;
+  bool convert = false;   // "quorel convert": `conversion` says what to convert
+  ConvertRequest conversion;
   bool exit_now = false;  // help or version was shown, or the command line was refused
   int exit_status = 0;    // when exit_now
 };
