@@ -116,7 +116,8 @@ class DlParser {
   std::vector<std::string> Labels(std::size_t count, const std::string& what) {
     std::vector<std::string> labels;
     while (labels.size() < count) {
-      if (next_ >= tokens_.size() || tokens_[next_].mark != 0) {
+      // A word followed by ":" starts the next section ("data:"): the list ended early.
+      if (next_ >= tokens_.size() || tokens_[next_].mark != 0 || (!tokens_[next_].quoted && IsMark(next_ + 1, ':'))) {
         throw InputError(LineAt(next_), what + ": " + std::to_string(count) + " labels expected, " +
                                             std::to_string(labels.size()) + " found");
       }
@@ -153,7 +154,8 @@ class DlParser {
         if (key != "labels") ++next_;
         ExpectColon(key == "labels" ? "labels" : key + " labels");
         if (network_.N == 0) throw InputError(token.line, "labels come before \"n =\"");
-        std::vector<std::string> labels = Labels(static_cast<std::size_t>(network_.N), key + " labels");
+        std::vector<std::string> labels =
+            Labels(static_cast<std::size_t>(network_.N), key == "labels" ? key : key + " labels");
         if (key != "column" && key != "col") network_.ActorNames = std::move(labels);
       } else if (key == "matrix" && IsWord(next_, "labels")) {
         ++next_;
@@ -231,20 +233,25 @@ class DlParser {
 ImportedNetwork ReadDl(std::string_view text) { return DlParser(text).Parse(); }
 
 bool LooksLikeDl(std::string_view text) {
-  // The keyword and the first assignment stand on the first non-blank line or the next.
+  // The keyword and the first assignment stand on the first non-blank line, or the
+  // assignment on the next one.
   const std::size_t start = text.find_first_not_of(" \t\r\n,");
   if (start == std::string_view::npos) return false;
   std::size_t end = text.find('\n', start);
-  if (end != std::string_view::npos) end = text.find('\n', end + 1);
   std::vector<Token> tokens;
-  try {
-    tokens = Tokenize(text.substr(0, end == std::string_view::npos ? text.size() : end));
-  } catch (const InputError&) {
-    return false;
+  for (int lines = 1; lines <= 2 && tokens.size() < 3; ++lines) {
+    try {
+      tokens = Tokenize(text.substr(0, end == std::string_view::npos ? text.size() : end));
+    } catch (const InputError&) {
+      return false;  // a quote left open on the first line
+    }
+    if (end == std::string_view::npos) break;
+    end = text.find('\n', end + 1);
   }
   if (tokens.size() < 3 || tokens[0].mark != 0 || Lower(tokens[0].text) != "dl") return false;
   const std::string key = Lower(tokens[1].text);
-  return tokens[1].mark == 0 && (key == "n" || key == "nm" || key == "format") && tokens[2].mark == '=';
+  return tokens[1].mark == 0 && (key == "n" || key == "nm" || key == "nr" || key == "nc" || key == "format") &&
+         tokens[2].mark == '=';
 }
 
 }  // namespace quorel

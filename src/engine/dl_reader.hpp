@@ -21,8 +21,8 @@ namespace quorel {
 // network is left empty. Throws InputError for anything else.
 ImportedNetwork ReadDl(std::string_view text);
 
-// True when the first token is "dl" and the next one starts an assignment of n, nm or
-// format: the start of a DL file rather than a data file's label line.
+// True when the first token is "dl" and the next one starts an assignment of n, nm, nr,
+// nc or format: the start of a DL file rather than a data file's label line.
 bool LooksLikeDl(std::string_view text);
 
 }  // namespace quorel

@@ -24,7 +24,8 @@ std::string DataFileText(const ImportedNetwork& network) {
   if (!network.NonDirectional.empty()) {
     text += " 1\n";
     for (std::size_t k = 0; k < network.NonDirectional.size(); ++k) {
-      text += (k == 0 ? "" : " ") + std::to_string(network.NonDirectional[k]);
+      if (k != 0) text += ' ';
+      text += std::to_string(network.NonDirectional[k]);
     }
   }
   text += "\n";

@@ -12,8 +12,8 @@ enum class InputFormat { kAuto, kData, kDl, kCsv };
 // "auto", "data", "dl", "csv".
 const char* InputFormatName(InputFormat format);
 
-// Recognises the layout from the text: a first token "dl" followed by an "n =" (or "nm =",
-// "format =") assignment is a DL file; a first non-blank line with commas that names a
+// Recognises the layout from the text: a first token "dl" followed by an "n =" (or "nm =", "nr =",
+// "nc =", "format =") assignment is a DL file; a first non-blank line with commas that names a
 // source and a target column is a CSV edge list; anything else is a data file. Never
 // returns kAuto.
 InputFormat DetectInputFormat(std::string_view text);

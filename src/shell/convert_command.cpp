@@ -40,7 +40,10 @@ bool NormaliseDataFile(const std::string& text, bool fixed_matrix, std::string& 
   });
   std::vector<ImportedNetwork> problems;
   if (!ReadDataFileProblems(in.get(), stderr, messages, fixed_matrix, problems)) return false;
-  for (std::size_t k = 0; k < problems.size(); ++k) output += (k == 0 ? "" : "\n") + DataFileText(problems[k]);
+  for (std::size_t k = 0; k < problems.size(); ++k) {
+    if (k != 0) output += '\n';  // an empty line between problems
+    output += DataFileText(problems[k]);
+  }
   return true;
 }
 
