@@ -156,7 +156,9 @@ class DlParser {
         if (network_.N == 0) throw InputError(token.line, "labels come before \"n =\"");
         std::vector<std::string> labels =
             Labels(static_cast<std::size_t>(network_.N), key == "labels" ? key : key + " labels");
-        if (key != "column" && key != "col") network_.ActorNames = std::move(labels);
+        // Column labels name the actors only when no row labels do (one-mode: the same).
+        const bool columns = key == "column" || key == "col";
+        if (!columns || network_.ActorNames.empty()) network_.ActorNames = std::move(labels);
       } else if (key == "matrix" && IsWord(next_, "labels")) {
         ++next_;
         ExpectColon("matrix labels");

@@ -150,6 +150,7 @@ INSTANTIATE_TEST_SUITE_P(
                        "3 1\n\n0 1 0\n0 0 1\n1 0 0\n", {"Ann Lee", "bob", "carl"}, {}},
         ConversionCase{"DlRowAndColumnLabels", "dl n=2\nrow labels: a b\ncolumn labels: a b\nmatrix labels: x\ndata:\n0 1 0 0\n",
                        "2 1\n\n0 1\n0 0\n", {"a", "b"}, {"x"}},
+        ConversionCase{"DlColumnLabelsOnly", "dl n=2 column labels: p q data: 1 0 0 0", "2 1\n\n1 0\n0 0\n", {"p", "q"}, {}},
         ConversionCase{"DlLabelsEmbedded", "dl n=2 nm=2\nlabels embedded:\nmatrix labels: x, y\ndata:\n a b\na 0 1\nb 0 0\n a b\na 0 0\nb 1 0\n",
                        "2 2\n\n0 1\n0 0\n\n0 0\n1 0\n", {"a", "b"}, {"x", "y"}},
         ConversionCase{"CsvNamedInOrderOfAppearance", "source,target,relation\nb,a,friend\nc,b,advice\na,c,friend\n",
@@ -195,7 +196,10 @@ const std::string kBigDl = [] {
 
 std::string ManyActorsCsv(bool numbered) {
   std::string text = "source,target\n";
-  for (int k = 1; k <= 182; ++k) text += (numbered ? std::to_string(k) : "a" + std::to_string(k)) + ",1\n";
+  for (int k = 1; k <= 182; ++k) {
+    if (!numbered) text += 'a';
+    text += std::to_string(k) + ",1\n";
+  }
   return text;
 }
 
