@@ -13,6 +13,7 @@
 #include "engine/data_reader.hpp"
 #include "engine/fatal_error.hpp"
 #include "engine/fixed_matrix_reader.hpp"
+#include "engine/input_conversion.hpp"
 #include "engine/input_report.hpp"
 #include "engine/option_checks.hpp"
 #include "engine/status_sink.hpp"
@@ -86,6 +87,8 @@ std::int16_t RunAnalysis(AnalysisState& state, AnalysisOptions& options, StatusS
   state.OutFile = std::fopen(options.ReportPath.c_str(), "w");
   if (state.OutFile == nullptr) return 5;
   std::setvbuf(state.OutFile, nullptr, _IOFBF, kReportBuffer);
+  // A DL file or an edge list is read as the data file of its one network.
+  if (!PrepareInputFile(state, options.DataFormat, options.DataPath)) return 3;
 
   std::string label;
   std::vector<std::int16_t> ident;

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/input_format.hpp"
+
 namespace quorel {
 
 // The run options, under the names of the main dialog's members, with the dialog's
@@ -25,6 +27,7 @@ struct AnalysisOptions {
 
   // Beyond the dialog: where the files are, the random stream and the workers.
   std::string DataPath = "Quorel.dat";
+  InputFormat DataFormat = InputFormat::kAuto;  // the data file's layout, or recognise it
   std::string ReportPath = "Quorel.out";
   std::uint64_t Seed = 0;
   int Threads = 0;  // 0: all cores

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "algebra/matrix_list.hpp"
@@ -30,6 +31,8 @@ struct AnalysisState {
   std::uint8_t ND = 0;                 // 1 when a non-directionality vector is present
   std::vector<std::int8_t> NDI;        // per relation: 1 = non-directional (empty when ND = 0)
   std::int16_t Directionality = 0;     // 0 all directional, 1 all non-directional, 2 mixed
+  std::vector<std::string> ActorNames;  // per actor, empty when the input names none
+  std::vector<std::string> RelationNames;  // per input relation, empty when the input names none
 
   quorel::MatrixList MatrixList;       // the distinct relations, then the compound relations
   std::int16_t GeneratorCount = 0;     // G

@@ -23,7 +23,27 @@ const char* const kDescription =
     "relations, their partial order, measures of association with P-values from\n"
     "random samples, Omega at each cutoff level and its factorizations, and writes\n"
     "the report (Quorel.out unless --report names another). Status lines go to\n"
-    "standard output, diagnostics to standard error.";
+    "standard output, diagnostics to standard error.\n"
+    "The data file may also be a DL file of full matrices or a CSV edge list with\n"
+    "source, target and relation columns (see --input-format); 'quorel convert'\n"
+    "writes either as a data file.";
+
+const char* const kConvertDescription =
+    "Writes INPUT as a data file OUTPUT. INPUT is a data file (copied normalised:\n"
+    "the label line, \"N NR\" with the non-directionality vector when there is one,\n"
+    "each matrix as rows of digits), a DL file of full matrices, or a CSV edge list;\n"
+    "a DL file or an edge list becomes one problem labelled with its file name.";
+
+const char* const kConvertExitStatuses =
+    "\nExit status: 0 written; 1 the input is malformed (nothing written); 2 the input\n"
+    "could not be read or the output not opened; 64 a command line that cannot be\n"
+    "understood; 74 the output could not be written completely.\n";
+
+CLI::Validator InputFormatNames() {
+  const std::map<std::string, InputFormat> formats{
+      {"auto", InputFormat::kAuto}, {"data", InputFormat::kData}, {"dl", InputFormat::kDl}, {"csv", InputFormat::kCsv}};
+  return CLI::CheckedTransformer(formats, CLI::ignore_case).description("{auto,data,dl,csv}");
+}
 
 const char* const kExitStatuses =
     "\nExit status: 0 complete; 1 a fatal error (malformed data, storage exhausted);\n"
@@ -74,6 +94,9 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
       ->transform(CLI::CheckedTransformer(diagonals, CLI::ignore_case));
 
   app.add_option("--data", o.DataPath, "Data file (default Quorel.dat)");
+  app.add_option("--input-format", o.DataFormat,
+                 "Layout of the data file: auto (default: recognised by its content), data, dl or csv")
+      ->transform(InputFormatNames());
   app.add_option("--report", o.ReportPath, "Report file (default Quorel.out)");
   app.add_option("--seed", o.Seed, "Start of the random stream (default 0)");
   app.add_option("--threads", o.Threads, "Worker threads for the sampling (default: all cores)")
@@ -81,6 +104,18 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
   app.add_flag("-q,--quiet", result.quiet, "No progress lines");
   app.add_flag("--timings", result.timings,
                "After the run, the wall-clock time of each step of each problem on standard error");
+
+  ConvertRequest& c = result.conversion;
+  CLI::App* convert =
+      app.add_subcommand("convert", "Write a DL file or CSV edge list (or a data file) as a data file; see convert --help");
+  convert->footer(std::string("\n") + kConvertDescription + "\n" + kConvertExitStatuses);
+  convert->add_option("INPUT", c.InputPath, "The file to convert")->required();
+  convert->add_option("OUTPUT", c.OutputPath, "The data file to write (replaced when it exists)")->required();
+  convert->add_option("--input-format", c.Format, "Layout of INPUT: auto (default), data, dl or csv")
+      ->transform(InputFormatNames());
+  convert->add_flag("--fixed-matrix", c.FixedMatrix,
+                    "A fixed matrix follows the relations of every problem of the data file");
+  app.require_subcommand(0, 1);
 
   try {
     app.parse(argc, argv);
@@ -94,6 +129,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
     }
     return result;
   }
+  result.convert = convert->parsed();
   o.m_Transposes = transposes;
   o.m_GeneratorProductsOnly = products_only;
   o.m_FixedSupplied = fixed;
@@ -107,6 +143,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
 int RunCommandLine(int argc, const char* const* argv) {
   CommandLine command = ParseCommandLine(argc, argv);
   if (command.exit_now) return command.exit_status;
+  if (command.convert) return RunConvert(command.conversion);
 
   AnalysisState state;
   state.Random = RandomSource(command.options.Seed);

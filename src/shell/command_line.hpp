@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "engine/analysis_options.hpp"
+#include "shell/convert_command.hpp"
 
 namespace quorel {
 
@@ -18,6 +19,8 @@ struct CommandLine {
   AnalysisOptions options;
   bool quiet = false;
   bool timings = false;   // time each step of each problem, the table on standard error
+  bool convert = false;   // "quorel convert": `conversion` says what to convert
+  ConvertRequest conversion;
   bool exit_now = false;  // help or version was shown, or the command line was refused
   int exit_status = 0;    // when exit_now
 };

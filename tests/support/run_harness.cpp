@@ -50,19 +50,16 @@ std::string Drain(std::FILE* file) {
 
 }  // namespace
 
-RunCapture RunOnText(const std::string& data, AnalysisOptions options,
-                     const std::function<void(AnalysisState&)>& prepare) {
-  ScratchDirectory dir;
-  options.DataPath = dir.File("Quorel.dat");
-  options.ReportPath = dir.File("Quorel.out");
-  WriteWholeFile(options.DataPath, data);
+namespace {
 
+RunCapture RunWith(const AnalysisOptions& options, const std::function<void(AnalysisState&)>& prepare) {
   AnalysisState state;
   state.ErrFile = std::tmpfile();
   state.ProgressFile = std::tmpfile();
   if (prepare) prepare(state);
   MessageList messages;
-  const RunOutcome outcome = OnRun(state, options, messages);
+  AnalysisOptions run_options = options;
+  const RunOutcome outcome = OnRun(state, run_options, messages);
 
   RunCapture capture;
   capture.code = outcome.code;
@@ -71,7 +68,27 @@ RunCapture RunOnText(const std::string& data, AnalysisOptions options,
   capture.errors = Drain(state.ErrFile);
   capture.progress = Drain(state.ProgressFile);
   capture.report = ReadWholeFile(options.ReportPath);
+  capture.actor_names = state.ActorNames;
+  capture.relation_names = state.RelationNames;
   return capture;
+}
+
+}  // namespace
+
+RunCapture RunOnText(const std::string& data, AnalysisOptions options,
+                     const std::function<void(AnalysisState&)>& prepare) {
+  ScratchDirectory dir;
+  options.DataPath = dir.File("Quorel.dat");
+  options.ReportPath = dir.File("Quorel.out");
+  WriteWholeFile(options.DataPath, data);
+  return RunWith(options, prepare);
+}
+
+RunCapture RunOnFile(const std::string& data_path, AnalysisOptions options) {
+  ScratchDirectory dir;
+  options.DataPath = data_path;
+  options.ReportPath = dir.File("Quorel.out");
+  return RunWith(options, {});
 }
 
 std::string ExampleNetwork(const std::string& name) {

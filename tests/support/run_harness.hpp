@@ -18,6 +18,8 @@ struct RunCapture {
   std::vector<std::string> messages;
   std::string errors;
   std::string progress;
+  std::vector<std::string> actor_names;     // as the input named them
+  std::vector<std::string> relation_names;
 };
 
 // A fresh directory under the system's temporary directory, removed with its files when
@@ -44,6 +46,10 @@ void WriteWholeFile(const std::string& path, const std::string& text);
 // to make a storage request fail.
 RunCapture RunOnText(const std::string& data, AnalysisOptions options = {},
                      const std::function<void(AnalysisState&)>& prepare = {});
+
+// Runs the analysis in-process on the file `data_path` as it stands (the report goes to a
+// scratch directory).
+RunCapture RunOnFile(const std::string& data_path, AnalysisOptions options = {});
 
 // A data file of the shared real networks, from the repository's examples.
 std::string ExampleNetwork(const std::string& name);

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string_view>
+
+namespace quorel {
+
+// The layouts an input file may have. A data file holds one or more problem specifications
+// in Quorel's own layout; a DL file (a "dl" keyword header, then full matrices) and a CSV
+// edge list (one tie a row) hold one network each and are turned into data-file text.
+enum class InputFormat { kAuto, kData, kDl, kCsv };
+
+// "auto", "data", "dl", "csv".
+const char* InputFormatName(InputFormat format);
+
+// Recognises the layout from the text: a first token "dl" followed by an "n =" (or "nm =", "nr =",
+// "nc =", "format =") assignment is a DL file; a first non-blank line with commas that names a
+// source and a target column is a CSV edge list; anything else is a data file. Never
+// returns kAuto.
+InputFormat DetectInputFormat(std::string_view text);
+
+// `forced` unless it is kAuto, else what the text looks like.
+inline InputFormat ResolveInputFormat(InputFormat forced, std::string_view text) {
+  return forced == InputFormat::kAuto ? DetectInputFormat(text) : forced;
+}
+
+}  // namespace quorel

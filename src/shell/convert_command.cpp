@@ -1,0 +1,93 @@
+#include "shell/convert_command.hpp"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "engine/data_file_problems.hpp"
+#include "engine/imported_network.hpp"
+#include "engine/input_conversion.hpp"
+#include "engine/message_list.hpp"
+#include "shell/command_line.hpp"
+
+namespace quorel {
+
+namespace {
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+bool ReadAll(std::FILE* in, std::string& text) {
+  char buffer[65536];
+  std::size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0) text.append(buffer, got);
+  return std::ferror(in) == 0;
+}
+
+// A data file's problems, normalised; false when malformed (messages on standard error).
+bool NormaliseDataFile(const std::string& text, bool fixed_matrix, std::string& output) {
+  if (text.empty()) return true;
+  File in(fmemopen(const_cast<char*>(text.data()), text.size(), "r"));
+  if (in == nullptr) return false;
+  MessageList messages([](const std::string& line) {
+    std::fputs(line.c_str(), stderr);
+    std::fputc('\n', stderr);
+  });
+  std::vector<ImportedNetwork> problems;
+  if (!ReadDataFileProblems(in.get(), stderr, messages, fixed_matrix, problems)) return false;
+  for (std::size_t k = 0; k < problems.size(); ++k) {
+    if (k != 0) output += '\n';  // an empty line between problems
+    output += DataFileText(problems[k]);
+  }
+  return true;
+}
+
+}  // namespace
+
+int RunConvert(const ConvertRequest& request) {
+  std::error_code ignored;
+  File in(std::filesystem::is_directory(request.InputPath, ignored) ? nullptr
+                                                                   : std::fopen(request.InputPath.c_str(), "rb"));
+  std::string text;
+  if (in == nullptr || !ReadAll(in.get(), text)) {
+    std::fprintf(stderr, "quorel: the input '%s' could not be opened for reading\n", request.InputPath.c_str());
+    return kExitIncomplete;
+  }
+  in.reset();
+
+  std::string output;
+  try {
+    ConvertedInput converted = ConvertInput(text, request.Format, request.InputPath);
+    if (converted.Format != InputFormat::kData) {
+      output = std::move(converted.DataText);
+    } else if (!NormaliseDataFile(text, request.FixedMatrix, output)) {
+      std::fprintf(stderr, "ABORT QUOREL\n");
+      return kExitFatal;
+    }
+  } catch (const InputError& error) {
+    std::fprintf(stderr, "ERROR: %s\nABORT QUOREL\n", DescribeInputError(request.InputPath, error).c_str());
+    return kExitFatal;
+  }
+
+  File out(std::fopen(request.OutputPath.c_str(), "wb"));
+  if (out == nullptr) {
+    std::fprintf(stderr, "quorel: the output '%s' could not be opened for writing\n", request.OutputPath.c_str());
+    return kExitIncomplete;
+  }
+  errno = 0;
+  const bool written = std::fwrite(output.data(), 1, output.size(), out.get()) == output.size();
+  const bool closed = std::fclose(out.release()) == 0;
+  if (!written || !closed) {
+    std::fprintf(stderr, "quorel: the output '%s' could not be written completely: %s\n", request.OutputPath.c_str(),
+                 errno != 0 ? std::strerror(errno) : "write error");
+    return kExitReportWrite;
+  }
+  return kExitSuccess;
+}
+
+}  // namespace quorel

@@ -1,0 +1,278 @@
+// DL files and CSV edge lists: recognised by their content, read as the data file of
+// their one network (so the report is the data file's, label line apart), their names
+// kept, and malformed ones refused with the file and line, as malformed data is.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine/input_conversion.hpp"
+#include "engine/input_format.hpp"
+#include "support/run_harness.hpp"
+
+namespace quorel {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+const std::string kTestData = std::string(QUOREL_SOURCE_DIR) + "/tests/data/";
+
+// The shared network's data file as a DL file or edge list reads it: labelled with the
+// file's name, and without the non-directionality vector, which neither layout carries.
+std::string DirectionalCopy(const std::string& network, const std::string& label) {
+  const std::string data = testing::ExampleNetwork(network + ".dat");
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < data.size()) {
+    const std::size_t end = data.find('\n', start);
+    lines.push_back(data.substr(start, end - start));
+    start = end == std::string::npos ? data.size() : end + 1;
+  }
+  std::string copy = label + "\n";
+  std::size_t next = 2;
+  std::istringstream header(lines[1]);
+  std::string n, nr, flag;
+  header >> n >> nr >> flag;
+  copy += n + " " + nr + "\n";
+  if (!flag.empty() && flag[0] != '0') next = 3;  // the vector's line
+  for (std::size_t k = next; k < lines.size(); ++k) copy += lines[k] + "\n";
+  return copy;
+}
+
+struct SharedNetworkCase {
+  const char* file;     // in tests/data
+  const char* network;  // in examples/
+  std::vector<std::string> actors;     // the first and last names, when named
+  std::vector<std::string> relations;  // every relation name, when named
+};
+
+class SharedNetworkInOtherLayout : public ::testing::TestWithParam<SharedNetworkCase> {};
+
+TEST_P(SharedNetworkInOtherLayout, GivesTheDataFilesReport) {
+  const SharedNetworkCase& c = GetParam();
+  AnalysisOptions options;
+  options.m_SampleSize = 30;
+  options.m_FactorOmega = 1;
+  options.m_Transposes = 1;
+  const testing::RunCapture expected = testing::RunOnText(DirectionalCopy(c.network, c.file), options);
+  const testing::RunCapture run = testing::RunOnFile(kTestData + c.file, options);
+  ASSERT_FALSE(run.fatal) << run.errors;
+  EXPECT_EQ(run.code, 0);
+  EXPECT_EQ(run.report, expected.report);
+  EXPECT_EQ(run.messages, expected.messages);
+  EXPECT_THAT(run.report, HasSubstr(std::string("\n") + c.file + "\n"));
+  if (c.actors.empty()) {
+    EXPECT_TRUE(run.actor_names.empty());
+  } else {
+    ASSERT_FALSE(run.actor_names.empty());
+    EXPECT_EQ(run.actor_names.front(), c.actors.front());
+    EXPECT_EQ(run.actor_names.back(), c.actors.back());
+  }
+  EXPECT_EQ(run.relation_names, c.relations);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, SharedNetworkInOtherLayout,
+    ::testing::Values(
+        SharedNetworkCase{"padgett_florentine.dl", "padgett_florentine", {"ACCIAIUOLI", "TORNABUONI"}, {"marriage", "business"}},
+        SharedNetworkCase{"wolfe_primates.embedded.dl", "wolfe_primates", {"A01", "A20"}, {"joint presence >= 5", "kinship"}},
+        SharedNetworkCase{"krackhardt_hightech.unlabelled.dl", "krackhardt_hightech", {}, {}},
+        SharedNetworkCase{"padgett_florentine.csv", "padgett_florentine", {"ACCIAIUOLI", "TORNABUONI"}, {"marriage", "business"}},
+        SharedNetworkCase{"wolfe_primates.csv", "wolfe_primates", {"A01", "A20"}, {"joint presence >= 5", "kinship"}},
+        SharedNetworkCase{"krackhardt_hightech.numbered.csv", "krackhardt_hightech", {}, {"advice", "friendship", "reports-to"}}),
+    [](const ::testing::TestParamInfo<SharedNetworkCase>& info) {
+      std::string name = info.param.file;
+      for (char& ch : name) ch = std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+      return name;
+    });
+
+TEST(Formats, RecognisedByContent) {
+  struct Case {
+    const char* text;
+    InputFormat format;
+  };
+  const Case cases[] = {
+      {"dl n=5\n", InputFormat::kDl},
+      {"\n  \nDL N = 5, NM = 2\n", InputFormat::kDl},
+      {"dl\nn=4 nm=1\ndata:\n", InputFormat::kDl},
+      {"Dl format = fullmatrix n = 3\n", InputFormat::kDl},
+      {"DL networks of two schools\n5 1\n", InputFormat::kData},  // a label that starts with "DL"
+      {"dl\n5 1\n", InputFormat::kData},
+      {"source,target,relation\n1,2,a\n", InputFormat::kCsv},
+      {"From , To , Type, Weight\r\n", InputFormat::kCsv},
+      {"\"ego\",\"alter\"\n", InputFormat::kCsv},
+      {"Sender,Receiver\n", InputFormat::kCsv},
+      {"source target relation\n1 2 a\n", InputFormat::kData},  // no commas
+      {"source,relation\n", InputFormat::kData},                 // no target column
+      {"Padgett families: marriage, business\n16 2 1\n", InputFormat::kData},
+      {"", InputFormat::kData},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(DetectInputFormat(c.text), c.format) << c.text;
+    EXPECT_EQ(ResolveInputFormat(InputFormat::kData, c.text), InputFormat::kData);
+  }
+}
+
+// Small inputs and the data file they stand for.
+struct ConversionCase {
+  const char* name;
+  std::string text;
+  std::string data;  // after the label line "net"
+  std::vector<std::string> actors;
+  std::vector<std::string> relations;
+};
+
+class Conversion : public ::testing::TestWithParam<ConversionCase> {};
+
+TEST_P(Conversion, GivesTheDataFileAndTheNames) {
+  const ConversionCase& c = GetParam();
+  const ConvertedInput converted = ConvertInput(c.text, InputFormat::kAuto, "some/dir/net");
+  EXPECT_EQ(converted.DataText, "net\n" + c.data);
+  EXPECT_EQ(converted.ActorNames, c.actors);
+  EXPECT_EQ(converted.RelationNames, c.relations);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, Conversion,
+    ::testing::Values(
+        ConversionCase{"DlMinimal", "dl n=2\ndata:\n0 1\n1 0\n", "2 1\n\n0 1\n1 0\n", {}, {}},
+        ConversionCase{"DlAnyNonzeroIsATie", "DL N=2 DATA: 0 2.5 -1 0.0\n", "2 1\n\n0 1\n1 0\n", {}, {}},
+        ConversionCase{"DlTwoMatricesWithoutSeparator", "dl n = 2, nm = 2\nformat = fullmatrix\ndata:\n1 0\n0 0\n0 0\n0 1\n",
+                       "2 2\n\n1 0\n0 0\n\n0 0\n0 1\n", {}, {}},
+        ConversionCase{"DlCommasAndCrLf", "dl n=2\r\ndata:\r\n0,1\r\n1,1\r\n", "2 1\n\n0 1\n1 1\n", {}, {}},
+        ConversionCase{"DlLabelsOnePerLineQuoted", "dl n=3\nlabels:\n\"Ann Lee\"\nbob\n'carl'\ndata:\n0 1 0\n0 0 1\n1 0 0\n",
+                       "3 1\n\n0 1 0\n0 0 1\n1 0 0\n", {"Ann Lee", "bob", "carl"}, {}},
+        ConversionCase{"DlRowAndColumnLabels", "dl n=2\nrow labels: a b\ncolumn labels: a b\nmatrix labels: x\ndata:\n0 1 0 0\n",
+                       "2 1\n\n0 1\n0 0\n", {"a", "b"}, {"x"}},
+        ConversionCase{"DlColumnLabelsOnly", "dl n=2 column labels: p q data: 1 0 0 0", "2 1\n\n1 0\n0 0\n", {"p", "q"}, {}},
+        ConversionCase{"DlLabelsEmbedded", "dl n=2 nm=2\nlabels embedded:\nmatrix labels: x, y\ndata:\n a b\na 0 1\nb 0 0\n a b\na 0 0\nb 1 0\n",
+                       "2 2\n\n0 1\n0 0\n\n0 0\n1 0\n", {"a", "b"}, {"x", "y"}},
+        ConversionCase{"CsvNamedInOrderOfAppearance", "source,target,relation\nb,a,friend\nc,b,advice\na,c,friend\n",
+                       "3 2\n\n0 1 0\n0 0 1\n0 0 0\n\n0 0 0\n0 0 0\n1 0 0\n", {"b", "a", "c"}, {"friend", "advice"}},
+        ConversionCase{"CsvNumberedActorsAreTheirNumbers", "Ego,Alter,Layer\n3,1,x\n1,2,x\n",
+                       "3 1\n\n0 1 0\n0 0 0\n1 0 0\n", {}, {"x"}},
+        ConversionCase{"CsvZeroWeightNamesActorsAndRelationsOnly", "from,to,type,weight\nz,z,kin,0\na,z,kin,1\na,a,work,0\n",
+                       "2 2\n\n0 0\n1 0\n\n0 0\n0 0\n", {"z", "a"}, {"kin", "work"}},
+        ConversionCase{"CsvWithoutRelationColumnQuotedFields", "\"From\",To\n\"x, jr\", y\n\n y ,\"x, jr\"\n",
+                       "2 1\n\n0 1\n1 0\n", {"x, jr", "y"}, {}}),
+    [](const ::testing::TestParamInfo<ConversionCase>& info) { return std::string(info.param.name); });
+
+// Malformed DL files and edge lists: the run ends as with malformed data (fatal error 1),
+// with the file and line in the diagnostics.
+struct MalformedInputCase {
+  const char* name;
+  const char* file;  // the file's name decides nothing; the content does
+  InputFormat format;
+  std::string text;
+  std::string error;  // after "ERROR: <dir>/"
+};
+
+class MalformedInput : public ::testing::TestWithParam<MalformedInputCase> {};
+
+TEST_P(MalformedInput, EndsTheRunWithFileLineAndReason) {
+  const MalformedInputCase& c = GetParam();
+  testing::ScratchDirectory dir;
+  testing::WriteWholeFile(dir.File(c.file), c.text);
+  AnalysisOptions options;
+  options.DataFormat = c.format;
+  const testing::RunCapture run = testing::RunOnFile(dir.File(c.file), options);
+  EXPECT_TRUE(run.fatal);
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.errors, "ERROR: " + dir.File(c.error) + "\nABORT QUOREL\n");
+  EXPECT_TRUE(run.report.empty());
+}
+
+const std::string kBigDl = [] {
+  std::string text = "dl n=181\ndata:\n";
+  for (int k = 0; k < 181 * 181; ++k) text += k % 181 == 180 ? "0\n" : "0 ";
+  return text;
+}();
+
+std::string ManyActorsCsv(bool numbered) {
+  std::string text = "source,target\n";
+  for (int k = 1; k <= 182; ++k) {
+    if (!numbered) text += 'a';
+    text += std::to_string(k) + ",1\n";
+  }
+  return text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, MalformedInput,
+    ::testing::Values(
+        MalformedInputCase{"DlTooManyActors", "net.dl", InputFormat::kAuto, "dl n=182\ndata:\n",
+                           "net.dl:1: n = 182 is too large: at most 181 actors (N x N may not exceed 32767)"},
+        MalformedInputCase{"DlNoActors", "net.dl", InputFormat::kAuto, "dl n=0\ndata:\n",
+                           "net.dl:1: n must be a whole number above 0, not \"0\""},
+        MalformedInputCase{"DlDataEndsEarly", "net.dl", InputFormat::kAuto, "dl n=2 nm=2\ndata:\n0 1\n1 0\n\n0 1\n",
+                           "net.dl:6: the data ends in matrix 2, row 2, column 1: nm = 2 matrices of 2 x 2 values expected"},
+        MalformedInputCase{"DlTooMuchData", "net.dl", InputFormat::kAuto, "dl n=2\ndata:\n0 1\n1 0\n1\n",
+                           "net.dl:5: more data than nm = 1 matrices of n x n = 2 x 2 values"},
+        MalformedInputCase{"DlBadValue", "net.dl", InputFormat::kAuto, "dl n=2\ndata:\n0 1\n1 yes\n",
+                           "net.dl:4: \"yes\" is not a number"},
+        MalformedInputCase{"DlEdgeListFormat", "net.dl", InputFormat::kAuto, "dl n=2\nformat = edgelist1\ndata:\n1 2\n",
+                           "net.dl:2: format \"edgelist1\" is not read; only format = fullmatrix"},
+        MalformedInputCase{"DlUnknownKeyword", "net.dl", InputFormat::kAuto, "dl n=2\nlevel = 3\ndata:\n",
+                           "net.dl:2: unknown keyword \"level\""},
+        MalformedInputCase{"DlNoDataSection", "net.dl", InputFormat::kAuto, "dl n=2\nlabels:\na b\n",
+                           "net.dl:3: no \"data:\" section"},
+        MalformedInputCase{"DlTooFewLabels", "net.dl", InputFormat::kAuto, "dl n=3\nlabels:\na b\ndata:\n",
+                           "net.dl:4: labels: 3 labels expected, 2 found"},
+        MalformedInputCase{"DlEmbeddedRowLabelDiffers", "net.dl", InputFormat::kAuto,
+                           "dl n=2\nlabels embedded\ndata:\na b\na 0 1\nc 0 0\n",
+                           "net.dl:6: matrix 1: row 2 is labelled \"c\", its column \"b\""},
+        MalformedInputCase{"DlTwoMode", "net.dl", InputFormat::kAuto, "dl nr=2 nc=3\ndata:\n",
+                           "net.dl:1: \"nr =\" gives a two-mode network; only one-mode networks (n =) are read"},
+        MalformedInputCase{"DlQuoteNotClosed", "net.dl", InputFormat::kAuto, "dl n=2\nlabels: \"a b\ndata:\n",
+                           "net.dl:2: a quoted label is not closed"},
+        MalformedInputCase{"ForcedDlWithoutKeyword", "net.txt", InputFormat::kDl, "label\n2 1\n0 1 1 0\n",
+                           "net.txt:1: no \"dl\" keyword"},
+        MalformedInputCase{"CsvMissingTargetColumn", "net.csv", InputFormat::kCsv, "source,relation\na,x\n",
+                           "net.csv:1: the header row names no source column (source, from, sender, ego) and target "
+                           "column (target, to, receiver, alter), separated by commas"},
+        MalformedInputCase{"CsvFieldCount", "net.csv", InputFormat::kAuto, "source,target,relation\na,b,x\n\na,b\n",
+                           "net.csv:4: 3 fields expected as in the header row, 2 found"},
+        MalformedInputCase{"CsvEmptyActor", "net.csv", InputFormat::kAuto, "source,target\na,\n",
+                           "net.csv:2: an actor field is empty"},
+        MalformedInputCase{"CsvBadWeight", "net.csv", InputFormat::kAuto, "source,target,weight\na,b,1\nb,a,heavy\n",
+                           "net.csv:3: the weight \"heavy\" is not a number"},
+        MalformedInputCase{"CsvNoRows", "net.csv", InputFormat::kAuto, "source,target\n\n",
+                           "net.csv:1: no rows follow the header row"},
+        MalformedInputCase{"CsvTooManyNamedActors", "net.csv", InputFormat::kAuto, ManyActorsCsv(false),
+                           "net.csv:182: more than 181 actors (N x N may not exceed 32767)"},
+        MalformedInputCase{"CsvActorNumberTooLarge", "net.csv", InputFormat::kAuto, ManyActorsCsv(true),
+                           "net.csv:183: actor 182 is beyond the most actors, 181 (N x N may not exceed 32767)"}),
+    [](const ::testing::TestParamInfo<MalformedInputCase>& info) { return std::string(info.param.name); });
+
+TEST(Formats, LargestDlNetworkIsRead) {
+  const ConvertedInput converted = ConvertInput(kBigDl, InputFormat::kAuto, "big.dl");
+  EXPECT_THAT(converted.DataText, StartsWith("big.dl\n181 1\n\n0 0"));
+}
+
+TEST(Formats, ForcedDataFormatReadsADlLookalikeAsADataFile) {
+  AnalysisOptions options;
+  options.DataFormat = InputFormat::kData;
+  options.m_SampleSize = 5;
+  const testing::RunCapture run = testing::RunOnText("dl n=2\ndata:\n0 1 1 0\n", options);
+  // "dl n=2" is the label line and "data:" no header: the data file's own message.
+  EXPECT_TRUE(run.fatal);
+  EXPECT_THAT(run.messages, ::testing::Contains("ERROR: Could not read arguments"));
+}
+
+TEST(Formats, DataFileNamesNoActors) {
+  AnalysisOptions options;
+  options.m_SampleSize = 5;
+  const testing::RunCapture run = testing::RunOnText("label\n2 1\n0 1 1 0\n", options);
+  EXPECT_EQ(run.code, 0);
+  EXPECT_TRUE(run.actor_names.empty());
+  EXPECT_TRUE(run.relation_names.empty());
+}
+
+}  // namespace
+}  // namespace quorel
