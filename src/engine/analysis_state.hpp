@@ -2,12 +2,14 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "algebra/matrix_list.hpp"
 #include "algebra/word_table.hpp"
 #include "engine/fixed_matrix.hpp"
 #include "engine/progress_observer.hpp"
+#include "engine/result_observer.hpp"
 #include "engine/storage_gate.hpp"
 #include "measures/statistic_matrices.hpp"
 #include "sampling/random_source.hpp"
@@ -30,6 +32,8 @@ struct AnalysisState {
   std::uint8_t ND = 0;                 // 1 when a non-directionality vector is present
   std::vector<std::int8_t> NDI;        // per relation: 1 = non-directional (empty when ND = 0)
   std::int16_t Directionality = 0;     // 0 all directional, 1 all non-directional, 2 mixed
+  std::vector<std::string> ActorNames;  // per actor, empty when the input names none
+  std::vector<std::string> RelationNames;  // per input relation, empty when the input names none
 
   quorel::MatrixList MatrixList;       // the distinct relations, then the compound relations
   std::int16_t GeneratorCount = 0;     // G
@@ -42,6 +46,7 @@ struct AnalysisState {
 
   RandomSource Random;                 // one stream for the whole run
   ProgressObserver* Progress = nullptr;  // told how the sampling advances, when wanted
+  ResultObserver* Results = nullptr;     // told each phase's results, when wanted
   StorageGate Storage;                 // where storage requests may be made to fail
 };
 
