@@ -17,6 +17,8 @@ inline constexpr int kExitReportWrite = 74;   // the report could not be written
 struct CommandLine {
   AnalysisOptions options;
   bool quiet = false;
+  std::string json_path;  // --json: all results as one JSON document (empty: none)
+  std::string dot_dir;    // --dot: Graphviz diagrams into this directory (empty: none)
   bool exit_now = false;  // help or version was shown, or the command line was refused
   int exit_status = 0;    // when exit_now
 };
