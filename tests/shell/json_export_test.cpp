@@ -7,8 +7,11 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <sys/wait.h>
 #include <nlohmann/json.hpp>
 
+#include "shell/command_line.hpp"
 #include "shell/run_command.hpp"
 #include "support/report_tables.hpp"
 #include "support/run_harness.hpp"
@@ -325,6 +328,40 @@ TEST(JsonExport, ProportionsWithoutSamplesAreNull) {
   EXPECT_TRUE(s["kappa"][0][1].is_number());
   // The document holds no NaN token, which would not be JSON.
   EXPECT_EQ(r.document.dump().find("NaN"), std::string::npos);
+}
+
+int RunQuorel(const testing::ScratchDirectory& dir, const std::string& arguments) {
+  const std::string command = "cd '" + dir.Path() + "' && '" + QUOREL_BINARY + "' -q " + arguments +
+                              " > stdout.txt 2> stderr.txt";
+  const int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(JsonCommand, DocumentOnEveryEndingAndStatus74WhenItCannotBeWritten) {
+  testing::ScratchDirectory dir;
+  // No data file: the document says how the run ended, with no problems.
+  EXPECT_EQ(RunQuorel(dir, "--json r.json"), kExitIncomplete);
+  json d = json::parse(testing::ReadWholeFile(dir.File("r.json")));
+  EXPECT_EQ(d["status"], "ended-early");
+  EXPECT_EQ(d["completion_code"], 3);
+  EXPECT_TRUE(d["problems"].empty());
+  EXPECT_EQ(d["program_version"], QUOREL_VERSION_TEXT);
+
+  testing::WriteWholeFile(dir.File("Quorel.dat"), "label\n2 1\n0 1 1 0\n");
+  EXPECT_EQ(RunQuorel(dir, "--json r.json --sample-size 3 --cutoffs '0.3,0.02' --seed 9"), kExitSuccess);
+  d = json::parse(testing::ReadWholeFile(dir.File("r.json")));
+  EXPECT_EQ(d["status"], "complete");
+  EXPECT_EQ(d["options"]["seed"], 9);
+  EXPECT_EQ(d["options"]["cutoffs"], json::parse("[0.3, 0.02]"));
+
+  EXPECT_EQ(RunQuorel(dir, "--json no/such/dir/r.json"), kExitReportWrite);
+  EXPECT_THAT(testing::ReadWholeFile(dir.File("stderr.txt")),
+              ::testing::HasSubstr("the JSON file 'no/such/dir/r.json' could not be written"));
+
+  EXPECT_EQ(RunQuorel(dir, "--help"), 0);
+  const std::string help = testing::ReadWholeFile(dir.File("stdout.txt"));
+  EXPECT_THAT(help, ::testing::HasSubstr("--json FILE"));
+  EXPECT_THAT(help, ::testing::HasSubstr("--dot DIR"));
 }
 
 }  // namespace
