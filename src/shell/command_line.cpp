@@ -148,14 +148,13 @@ int RunCommandLine(int argc, const char* const* argv) {
     }
   }
   if (outcome.fatal) return kExitFatal;
-  if (outcome.report_failed || json_failed) {
-    if (!outcome.report_failed) return kExitReportWrite;
+  if (outcome.report_failed) {
     std::fprintf(stderr, "quorel: the report '%s' could not be written completely: %s\n",
                  command.options.ReportPath.c_str(), outcome.report_error.c_str());
     return kExitReportWrite;
   }
   switch (outcome.code) {
-    case 0: return kExitSuccess;
+    case 0: return json_failed ? kExitReportWrite : kExitSuccess;
     case 3:
       std::fprintf(stderr, "quorel: the data file '%s' could not be opened for reading\n",
                    command.options.DataPath.c_str());
