@@ -5,9 +5,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <regex>
 #include <set>
+#include <sys/wait.h>
 
 #include "shell/element_words.hpp"
 #include "shell/hasse_diagram.hpp"

@@ -8,8 +8,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <sys/wait.h>
 #include <nlohmann/json.hpp>
+#include <sstream>
+#include <sys/wait.h>
 
 #include "shell/command_line.hpp"
 #include "shell/run_command.hpp"
@@ -357,11 +358,6 @@ TEST(JsonCommand, DocumentOnEveryEndingAndStatus74WhenItCannotBeWritten) {
   EXPECT_EQ(RunQuorel(dir, "--json no/such/dir/r.json"), kExitReportWrite);
   EXPECT_THAT(testing::ReadWholeFile(dir.File("stderr.txt")),
               ::testing::HasSubstr("the JSON file 'no/such/dir/r.json' could not be written"));
-
-  EXPECT_EQ(RunQuorel(dir, "--help"), 0);
-  const std::string help = testing::ReadWholeFile(dir.File("stdout.txt"));
-  EXPECT_THAT(help, ::testing::HasSubstr("--json FILE"));
-  EXPECT_THAT(help, ::testing::HasSubstr("--dot DIR"));
 }
 
 }  // namespace
