@@ -19,7 +19,9 @@
 #include "engine/status_sink.hpp"
 #include "measures/measures_phase.hpp"
 #include "omega/factorization.hpp"
+#include "omega/factorization_result.hpp"
 #include "omega/omega.hpp"
+#include "omega/omega_level.hpp"
 
 namespace quorel {
 
@@ -40,6 +42,15 @@ std::vector<std::uint8_t> NonDirectionalGenerators(const AnalysisState& state, c
   return flags;
 }
 
+// Per input relation, the slot of the distinct matrix it stands for: a new matrix takes the
+// next slot, a repeat the slot of the matrix it repeats.
+std::vector<int> InputSlots(const std::vector<std::int16_t>& ident, int nr) {
+  std::vector<int> slots(static_cast<std::size_t>(nr));
+  int next = 0;
+  for (int i = 0; i < nr; ++i) slots[i] = ident[i] == -1 ? next++ : ident[i];
+  return slots;
+}
+
 // Omega, lower Omega and their closures at every cutoff level, and the factorizations the
 // options ask for.
 void BuildCutoffLevels(AnalysisState& state, const AnalysisOptions& options, const std::vector<float>& cutoffs,
@@ -52,18 +63,30 @@ void BuildCutoffLevels(AnalysisState& state, const AnalysisOptions& options, con
   }
   const bool products_only = options.m_GeneratorProductsOnly != 0;
   const bool full = options.m_FullFactorOutput != 0;
+  ResultObserver* observer = state.Results;
+  OmegaLevel level;
+  FactorizationResult factors;
+  FactorizationResult* const keep_factors = observer != nullptr ? &factors : nullptr;
+  const auto factorize = [&](const ElementRelation& rel, bool is_omega, int k) {
+    Factorize(state.OutFile, rel, full, is_omega, state.MultTable, state.Storage, FactorTable::kDefaultByteLimit,
+              keep_factors);
+    if (observer != nullptr) observer->FactorizationDone(state, k, factors);
+  };
   for (std::size_t k = 0; k < cutoffs.size(); ++k) {
     const float alpha = cutoffs[k];
     if (state.ProgressFile != nullptr) std::fprintf(state.ProgressFile, "\tConstructing Omega for alpha(%4.3f)...\n", alpha);
     std::fprintf(state.OutFile, "\n\n(%1d)", static_cast<int>(k + 1));
     MarkStep(state.Progress, "omega");
     BuildOmega(state.OutFile, omega, lower_omega, state.Statistics, alpha, options.m_MinKappa, partial_order,
-               options.m_PermutationStrategy, products_only, state.MultTable, state.Storage);
-    if (options.m_FactorOmega || (options.m_FactorLowerOmega && !products_only)) MarkStep(state.Progress, "factorization");
-    if (options.m_FactorOmega) Factorize(state.OutFile, omega, full, true, state.MultTable, state.Storage);
-    if (options.m_FactorLowerOmega && !products_only) {
-      Factorize(state.OutFile, lower_omega, full, false, state.MultTable, state.Storage);
+               options.m_PermutationStrategy, products_only, state.MultTable, state.Storage,
+               observer != nullptr ? &level : nullptr);
+    if (observer != nullptr) {
+      level.Index = static_cast<int>(k);
+      observer->CutoffLevelDone(state, level);
     }
+    if (options.m_FactorOmega || (options.m_FactorLowerOmega && !products_only)) MarkStep(state.Progress, "factorization");
+    if (options.m_FactorOmega) factorize(omega, true, static_cast<int>(k));
+    if (options.m_FactorLowerOmega && !products_only) factorize(lower_omega, false, static_cast<int>(k));
   }
 }
 
@@ -112,6 +135,11 @@ std::int16_t RunAnalysis(AnalysisState& state, AnalysisOptions& options, StatusS
     if (state.ProgressFile != nullptr) std::fprintf(state.ProgressFile, "QUOREL processing '%s'.....\n", label.c_str());
 
     PrintInput(state, options, label, ident);
+    ResultObserver* observer = state.Results;
+    if (observer != nullptr) {
+      const std::vector<int> slots = InputSlots(ident, state.NR);
+      observer->ProblemStarted(state, ProblemInput{label, slots, options, cutoffs});
+    }
     const int distinct_inputs = state.GeneratorCount;
     state.ElementCount = state.GeneratorCount;
     if (options.m_Transposes) EliminateTransposes(state, ident);
@@ -119,6 +147,11 @@ std::int16_t RunAnalysis(AnalysisState& state, AnalysisOptions& options, StatusS
       PrintUpdatedList(state, ident);
     }
     state.GeneratorCount = state.ElementCount;
+    if (observer != nullptr) {
+      std::vector<int> transpose_of(static_cast<std::size_t>(state.GeneratorCount), -1);
+      for (int k = distinct_inputs; k < state.GeneratorCount; ++k) transpose_of[k] = ident[k];
+      observer->GeneratorsChosen(state, transpose_of);
+    }
     PrintOptions(state, options, cutoffs);
 
     MarkStep(state.Progress, "semigroup");
@@ -128,9 +161,11 @@ std::int16_t RunAnalysis(AnalysisState& state, AnalysisOptions& options, StatusS
     } else {
       BuildSemigroup(state, max_word_length);
     }
+    if (observer != nullptr) observer->SemigroupBuilt(state);
     ElementRelation partial_order;
     MarkStep(state.Progress, "partial order");
     BuildPartialOrder(state, partial_order);
+    if (observer != nullptr) observer->PartialOrderBuilt(state, partial_order);
 
     sink.AddStatusMessage("Calculating statistical upper triangle matrices...");
     MeasuresOptions measures;
@@ -141,11 +176,13 @@ std::int16_t RunAnalysis(AnalysisState& state, AnalysisOptions& options, StatusS
     measures.Threads = options.Threads;
     const std::int16_t code = RunMeasures(state, measures, NonDirectionalGenerators(state, ident, distinct_inputs));
     if (code != 0) return code;
+    if (observer != nullptr) observer->StatisticsDone(state);
 
     FreeMatrixList(state, options);
     std::vector<std::int16_t>().swap(ident);
     std::fprintf(state.OutFile, "3. Construction of partial algebra.");
     BuildCutoffLevels(state, options, cutoffs, partial_order);
+    if (observer != nullptr) observer->ProblemDone(state);
 
     std::vector<std::int16_t>().swap(state.MultTable);
     std::vector<WordEntry>().swap(state.WordTable);

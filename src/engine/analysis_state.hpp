@@ -9,6 +9,7 @@
 #include "algebra/word_table.hpp"
 #include "engine/fixed_matrix.hpp"
 #include "engine/progress_observer.hpp"
+#include "engine/result_observer.hpp"
 #include "engine/storage_gate.hpp"
 #include "measures/statistic_matrices.hpp"
 #include "sampling/random_source.hpp"
@@ -45,6 +46,7 @@ struct AnalysisState {
 
   RandomSource Random;                 // one stream for the whole run
   ProgressObserver* Progress = nullptr;  // told how the sampling advances, when wanted
+  ResultObserver* Results = nullptr;     // told each phase's results, when wanted
   StorageGate Storage;                 // where storage requests may be made to fail
 };
 

@@ -34,6 +34,22 @@ void PrintInducedInclusions(std::FILE* out, const ElementRelation& m, const Elem
   std::fputs("\n\n", out);
 }
 
+std::vector<ElementPair> InducedInclusions(const ElementRelation& m, const ElementRelation& rel) {
+  std::vector<ElementPair> pairs;
+  const int w = m.WordsPerRow();
+  for (int r = 0; r < m.Size(); ++r) {
+    for (int k = 0; k < w; ++k) {
+      BitWord differ = m.Row(r)[k] ^ rel.Row(r)[k];
+      while (differ != 0) {
+        const int c = k * 64 + std::countr_zero(differ);
+        differ &= differ - 1;
+        pairs.push_back(ElementPair{static_cast<std::int16_t>(r), static_cast<std::int16_t>(c)});
+      }
+    }
+  }
+  return pairs;
+}
+
 void BuildFactorTable(std::FILE* out, bool full, const ElementRelation& rel, const ProductTable& products,
                       StorageGate& gate, FactorTable& table, std::size_t byte_limit) {
   table.Build(rel, products, gate, byte_limit);
@@ -113,7 +129,8 @@ bool MeetComplement(int first, int second, ElementRelation& mc, const FactorTabl
 }
 
 void Factorize(std::FILE* out, const ElementRelation& rel, bool full, bool is_omega,
-               const std::vector<std::int16_t>& mult, StorageGate& gate, std::size_t byte_limit) {
+               const std::vector<std::int16_t>& mult, StorageGate& gate, std::size_t byte_limit,
+               FactorizationResult* result) {
   if (is_omega) {
     std::fputs("\nFACTORIZATION OF OMEGA AT LEVEL ALPHA:", out);
   } else {
@@ -123,6 +140,10 @@ void Factorize(std::FILE* out, const ElementRelation& rel, bool full, bool is_om
   std::fputs("\n", out);
   if (full) std::fputs("\nGenerating and Induced Inclusions\n", out);
 
+  if (result != nullptr) {
+    result->IsOmega = is_omega;
+    result->Atoms.clear();
+  }
   const ProductTable products(mult, rel.Size(), gate);
   FactorTable table;
   BuildFactorTable(out, full, rel, products, gate, table, byte_limit);
@@ -151,6 +172,9 @@ void Factorize(std::FILE* out, const ElementRelation& rel, bool full, bool is_om
     std::fputs("meet-complement.\n", out);
     std::fputs("\nMatrix of Meet-Complements\n", out);
     PrintElementTable(out, mc);
+    if (result != nullptr) {
+      result->Atoms.push_back(AtomResult{atom, InducedInclusions(m, rel), unique, mc});
+    }
   }
   std::fputs("\n\n\n", out);
 }

@@ -9,6 +9,7 @@
 #include "engine/storage_gate.hpp"
 #include "omega/atom_list.hpp"
 #include "omega/factor_table.hpp"
+#include "omega/factorization_result.hpp"
 #include "omega/product_table.hpp"
 
 namespace quorel {
@@ -48,9 +49,13 @@ bool MeetComplement(int first, int second, ElementRelation& mc, const FactorTabl
 // picks the heading): optionally every single-inclusion extension, then the atoms with
 // their generating and induced inclusions, their meet-complement matrices and whether each
 // has a unique maximal meet-complement. Cost: one closure per group of pairs that generate
-// each other, extensions held once each within `byte_limit` bytes.
+// each other, extensions held once each within `byte_limit` bytes. When `result` is given,
+// it receives the atoms as written.
 void Factorize(std::FILE* out, const ElementRelation& rel, bool full, bool is_omega,
                const std::vector<std::int16_t>& mult, StorageGate& gate,
-               std::size_t byte_limit = FactorTable::kDefaultByteLimit);
+               std::size_t byte_limit = FactorTable::kDefaultByteLimit, FactorizationResult* result = nullptr);
+
+// The cells in which m differs from rel, row-major (the pairs PrintInducedInclusions writes).
+std::vector<ElementPair> InducedInclusions(const ElementRelation& m, const ElementRelation& rel);
 
 }  // namespace quorel

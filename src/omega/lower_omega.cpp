@@ -70,8 +70,10 @@ void ComputeLowerOmega(const ElementRelation& omega, const ElementRelation& part
 }
 
 void BuildLowerOmega(std::FILE* out, const ElementRelation& omega, ElementRelation& lower_omega,
-                     const ElementRelation& partial_order, const ProductTable& products, StorageGate& gate) {
+                     const ElementRelation& partial_order, const ProductTable& products, StorageGate& gate,
+                     ElementRelation* unclosed) {
   ComputeLowerOmega(omega, partial_order, products, gate, lower_omega);
+  if (unclosed != nullptr) *unclosed = lower_omega;
   std::fputs("LOWER OMEGA RELATION: \n", out);
   PrintElementTable(out, lower_omega);
   CloseRelation(lower_omega, products, gate);

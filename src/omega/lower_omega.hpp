@@ -20,8 +20,10 @@ void ComputeLowerOmega(const ElementRelation& omega, const ElementRelation& part
                        const ProductTable& products, StorageGate& gate, ElementRelation& lower_omega);
 
 // Computes lower Omega into `lower_omega` and writes it, its closure (left in
-// `lower_omega`) and, when that closure lies inside Omega, the line saying so.
+// `lower_omega`) and, when that closure lies inside Omega, the line saying so. `unclosed`,
+// when given, receives lower Omega before its closure.
 void BuildLowerOmega(std::FILE* out, const ElementRelation& omega, ElementRelation& lower_omega,
-                     const ElementRelation& partial_order, const ProductTable& products, StorageGate& gate);
+                     const ElementRelation& partial_order, const ProductTable& products, StorageGate& gate,
+                     ElementRelation* unclosed = nullptr);
 
 }  // namespace quorel

@@ -7,6 +7,7 @@
 #include "algebra/element_relation.hpp"
 #include "engine/storage_gate.hpp"
 #include "measures/statistic_matrices.hpp"
+#include "omega/omega_level.hpp"
 
 namespace quorel {
 
@@ -25,10 +26,11 @@ void FillOmega(ElementRelation& omega, const StatisticMatrices& statistics, floa
 // Omega. Unless only generator products were formed, it then derives and writes lower
 // Omega and its closure, closes Omega in place and writes the closure. It always ends with
 // the heading of the factorization section. `omega` and `lower_omega` are the caller's
-// buffers, resized to E x E.
+// buffers, resized to E x E. When `level` is given, it receives copies of the relations
+// (its Index is left to the caller).
 void BuildOmega(std::FILE* out, ElementRelation& omega, ElementRelation& lower_omega,
                 const StatisticMatrices& statistics, float alpha, float min_kappa,
                 const ElementRelation& partial_order, int permutation_strategy, bool generator_products_only,
-                const std::vector<std::int16_t>& mult, StorageGate& gate);
+                const std::vector<std::int16_t>& mult, StorageGate& gate, OmegaLevel* level = nullptr);
 
 }  // namespace quorel

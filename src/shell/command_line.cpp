@@ -3,9 +3,13 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <map>
+#include <memory>
 
 #include "engine/analysis_state.hpp"
 #include "engine/message_list.hpp"
+#include "shell/dot_export.hpp"
+#include "shell/json_export.hpp"
+#include "shell/observer_fanout.hpp"
 #include "shell/run_command.hpp"
 #include "shell/step_timer.hpp"
 #include "shell/terminal_progress.hpp"
@@ -101,6 +105,12 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
   app.add_option("--seed", o.Seed, "Start of the random stream (default 0)");
   app.add_option("--threads", o.Threads, "Worker threads for the sampling (default: all cores)")
       ->check(CLI::Range(1, 1024));
+  app.add_option("--json", result.json_path, "Also write every result of the run as one JSON document to FILE")
+      ->type_name("FILE");
+  app.add_option("--dot", result.dot_dir,
+                 "Write Graphviz diagrams (partial order, closed Omega and lower Omega) into DIR,\n"
+                 "and SVG drawings of them when Graphviz's dot program is on PATH")
+      ->type_name("DIR");
   app.add_flag("-q,--quiet", result.quiet, "No progress lines");
   app.add_flag("--timings", result.timings,
                "After the run, the wall-clock time of each step of each problem on standard error");
@@ -156,9 +166,30 @@ int RunCommandLine(int argc, const char* const* argv) {
     std::fputs(line.c_str(), stdout);
     std::fputc('\n', stdout);
   });
+  ObserverFanout observers;
+  std::unique_ptr<JsonExport> json;
+  std::unique_ptr<DotExport> dot;
+  if (!command.json_path.empty()) {
+    json = std::make_unique<JsonExport>(command.options, QUOREL_VERSION);
+    observers.Add(json.get());
+  }
+  if (!command.dot_dir.empty()) {
+    dot = std::make_unique<DotExport>(command.dot_dir, FindOnPath("dot"), stderr);
+    observers.Add(dot.get());
+  }
+  if (!observers.Empty()) state.Results = &observers;
   const RunOutcome outcome = OnRun(state, command.options, messages);
   std::fflush(stdout);
   if (command.timings) timer.Print(stderr);
+  bool json_failed = false;
+  if (json != nullptr) {
+    std::string error;
+    json_failed = !json->Write(command.json_path, outcome, error);
+    if (json_failed) {
+      std::fprintf(stderr, "quorel: the JSON file '%s' could not be written: %s\n", command.json_path.c_str(),
+                   error.c_str());
+    }
+  }
   if (outcome.fatal) return kExitFatal;
   if (outcome.report_failed) {
     std::fprintf(stderr, "quorel: the report '%s' could not be written completely: %s\n",
@@ -166,7 +197,7 @@ int RunCommandLine(int argc, const char* const* argv) {
     return kExitReportWrite;
   }
   switch (outcome.code) {
-    case 0: return kExitSuccess;
+    case 0: return json_failed ? kExitReportWrite : kExitSuccess;
     case 3:
       std::fprintf(stderr, "quorel: the data file '%s' could not be opened for reading\n",
                    command.options.DataPath.c_str());

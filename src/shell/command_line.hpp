@@ -21,6 +21,8 @@ struct CommandLine {
   bool timings = false;   // time each step of each problem, the table on standard error
   bool convert = false;   // "quorel convert": `conversion` says what to convert
   ConvertRequest conversion;
+  std::string json_path;  // --json: all results as one JSON document (empty: none)
+  std::string dot_dir;    // --dot: Graphviz diagrams into this directory (empty: none)
   bool exit_now = false;  // help or version was shown, or the command line was refused
   int exit_status = 0;    // when exit_now
 };
