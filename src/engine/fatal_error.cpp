@@ -13,9 +13,13 @@ std::string FatalErrorMessage(std::int16_t code, int error_number) {
     case 4: return "ERROR: Matrix access out of range.\n";
     case 5: return "ERROR: NOT ENOUGH MEMORY - Unable to allocate space for Multiplication Table\n";
     case 6: return "ERROR: NOT ENOUGH MEMORY - Unable to allocate space for Word Table\n";
-    case 7:
+    case 7: {
       // The standard error printer's form: introduction, ": ", the system's text.
-      return std::string("QUOREL error -\n") + ": " + std::strerror(error_number) + "\n";
+      std::string text = "QUOREL error -\n: ";
+      text += std::strerror(error_number);
+      text += '\n';
+      return text;
+    }
     case 8: return "ERROR: NOT ENOUGH MEMORY - Unable to store all unchecked inclusions\n";
     case 9: return "ERROR: NOT ENOUGH MEMORY - Unable to allocate space for variables\n";
     case 10: return "ERROR: NOT ENOUGH MEMORY - Unable to allocate space for Omega\n";
