@@ -8,10 +8,14 @@
 #define QUOREL_X86_KERNELS 1
 // GCC 12 reports the deliberately undefined start values inside the AVX-512 intrinsics as
 // possibly uninitialised (fixed in GCC 13).
+#if defined(__clang__)
+#include <immintrin.h>
+#else
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #include <immintrin.h>
 #pragma GCC diagnostic pop
+#endif
 #endif
 
 namespace quorel {
