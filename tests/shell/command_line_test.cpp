@@ -3,8 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <sys/wait.h>
 
 #include "support/run_harness.hpp"
 
@@ -84,37 +82,29 @@ TEST(CommandLine, UnusableCommandLinesAreRefusedWithStatus64) {
   }
 }
 
-// Runs the installed command in `dir` and returns its exit status.
-int RunQuorel(const testing::ScratchDirectory& dir, const std::string& arguments) {
-  const std::string command = "cd '" + dir.Path() + "' && '" + QUOREL_BINARY + "' " + arguments +
-                              " > stdout.txt 2> stderr.txt";
-  const int status = std::system(command.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 TEST(Command, ExitStatusesTellHowTheRunEnded) {
   testing::ScratchDirectory dir;
-  EXPECT_EQ(RunQuorel(dir, ""), kExitIncomplete);  // no Quorel.dat
+  EXPECT_EQ(testing::RunQuorel(dir, ""), kExitIncomplete);  // no Quorel.dat
   EXPECT_THAT(testing::ReadWholeFile(dir.File("stdout.txt")), HasSubstr("??? Input file open failure.\n"));
   EXPECT_THAT(testing::ReadWholeFile(dir.File("stderr.txt")), HasSubstr("'Quorel.dat' could not be opened"));
 
   testing::WriteWholeFile(dir.File("Quorel.dat"), "label\n2 1\n0 1 1 0\n");
-  EXPECT_EQ(RunQuorel(dir, "-q"), kExitSuccess);
+  EXPECT_EQ(testing::RunQuorel(dir, "-q"), kExitSuccess);
   EXPECT_EQ(testing::ReadWholeFile(dir.File("stdout.txt")),
             "Calculating statistical upper triangle matrices...\nQUOREL complete.\n");
   EXPECT_THAT(testing::ReadWholeFile(dir.File("Quorel.out")), HasSubstr("PARTIAL ORDER TABLE:"));
 
-  EXPECT_EQ(RunQuorel(dir, "--measure-control MF"), kExitIncomplete);
+  EXPECT_EQ(testing::RunQuorel(dir, "--measure-control MF"), kExitIncomplete);
   EXPECT_EQ(testing::ReadWholeFile(dir.File("stdout.txt")), "??? Fixed matrix required.\n");
 
   testing::WriteWholeFile(dir.File("Quorel.dat"), "label\n2 1\n0 1 1\n");
-  EXPECT_EQ(RunQuorel(dir, ""), kExitFatal);
+  EXPECT_EQ(testing::RunQuorel(dir, ""), kExitFatal);
   EXPECT_EQ(testing::ReadWholeFile(dir.File("stderr.txt")),
             "ERROR: input matrix 1 not of dimension 2 x 2\nABORT QUOREL\n");
 
-  EXPECT_EQ(RunQuorel(dir, "--sample-size lots"), kExitUsage);
+  EXPECT_EQ(testing::RunQuorel(dir, "--sample-size lots"), kExitUsage);
   EXPECT_THAT(testing::ReadWholeFile(dir.File("stderr.txt")), HasSubstr("Try 'quorel --help'"));
-  EXPECT_EQ(RunQuorel(dir, "--help"), kExitSuccess);
+  EXPECT_EQ(testing::RunQuorel(dir, "--help"), kExitSuccess);
   EXPECT_THAT(testing::ReadWholeFile(dir.File("stdout.txt")), HasSubstr("--measure-control"));
 }
 
@@ -123,10 +113,10 @@ TEST(Command, ExitStatusesTellHowTheRunEnded) {
 TEST(Command, TimingsListTheStepsOfEveryProblem) {
   testing::ScratchDirectory dir;
   testing::WriteWholeFile(dir.File("Quorel.dat"), "first\n2 1\n0 1 1 0\nsecond\n2 1\n0 1 0 0\n");
-  ASSERT_EQ(RunQuorel(dir, "-q --sample-size 20 --factor-omega"), kExitSuccess);
+  ASSERT_EQ(testing::RunQuorel(dir, "-q --sample-size 20 --factor-omega"), kExitSuccess);
   const std::string plain = testing::ReadWholeFile(dir.File("Quorel.out"));
   EXPECT_EQ(testing::ReadWholeFile(dir.File("stderr.txt")), "");
-  ASSERT_EQ(RunQuorel(dir, "-q --sample-size 20 --factor-omega --timings"), kExitSuccess);
+  ASSERT_EQ(testing::RunQuorel(dir, "-q --sample-size 20 --factor-omega --timings"), kExitSuccess);
   EXPECT_EQ(testing::ReadWholeFile(dir.File("Quorel.out")), plain);
   const std::string table = testing::ReadWholeFile(dir.File("stderr.txt"));
   EXPECT_THAT(table, ::testing::StartsWith("Time by step (wall clock, seconds):\n  problem 1\n    reading "));
@@ -143,7 +133,7 @@ TEST(Command, ReportThatCannotBeWrittenIsNotSuccess) {
   if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
   testing::ScratchDirectory dir;
   testing::WriteWholeFile(dir.File("Quorel.dat"), testing::ExampleNetwork("padgett_florentine.dat"));
-  EXPECT_EQ(RunQuorel(dir, "-q --report /dev/full"), kExitReportWrite);
+  EXPECT_EQ(testing::RunQuorel(dir, "-q --report /dev/full"), kExitReportWrite);
   EXPECT_THAT(testing::ReadWholeFile(dir.File("stderr.txt")), HasSubstr("could not be written completely"));
 }
 

@@ -3,9 +3,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -21,14 +19,6 @@ using ::testing::StartsWith;
 const std::string kTestData = std::string(QUOREL_SOURCE_DIR) + "/tests/data/";
 const std::string kExamples = std::string(QUOREL_SOURCE_DIR) + "/examples/";
 
-// Runs the command in `dir` (without -q: convert takes no such option).
-int Quorel(const testing::ScratchDirectory& dir, const std::string& arguments) {
-  const std::string command =
-      "cd '" + dir.Path() + "' && '" + QUOREL_BINARY + "' " + arguments + " > stdout.txt 2> stderr.txt";
-  const int status = std::system(command.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 std::string Report(const std::string& data, AnalysisOptions options = {}) {
   options.m_SampleSize = 30;
   options.m_FactorOmega = 1;
@@ -39,7 +29,7 @@ TEST(Convert, OtherLayoutsGiveADataFileWithTheSameReport) {
   for (const char* file : {"padgett_florentine.dl", "wolfe_primates.embedded.dl", "krackhardt_hightech.numbered.csv"}) {
     SCOPED_TRACE(file);
     testing::ScratchDirectory dir;
-    ASSERT_EQ(Quorel(dir, "convert '" + kTestData + file + "' out.dat"), kExitSuccess);
+    ASSERT_EQ(testing::RunQuorel(dir, "convert '" + kTestData + file + "' out.dat"), kExitSuccess);
     EXPECT_EQ(testing::ReadWholeFile(dir.File("stderr.txt")), "");
     const std::string converted = testing::ReadWholeFile(dir.File("out.dat"));
     EXPECT_THAT(converted, StartsWith(std::string(file) + "\n"));
@@ -49,8 +39,8 @@ TEST(Convert, OtherLayoutsGiveADataFileWithTheSameReport) {
 
 TEST(Convert, DlAndCsvOfOneNetworkConvertAlikeButForTheLabel) {
   testing::ScratchDirectory dir;
-  ASSERT_EQ(Quorel(dir, "convert '" + kTestData + "padgett_florentine.dl' a.dat"), kExitSuccess);
-  ASSERT_EQ(Quorel(dir, "convert --input-format csv '" + kTestData + "padgett_florentine.csv' b.dat"), kExitSuccess);
+  ASSERT_EQ(testing::RunQuorel(dir, "convert '" + kTestData + "padgett_florentine.dl' a.dat"), kExitSuccess);
+  ASSERT_EQ(testing::RunQuorel(dir, "convert --input-format csv '" + kTestData + "padgett_florentine.csv' b.dat"), kExitSuccess);
   const std::string a = testing::ReadWholeFile(dir.File("a.dat"));
   const std::string b = testing::ReadWholeFile(dir.File("b.dat"));
   EXPECT_EQ(a.substr(a.find('\n')), b.substr(b.find('\n')));
@@ -76,9 +66,9 @@ TEST(Convert, DataFileIsCopiedNormalised) {
     SCOPED_TRACE(c.name);
     testing::ScratchDirectory dir;
     testing::WriteWholeFile(dir.File("in.dat"), c.data);
-    ASSERT_EQ(Quorel(dir, "convert " + c.options + " in.dat once.dat"), kExitSuccess)
+    ASSERT_EQ(testing::RunQuorel(dir, "convert " + c.options + " in.dat once.dat"), kExitSuccess)
         << testing::ReadWholeFile(dir.File("stderr.txt"));
-    ASSERT_EQ(Quorel(dir, "convert " + c.options + " once.dat twice.dat"), kExitSuccess);
+    ASSERT_EQ(testing::RunQuorel(dir, "convert " + c.options + " once.dat twice.dat"), kExitSuccess);
     const std::string once = testing::ReadWholeFile(dir.File("once.dat"));
     EXPECT_THAT(once, StartsWith(c.normalised));
     EXPECT_EQ(testing::ReadWholeFile(dir.File("twice.dat")), once);
@@ -114,7 +104,7 @@ TEST(Convert, FailuresHaveTheirExitStatusAndWriteNothing) {
     SCOPED_TRACE(c.name);
     testing::ScratchDirectory dir;
     testing::WriteWholeFile(dir.File("in.txt"), c.input);
-    EXPECT_EQ(Quorel(dir, c.arguments), c.status);
+    EXPECT_EQ(testing::RunQuorel(dir, c.arguments), c.status);
     EXPECT_THAT(testing::ReadWholeFile(dir.File("stderr.txt")), HasSubstr(c.errors));
     EXPECT_FALSE(std::filesystem::exists(dir.File("out.dat")));
   }
@@ -122,7 +112,7 @@ TEST(Convert, FailuresHaveTheirExitStatusAndWriteNothing) {
 
 TEST(Convert, HelpDescribesTheSubcommand) {
   testing::ScratchDirectory dir;
-  EXPECT_EQ(Quorel(dir, "convert --help"), kExitSuccess);
+  EXPECT_EQ(testing::RunQuorel(dir, "convert --help"), kExitSuccess);
   const std::string help = testing::ReadWholeFile(dir.File("stdout.txt"));
   EXPECT_THAT(help, HasSubstr("quorel convert [OPTIONS] INPUT OUTPUT"));
   EXPECT_THAT(help, HasSubstr("--input-format"));
@@ -132,7 +122,7 @@ TEST(Convert, HelpDescribesTheSubcommand) {
 TEST(Convert, AnalysisOfMalformedDlEndsAsMalformedData) {
   testing::ScratchDirectory dir;
   testing::WriteWholeFile(dir.File("net.dl"), "dl n=200\ndata:\n");
-  EXPECT_EQ(Quorel(dir, "-q --data net.dl"), kExitFatal);
+  EXPECT_EQ(testing::RunQuorel(dir, "-q --data net.dl"), kExitFatal);
   EXPECT_EQ(testing::ReadWholeFile(dir.File("stderr.txt")),
             "ERROR: net.dl:1: n = 200 is too large: at most 181 actors (N x N may not exceed 32767)\nABORT QUOREL\n");
   EXPECT_EQ(testing::ReadWholeFile(dir.File("stdout.txt")), "");

@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <sstream>
 #include <set>
-#include <sys/wait.h>
 
 #include "shell/element_words.hpp"
 #include "shell/hasse_diagram.hpp"
@@ -89,18 +88,11 @@ TEST(ElementWords, GeneratorNamesFromTheInputRelations) {
   EXPECT_TRUE(GeneratorNames({}, {0, 1}, {-1, -1}).empty());
 }
 
-int RunQuorel(const testing::ScratchDirectory& dir, const std::string& arguments) {
-  const std::string command = "cd '" + dir.Path() + "' && '" + QUOREL_BINARY + "' -q " + arguments +
-                              " > stdout.txt 2> stderr.txt";
-  const int status = std::system(command.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 TEST(DotCommand, WritesEveryDiagramOfEveryProblem) {
   testing::ScratchDirectory dir;
   testing::WriteWholeFile(dir.File("two.dat"), testing::ExampleNetwork("padgett_florentine.dat") +
                                                    testing::ExampleNetwork("knoke_bureaucracies.dat"));
-  ASSERT_EQ(RunQuorel(dir, "--data two.dat --sample-size 20 --cutoffs '0.05 0.1' --dot figs/sub --json r.json"), 0);
+  ASSERT_EQ(testing::RunQuorel(dir, "-q --data two.dat --sample-size 20 --cutoffs '0.05 0.1' --dot figs/sub --json r.json"), 0);
   const std::filesystem::path figs = dir.File("figs/sub");
   for (const char* name : {"p1-partial-order", "p1-omega-1", "p1-omega-2", "p1-lower-omega-1", "p1-lower-omega-2",
                            "p2-partial-order", "p2-omega-1", "p2-lower-omega-2"}) {

@@ -5,10 +5,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "shell/command_line.hpp"
@@ -18,13 +16,6 @@ namespace quorel {
 namespace {
 
 using ::testing::HasSubstr;
-
-int RunQuorel(const testing::ScratchDirectory& dir, const std::string& arguments) {
-  const std::string command = "cd '" + dir.Path() + "' && '" + QUOREL_BINARY + "' -q " + arguments +
-                              " > stdout.txt 2> stderr.txt";
-  const int status = std::system(command.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 const char* const kNetwork = "label\n2 1\n0 1 1 0\n";
 
@@ -37,7 +28,7 @@ TEST(FileFailure, DataFileThatCannotBeReadIsCodeThree) {
   ASSERT_EQ(mkdir(dir.File("a-directory").c_str(), 0755), 0);
   for (const Case& c : {Case{"missing", "--data no-such-file.dat"}, Case{"a directory", "--data a-directory"}}) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(RunQuorel(dir, c.arguments), kExitIncomplete);
+    EXPECT_EQ(testing::RunQuorel(dir, std::string("-q ") + c.arguments), kExitIncomplete);
     EXPECT_EQ(testing::ReadWholeFile(dir.File("stdout.txt")), "??? Input file open failure.\n");
     EXPECT_THAT(testing::ReadWholeFile(dir.File("stderr.txt")), HasSubstr("could not be opened for reading"));
   }
@@ -48,7 +39,7 @@ TEST(FileFailure, DataFileWithoutReadPermissionIsCodeThree) {
   testing::ScratchDirectory dir;
   testing::WriteWholeFile(dir.File("Quorel.dat"), kNetwork);
   ASSERT_EQ(chmod(dir.File("Quorel.dat").c_str(), 0), 0);
-  EXPECT_EQ(RunQuorel(dir, ""), kExitIncomplete);
+  EXPECT_EQ(testing::RunQuorel(dir, "-q"), kExitIncomplete);
   EXPECT_EQ(testing::ReadWholeFile(dir.File("stdout.txt")), "??? Input file open failure.\n");
 }
 
@@ -58,7 +49,7 @@ TEST(FileFailure, ReportThatCannotBeOpenedIsCodeFive) {
   ASSERT_EQ(mkdir(dir.File("a-directory").c_str(), 0755), 0);
   for (const char* report : {"a-directory", "no-such-directory/Quorel.out"}) {
     SCOPED_TRACE(report);
-    EXPECT_EQ(RunQuorel(dir, std::string("--report ") + report), kExitIncomplete);
+    EXPECT_EQ(testing::RunQuorel(dir, std::string("-q --report ") + report), kExitIncomplete);
     EXPECT_EQ(testing::ReadWholeFile(dir.File("stdout.txt")), "??? Output file open failure.\n");
     EXPECT_THAT(testing::ReadWholeFile(dir.File("stderr.txt")), HasSubstr("could not be opened for writing"));
   }
@@ -70,12 +61,12 @@ TEST(FileFailure, FullDiskIsNeverSuccess) {
   if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
   testing::ScratchDirectory dir;
   testing::WriteWholeFile(dir.File("Quorel.dat"), kNetwork);
-  EXPECT_EQ(RunQuorel(dir, "--report /dev/full --sample-size 10"), kExitReportWrite);
+  EXPECT_EQ(testing::RunQuorel(dir, "-q --report /dev/full --sample-size 10"), kExitReportWrite);
   EXPECT_THAT(testing::ReadWholeFile(dir.File("stderr.txt")),
               HasSubstr("the report '/dev/full' could not be written completely: No space left on device"));
 
   testing::WriteWholeFile(dir.File("Quorel.dat"), "label\n2 1\n0 1 1\n");  // malformed: ABORT
-  EXPECT_EQ(RunQuorel(dir, "--report /dev/full"), kExitFatal);
+  EXPECT_EQ(testing::RunQuorel(dir, "-q --report /dev/full"), kExitFatal);
 }
 
 }  // namespace

@@ -7,10 +7,8 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <nlohmann/json.hpp>
 #include <sstream>
-#include <sys/wait.h>
 
 #include "shell/command_line.hpp"
 #include "shell/run_command.hpp"
@@ -331,17 +329,10 @@ TEST(JsonExport, ProportionsWithoutSamplesAreNull) {
   EXPECT_EQ(r.document.dump().find("NaN"), std::string::npos);
 }
 
-int RunQuorel(const testing::ScratchDirectory& dir, const std::string& arguments) {
-  const std::string command = "cd '" + dir.Path() + "' && '" + QUOREL_BINARY + "' -q " + arguments +
-                              " > stdout.txt 2> stderr.txt";
-  const int status = std::system(command.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 TEST(JsonCommand, DocumentOnEveryEndingAndStatus74WhenItCannotBeWritten) {
   testing::ScratchDirectory dir;
   // No data file: the document says how the run ended, with no problems.
-  EXPECT_EQ(RunQuorel(dir, "--json r.json"), kExitIncomplete);
+  EXPECT_EQ(testing::RunQuorel(dir, "-q --json r.json"), kExitIncomplete);
   json d = json::parse(testing::ReadWholeFile(dir.File("r.json")));
   EXPECT_EQ(d["status"], "ended-early");
   EXPECT_EQ(d["completion_code"], 3);
@@ -349,13 +340,13 @@ TEST(JsonCommand, DocumentOnEveryEndingAndStatus74WhenItCannotBeWritten) {
   EXPECT_EQ(d["program_version"], QUOREL_VERSION_TEXT);
 
   testing::WriteWholeFile(dir.File("Quorel.dat"), "label\n2 1\n0 1 1 0\n");
-  EXPECT_EQ(RunQuorel(dir, "--json r.json --sample-size 3 --cutoffs '0.3,0.02' --seed 9"), kExitSuccess);
+  EXPECT_EQ(testing::RunQuorel(dir, "-q --json r.json --sample-size 3 --cutoffs '0.3,0.02' --seed 9"), kExitSuccess);
   d = json::parse(testing::ReadWholeFile(dir.File("r.json")));
   EXPECT_EQ(d["status"], "complete");
   EXPECT_EQ(d["options"]["seed"], 9);
   EXPECT_EQ(d["options"]["cutoffs"], json::parse("[0.3, 0.02]"));
 
-  EXPECT_EQ(RunQuorel(dir, "--json no/such/dir/r.json"), kExitReportWrite);
+  EXPECT_EQ(testing::RunQuorel(dir, "-q --json no/such/dir/r.json"), kExitReportWrite);
   EXPECT_THAT(testing::ReadWholeFile(dir.File("stderr.txt")),
               ::testing::HasSubstr("the JSON file 'no/such/dir/r.json' could not be written"));
 }

@@ -4,10 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <nlohmann/json.hpp>
-#include <sys/wait.h>
 
 #include "support/run_harness.hpp"
 
@@ -16,13 +14,6 @@ namespace {
 
 using ::testing::HasSubstr;
 using nlohmann::json;
-
-int RunQuorel(const testing::ScratchDirectory& dir, const std::string& arguments) {
-  const std::string command = "cd '" + dir.Path() + "' && '" + QUOREL_BINARY + "' -q " + arguments +
-                              " > stdout.txt 2> stderr.txt";
-  const int status = std::system(command.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 TEST(NamedInput, NamesReachTheJsonDocumentAndTheDiagrams) {
   struct Case {
@@ -39,7 +30,7 @@ TEST(NamedInput, NamesReachTheJsonDocumentAndTheDiagrams) {
     SCOPED_TRACE(c.file);
     testing::ScratchDirectory dir;
     const std::string input = std::string(QUOREL_SOURCE_DIR) + "/tests/data/" + c.file;
-    ASSERT_EQ(RunQuorel(dir, "--data '" + input + "' --sample-size 20 --json r.json --dot figs"), 0)
+    ASSERT_EQ(testing::RunQuorel(dir, "-q --data '" + input + "' --sample-size 20 --json r.json --dot figs"), 0)
         << testing::ReadWholeFile(dir.File("stderr.txt"));
     const json problem = json::parse(testing::ReadWholeFile(dir.File("r.json")))["problems"][0];
     EXPECT_EQ(problem["relations"], json(c.relations));

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <sys/wait.h>
 
 #include "engine/message_list.hpp"
 #include "shell/run_command.hpp"
@@ -89,6 +90,13 @@ RunCapture RunOnFile(const std::string& data_path, AnalysisOptions options) {
   options.DataPath = data_path;
   options.ReportPath = dir.File("Quorel.out");
   return RunWith(options, {});
+}
+
+int RunQuorel(const ScratchDirectory& dir, const std::string& arguments) {
+  const std::string command = "cd '" + dir.Path() + "' && '" + QUOREL_BINARY + "' " + arguments +
+                              " > stdout.txt 2> stderr.txt";
+  const int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 std::string ExampleNetwork(const std::string& name) {

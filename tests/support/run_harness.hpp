@@ -51,6 +51,11 @@ RunCapture RunOnText(const std::string& data, AnalysisOptions options = {},
 // scratch directory).
 RunCapture RunOnFile(const std::string& data_path, AnalysisOptions options = {});
 
+// Runs the built `quorel` command in `dir` with `arguments` (shell words), its standard output
+// and standard error into stdout.txt and stderr.txt there; its exit status, -1 when it did not
+// exit normally.
+int RunQuorel(const ScratchDirectory& dir, const std::string& arguments);
+
 // A data file of the shared real networks, from the repository's examples.
 std::string ExampleNetwork(const std::string& name);
 
