@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <tuple>
 
 #include "engine/analysis_state.hpp"
@@ -43,6 +44,19 @@ StatisticMatrices SequentialOracle(AnalysisState& state, StatisticMatrices stats
   return stats;
 }
 
+// Samples `parallel` with SampleCompoundPairs and `sequential` (the same network) with the
+// oracle: every counter and the stream position must agree.
+void ExpectTheSequentialResult(SampledNetwork& parallel, SampledNetwork& sequential, const SamplingSettings& settings) {
+  StatisticMatrices fast = parallel.observed;
+  ASSERT_EQ(SampleCompoundPairs(parallel.state, fast, settings), 0);
+  const StatisticMatrices plain = SequentialOracle(sequential.state, sequential.observed, settings);
+  EXPECT_EQ(fast.L, plain.L);
+  EXPECT_EQ(fast.McNemarZ, plain.McNemarZ);
+  EXPECT_EQ(fast.Kappa, plain.Kappa);
+  EXPECT_EQ(fast.StdKappa, plain.StdKappa);
+  EXPECT_EQ(parallel.state.Random.State(), sequential.state.Random.State());
+}
+
 // (measure control, directionality, diagonal option)
 class CompoundSampling : public ::testing::TestWithParam<std::tuple<int, int, int>> {};
 
@@ -64,14 +78,8 @@ TEST_P(CompoundSampling, WorkersGiveTheSequentialCountersAndStreamPosition) {
     settings.workers = 1 + (control + diagonal + n) % 4;
     parallel.state.Random = sequential.state.Random = RandomSource(99 + n);
 
-    StatisticMatrices fast = parallel.observed;
-    ASSERT_EQ(SampleCompoundPairs(parallel.state, fast, settings), 0);
-    const StatisticMatrices plain = SequentialOracle(sequential.state, sequential.observed, settings);
-    EXPECT_EQ(fast.L, plain.L) << "n=" << n;
-    EXPECT_EQ(fast.McNemarZ, plain.McNemarZ) << "n=" << n;
-    EXPECT_EQ(fast.Kappa, plain.Kappa) << "n=" << n;
-    EXPECT_EQ(fast.StdKappa, plain.StdKappa) << "n=" << n;
-    EXPECT_EQ(parallel.state.Random.State(), sequential.state.Random.State());
+    SCOPED_TRACE("n=" + std::to_string(n));
+    ExpectTheSequentialResult(parallel, sequential, settings);
   }
 }
 
@@ -98,14 +106,8 @@ TEST(CompoundSampling, MirroredGroupWhoseMirrorIsOverwrittenByALaterOneCellGroup
     settings.measure_control = 5;
     settings.diagonal = diagonal;
     settings.workers = 2;
-    StatisticMatrices fast = parallel.observed;
-    ASSERT_EQ(SampleCompoundPairs(parallel.state, fast, settings), 0);
-    const StatisticMatrices plain = SequentialOracle(sequential.state, sequential.observed, settings);
-    EXPECT_EQ(fast.McNemarZ, plain.McNemarZ);
-    EXPECT_EQ(fast.Kappa, plain.Kappa);
-    EXPECT_EQ(fast.StdKappa, plain.StdKappa);
-    EXPECT_EQ(fast.L, plain.L);
-    EXPECT_EQ(parallel.state.Random.State(), sequential.state.Random.State());
+    SCOPED_TRACE("diagonal " + std::to_string(diagonal));
+    ExpectTheSequentialResult(parallel, sequential, settings);
   }
 }
 
@@ -121,13 +123,8 @@ TEST(CompoundSampling, FixedMatrixControlsWithoutAFixedMatrixTallyEmptyTables) {
     settings.sample_size = 7;
     settings.measure_control = control;
     settings.workers = 2;
-    StatisticMatrices fast = parallel.observed;
-    ASSERT_EQ(SampleCompoundPairs(parallel.state, fast, settings), 0);
-    const StatisticMatrices plain = SequentialOracle(sequential.state, sequential.observed, settings);
-    EXPECT_EQ(fast.McNemarZ, plain.McNemarZ);
-    EXPECT_EQ(fast.Kappa, plain.Kappa);
-    EXPECT_EQ(fast.L, plain.L);
-    EXPECT_EQ(parallel.state.Random.State(), sequential.state.Random.State());
+    SCOPED_TRACE("control " + std::to_string(control));
+    ExpectTheSequentialResult(parallel, sequential, settings);
   }
 }
 
