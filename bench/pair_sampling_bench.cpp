@@ -20,6 +20,7 @@
 #include "sampling/generator_sampling.hpp"
 #include "sampling/pair_draws.hpp"
 #include "sampling/sampling_test_support.hpp"
+#include "sampling/sequential_pair_sampling.hpp"
 #include "support/byte_matrices.hpp"
 
 namespace quorel {
@@ -142,34 +143,19 @@ BENCHMARK(BM_PermuteCompounds)
 void BM_PermuteCompoundsStraightforward(benchmark::State& bench) {
   const int control = static_cast<int>(bench.range(0));
   Network network(static_cast<int>(bench.range(1)));
-  AnalysisState& state = network.state;
-  const int e = state.ElementCount;
-  const int n = state.N;
-  const std::size_t cells = static_cast<std::size_t>(n) * n;
-  std::vector<std::int8_t> bytes(cells * e);
-  for (int k = 0; k < e; ++k) UnpackMatrix(state.MatrixList.Matrix(k), state.MatrixList.Shape(), &bytes[cells * k]);
-  PairWorkspace ws;
-  ws.Obtain(state.Storage, n, control, state.FixedMatrix.MaxGroupSize);
-  const int samples = std::max(1, SamplesFor(network) / 16);
+  SamplingSettings settings;
+  settings.sample_size = std::max(1, SamplesFor(network) / 16);
+  settings.measure_control = control;
+  settings.diagonal = kDiagonalOption;
   Stopwatch watch;
   for (auto _ : bench) {
     StatisticMatrices stats = network.observed;
     watch.Start();
-    for (int i = 0; i < e; ++i) {
-      for (int j = i + 1; j < e; ++j) {
-        const bool include = PairIncludesDiagonal(kDiagonalOption, i, j, state.GeneratorCount);
-        ws.Prepare(&bytes[cells * i], &bytes[cells * j], include);
-        FourfoldTable x, y;
-        for (int s = 0; s < samples; ++s) {
-          DrawPairSample(state.Random, control, state.Directionality, &state.FixedMatrix, ws, x, y);
-          TallySampledTables(stats, e, x, y, i, j, CountedCells(n, include));
-        }
-      }
-    }
+    testing_support::SamplePairsSequentially(network.state, stats, settings);
     watch.Stop();
     benchmark::DoNotOptimize(stats.L.data());
   }
-  watch.Report(bench, static_cast<double>(network.counted_cells) * samples, "sample_cell");
+  watch.Report(bench, static_cast<double>(network.counted_cells) * settings.sample_size, "sample_cell");
 }
 BENCHMARK(BM_PermuteCompoundsStraightforward)
     ->ArgsProduct({{0, 1, 3}, {71}})

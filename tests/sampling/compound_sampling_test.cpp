@@ -9,47 +9,22 @@
 #include <tuple>
 
 #include "engine/analysis_state.hpp"
-#include "measures/diagonal_rule.hpp"
-#include "measures/pair_measures.hpp"
-#include "sampling/pair_draws.hpp"
 #include "sampling/sampled_network.hpp"
 #include "sampling/sampling_test_support.hpp"
+#include "sampling/sequential_pair_sampling.hpp"
 
 namespace quorel {
 namespace {
 
 using testing_support::SampledNetwork;
 
-// The pairs one after another, in order, on one stream.
-StatisticMatrices SequentialOracle(AnalysisState& state, StatisticMatrices stats, const SamplingSettings& settings) {
-  const int e = state.ElementCount;
-  const int n = state.N;
-  const std::size_t cells = static_cast<std::size_t>(n) * n;
-  std::vector<std::int8_t> bytes(cells * e);
-  for (int k = 0; k < e; ++k) UnpackMatrix(state.MatrixList.Matrix(k), state.MatrixList.Shape(), &bytes[cells * k]);
-  PairWorkspace ws;
-  ws.Obtain(state.Storage, n, settings.measure_control, state.FixedMatrix.MaxGroupSize);
-  for (int i = 0; i < e; ++i) {
-    for (int j = i + 1; j < e; ++j) {
-      const bool include = PairIncludesDiagonal(settings.diagonal, i, j, state.GeneratorCount);
-      ws.Prepare(&bytes[cells * i], &bytes[cells * j], include);
-      FourfoldTable x, y;
-      for (int s = 0; s < settings.sample_size; ++s) {
-        DrawPairSample(state.Random, settings.measure_control, state.Directionality,
-                       state.FixedMatrix.Groups.empty() ? nullptr : &state.FixedMatrix, ws, x, y);
-        TallySampledTables(stats, e, x, y, i, j, CountedCells(n, include));
-      }
-    }
-  }
-  return stats;
-}
-
 // Samples `parallel` with SampleCompoundPairs and `sequential` (the same network) with the
-// oracle: every counter and the stream position must agree.
+// straightforward sampler: every counter and the stream position must agree.
 void ExpectTheSequentialResult(SampledNetwork& parallel, SampledNetwork& sequential, const SamplingSettings& settings) {
   StatisticMatrices fast = parallel.observed;
   ASSERT_EQ(SampleCompoundPairs(parallel.state, fast, settings), 0);
-  const StatisticMatrices plain = SequentialOracle(sequential.state, sequential.observed, settings);
+  StatisticMatrices plain = sequential.observed;
+  testing_support::SamplePairsSequentially(sequential.state, plain, settings);
   EXPECT_EQ(fast.L, plain.L);
   EXPECT_EQ(fast.McNemarZ, plain.McNemarZ);
   EXPECT_EQ(fast.Kappa, plain.Kappa);
