@@ -23,7 +23,6 @@ void StepTimer::StepStarted(const char* step) {
   // The next problem is read at the end of the one before it, and its reading is its own.
   if (problems_.empty() || std::strcmp(step, "reading") == 0) problems_.emplace_back();
   std::vector<Step>& steps = problems_.back();
-  open_ = -1;
   for (std::size_t k = 0; k < steps.size(); ++k) {
     if (steps[k].name == step) open_ = static_cast<int>(k);
   }
