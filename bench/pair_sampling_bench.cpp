@@ -13,7 +13,7 @@
 #include <string>
 
 #include "algebra/semigroup.hpp"
-#include "engine/analysis_state.hpp"
+#include "pipeline/analysis_state.hpp"
 #include "measures/diagonal_rule.hpp"
 #include "measures/pair_measures.hpp"
 #include "sampling/compound_sampling.hpp"

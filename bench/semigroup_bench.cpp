@@ -9,7 +9,7 @@
 
 #include "algebra/partial_order.hpp"
 #include "algebra/semigroup.hpp"
-#include "engine/analysis_state.hpp"
+#include "pipeline/analysis_state.hpp"
 #include "support/generator_loading.hpp"
 
 namespace quorel {

@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <string>
 
-#include "engine/analysis_state.hpp"
-#include "engine/message_list.hpp"
+#include "pipeline/analysis_state.hpp"
+#include "core/message_list.hpp"
 #include "fuzz_input.hpp"
 #include "shell/run_command.hpp"
 

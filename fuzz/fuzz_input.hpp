@@ -11,9 +11,9 @@
 #include <limits>
 #include <string>
 
-#include "engine/analysis_options.hpp"
-#include "engine/analysis_state.hpp"
-#include "engine/storage_gate.hpp"
+#include "core/analysis_options.hpp"
+#include "pipeline/analysis_state.hpp"
+#include "core/storage_gate.hpp"
 
 namespace quorel::fuzzing {
 

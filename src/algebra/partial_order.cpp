@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "engine/analysis_state.hpp"
-#include "engine/fatal_error.hpp"
-#include "engine/report_printers.hpp"
+#include "pipeline/analysis_state.hpp"
+#include "core/fatal_error.hpp"
+#include "views/report_printers.hpp"
 
 namespace quorel {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "algebra/element_relation.hpp"
-#include "algebra/matrix_list.hpp"
+#include "core/element_relation.hpp"
+#include "core/matrix_list.hpp"
 
 namespace quorel {
 

@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "algebra/semigroup.hpp"
-#include "engine/analysis_state.hpp"
-#include "engine/fatal_error.hpp"
+#include "pipeline/analysis_state.hpp"
+#include "core/fatal_error.hpp"
 
 namespace quorel {
 

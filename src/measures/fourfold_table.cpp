@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <cmath>
 
-#include "engine/fatal_error.hpp"
+#include "core/fatal_error.hpp"
 
 namespace quorel {
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "algebra/relation_matrix.hpp"
+#include "core/relation_matrix.hpp"
 
 namespace quorel {
 

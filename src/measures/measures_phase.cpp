@@ -2,11 +2,11 @@
 
 #include <cstdio>
 
-#include "engine/analysis_state.hpp"
-#include "engine/worker_pool.hpp"
+#include "pipeline/analysis_state.hpp"
+#include "core/worker_pool.hpp"
 #include "measures/diagonal_rule.hpp"
 #include "measures/pair_measures.hpp"
-#include "measures/statistic_printer.hpp"
+#include "views/statistic_printer.hpp"
 #include "sampling/compound_sampling.hpp"
 #include "sampling/generator_sampling.hpp"
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "algebra/relation_matrix.hpp"
+#include "core/relation_matrix.hpp"
 #include "measures/fourfold_table.hpp"
 #include "measures/statistic_matrices.hpp"
 

@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "engine/fatal_error.hpp"
+#include "core/fatal_error.hpp"
 
 namespace quorel {
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <deque>
 
-#include "engine/storage_gate.hpp"
+#include "core/storage_gate.hpp"
 
 namespace quorel {
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "algebra/element_relation.hpp"
-#include "engine/storage_gate.hpp"
+#include "core/element_relation.hpp"
+#include "core/storage_gate.hpp"
 #include "omega/product_table.hpp"
 
 namespace quorel {

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "engine/fatal_error.hpp"
+#include "core/fatal_error.hpp"
 
 namespace quorel {
 

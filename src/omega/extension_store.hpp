@@ -8,7 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "algebra/element_relation.hpp"
+#include "core/element_relation.hpp"
 
 namespace quorel {
 

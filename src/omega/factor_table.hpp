@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "algebra/element_relation.hpp"
-#include "engine/storage_gate.hpp"
+#include "core/element_relation.hpp"
+#include "core/storage_gate.hpp"
 #include "omega/extension_store.hpp"
 #include "omega/product_table.hpp"
 

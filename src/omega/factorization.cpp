@@ -4,8 +4,8 @@
 #include <cstring>
 #include <new>
 
-#include "engine/fatal_error.hpp"
-#include "engine/report_printers.hpp"
+#include "core/fatal_error.hpp"
+#include "views/report_printers.hpp"
 #include "omega/closure.hpp"
 
 namespace quorel {

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "algebra/element_relation.hpp"
-#include "engine/storage_gate.hpp"
+#include "core/element_relation.hpp"
+#include "core/storage_gate.hpp"
 #include "omega/atom_list.hpp"
 #include "omega/factor_table.hpp"
 #include "omega/factorization_result.hpp"

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "algebra/element_relation.hpp"
+#include "core/element_relation.hpp"
 #include "omega/atom_list.hpp"
 
 namespace quorel {

@@ -2,8 +2,8 @@
 
 #include <new>
 
-#include "engine/fatal_error.hpp"
-#include "engine/report_printers.hpp"
+#include "core/fatal_error.hpp"
+#include "views/report_printers.hpp"
 #include "omega/closure.hpp"
 #include "omega/closure_workspace.hpp"
 #include "omega/relation_set_ops.hpp"

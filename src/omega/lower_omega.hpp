@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "algebra/element_relation.hpp"
-#include "engine/storage_gate.hpp"
+#include "core/element_relation.hpp"
+#include "core/storage_gate.hpp"
 #include "omega/product_table.hpp"
 
 namespace quorel {

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "engine/report_printers.hpp"
+#include "views/report_printers.hpp"
 #include "omega/closure.hpp"
 #include "omega/lower_omega.hpp"
 #include "omega/product_table.hpp"

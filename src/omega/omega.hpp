@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "algebra/element_relation.hpp"
-#include "engine/storage_gate.hpp"
+#include "core/element_relation.hpp"
+#include "core/storage_gate.hpp"
 #include "measures/statistic_matrices.hpp"
 #include "omega/omega_level.hpp"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "algebra/element_relation.hpp"
+#include "core/element_relation.hpp"
 
 namespace quorel {
 

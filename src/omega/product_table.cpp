@@ -1,6 +1,6 @@
 #include "omega/product_table.hpp"
 
-#include "engine/fatal_error.hpp"
+#include "core/fatal_error.hpp"
 
 namespace quorel {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/storage_gate.hpp"
+#include "core/storage_gate.hpp"
 
 namespace quorel {
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "algebra/element_relation.hpp"
+#include "core/element_relation.hpp"
 
 namespace quorel {
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "engine/analysis_state.hpp"
-#include "engine/fatal_error.hpp"
-#include "engine/worker_pool.hpp"
+#include "pipeline/analysis_state.hpp"
+#include "core/fatal_error.hpp"
+#include "core/worker_pool.hpp"
 #include "measures/diagonal_rule.hpp"
 #include "measures/pair_measures.hpp"
 #include "sampling/overlap_sampler.hpp"

@@ -3,7 +3,7 @@
 #include <cassert>
 #include <cstring>
 
-#include "engine/analysis_options.hpp"
+#include "core/analysis_options.hpp"
 #include "sampling/group_cells.hpp"
 #include "sampling/shuffles.hpp"
 

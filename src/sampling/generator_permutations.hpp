@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/fixed_matrix.hpp"
-#include "engine/storage_gate.hpp"
-#include "sampling/random_source.hpp"
+#include "core/fixed_matrix.hpp"
+#include "core/storage_gate.hpp"
+#include "core/random_source.hpp"
 #include "sampling/workspace_status.hpp"
 
 namespace quorel {

@@ -5,9 +5,9 @@
 #include <chrono>
 #include <cstring>
 
-#include "engine/analysis_state.hpp"
-#include "engine/fatal_error.hpp"
-#include "engine/worker_pool.hpp"
+#include "pipeline/analysis_state.hpp"
+#include "core/fatal_error.hpp"
+#include "core/worker_pool.hpp"
 #include "measures/diagonal_rule.hpp"
 #include "measures/pair_measures.hpp"
 #include "sampling/generator_permutations.hpp"

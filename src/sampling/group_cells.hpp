@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "engine/fixed_matrix.hpp"
+#include "core/fixed_matrix.hpp"
 
 namespace quorel {
 

@@ -4,10 +4,10 @@
 #include <cstring>
 #include <utility>
 
-#include "engine/analysis_options.hpp"
+#include "core/analysis_options.hpp"
 #include "sampling/group_cells.hpp"
 #include "sampling/pair_draws.hpp"
-#include "sampling/random_source.hpp"
+#include "core/random_source.hpp"
 #include "sampling/shuffles.hpp"
 
 namespace quorel {

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/fixed_matrix.hpp"
-#include "engine/storage_gate.hpp"
+#include "core/fixed_matrix.hpp"
+#include "core/storage_gate.hpp"
 #include "sampling/positioned_draws.hpp"
 #include "sampling/workspace_status.hpp"
 

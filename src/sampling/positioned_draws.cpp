@@ -2,7 +2,7 @@
 
 #include <bit>
 
-#include "sampling/random_source.hpp"
+#include "core/random_source.hpp"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define QUOREL_X86_KERNELS 1

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "measures/fourfold_table.hpp"
-#include "sampling/random_source.hpp"
+#include "core/random_source.hpp"
 
 namespace quorel {
 

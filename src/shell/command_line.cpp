@@ -5,11 +5,11 @@
 #include <map>
 #include <memory>
 
-#include "engine/analysis_state.hpp"
-#include "engine/message_list.hpp"
-#include "shell/dot_export.hpp"
-#include "shell/json_export.hpp"
-#include "shell/observer_fanout.hpp"
+#include "pipeline/analysis_state.hpp"
+#include "core/message_list.hpp"
+#include "views/dot_export.hpp"
+#include "views/json_export.hpp"
+#include "pipeline/observer_fanout.hpp"
 #include "shell/run_command.hpp"
 #include "shell/step_timer.hpp"
 #include "shell/terminal_progress.hpp"

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/analysis_options.hpp"
+#include "core/analysis_options.hpp"
 #include "shell/convert_command.hpp"
 
 namespace quorel {

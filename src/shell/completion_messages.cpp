@@ -1,6 +1,6 @@
 #include "shell/completion_messages.hpp"
 
-#include "engine/status_sink.hpp"
+#include "core/status_sink.hpp"
 
 namespace quorel {
 

@@ -7,10 +7,10 @@
 #include <memory>
 #include <vector>
 
-#include "engine/data_file_problems.hpp"
-#include "engine/imported_network.hpp"
-#include "engine/input_conversion.hpp"
-#include "engine/message_list.hpp"
+#include "formats/data_file_problems.hpp"
+#include "formats/imported_network.hpp"
+#include "formats/input_conversion.hpp"
+#include "core/message_list.hpp"
 #include "shell/command_line.hpp"
 
 namespace quorel {

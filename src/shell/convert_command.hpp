@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "engine/input_format.hpp"
+#include "core/input_format.hpp"
 
 namespace quorel {
 

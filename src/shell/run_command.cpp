@@ -3,10 +3,10 @@
 #include <cerrno>
 #include <cstring>
 
-#include "engine/analysis_driver.hpp"
-#include "engine/analysis_options.hpp"
-#include "engine/analysis_state.hpp"
-#include "engine/fatal_error.hpp"
+#include "pipeline/analysis_driver.hpp"
+#include "core/analysis_options.hpp"
+#include "pipeline/analysis_state.hpp"
+#include "core/fatal_error.hpp"
 #include "shell/completion_messages.hpp"
 
 namespace quorel {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/progress_observer.hpp"
+#include "core/progress_observer.hpp"
 
 namespace quorel {
 

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "engine/progress_observer.hpp"
+#include "core/progress_observer.hpp"
 
 namespace quorel {
 

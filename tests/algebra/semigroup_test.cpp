@@ -8,8 +8,8 @@
 
 #include "algebra/partial_order.hpp"
 #include "algebra/semigroup_reference.hpp"
-#include "engine/analysis_state.hpp"
-#include "engine/fatal_error.hpp"
+#include "pipeline/analysis_state.hpp"
+#include "core/fatal_error.hpp"
 #include "support/generator_loading.hpp"
 #include "support/run_harness.hpp"
 

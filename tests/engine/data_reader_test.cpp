@@ -1,4 +1,4 @@
-#include "engine/data_reader.hpp"
+#include "formats/data_reader.hpp"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

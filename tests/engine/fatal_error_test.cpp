@@ -1,4 +1,4 @@
-#include "engine/fatal_error.hpp"
+#include "core/fatal_error.hpp"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 
 #include <cstdio>
 
-#include "engine/fixed_matrix_reader.hpp"
-#include "engine/storage_gate.hpp"
+#include "formats/fixed_matrix_reader.hpp"
+#include "core/storage_gate.hpp"
 #include "support/run_harness.hpp"
 
 namespace quorel {

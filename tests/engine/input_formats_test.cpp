@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/input_conversion.hpp"
-#include "engine/input_format.hpp"
+#include "formats/input_conversion.hpp"
+#include "core/input_format.hpp"
 #include "support/run_harness.hpp"
 
 namespace quorel {

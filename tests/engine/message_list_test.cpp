@@ -1,4 +1,4 @@
-#include "engine/message_list.hpp"
+#include "core/message_list.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "engine/option_checks.hpp"
+#include "pipeline/option_checks.hpp"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "engine/analysis_options.hpp"
-#include "engine/message_list.hpp"
+#include "core/analysis_options.hpp"
+#include "core/message_list.hpp"
 
 namespace quorel {
 namespace {

@@ -1,4 +1,4 @@
-#include "engine/report_printers.hpp"
+#include "views/report_printers.hpp"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

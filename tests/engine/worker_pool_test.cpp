@@ -1,4 +1,4 @@
-#include "engine/worker_pool.hpp"
+#include "core/worker_pool.hpp"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/analysis_options.hpp"
+#include "core/analysis_options.hpp"
 #include "shell/gui/dialog_exchange.hpp"
 #include "shell/gui/dialog_units.hpp"
 #include "shell/gui/line_tee.hpp"

@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-#include "engine/fatal_error.hpp"
+#include "core/fatal_error.hpp"
 
 namespace quorel {
 namespace {

@@ -1,4 +1,4 @@
-#include "measures/statistic_printer.hpp"
+#include "views/statistic_printer.hpp"
 
 #include <gtest/gtest.h>
 

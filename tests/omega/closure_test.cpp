@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/fatal_error.hpp"
+#include "core/fatal_error.hpp"
 #include "omega/closure_workspace.hpp"
 #include "omega/omega_fixtures.hpp"
 #include "omega/omega_oracle.hpp"

@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "engine/fatal_error.hpp"
+#include "core/fatal_error.hpp"
 #include "omega/closure.hpp"
 #include "omega/omega_fixtures.hpp"
 #include "omega/omega_oracle.hpp"

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "algebra/element_relation.hpp"
+#include "core/element_relation.hpp"
 
 namespace quorel::omega_fixtures {
 

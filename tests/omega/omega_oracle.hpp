@@ -13,8 +13,8 @@
 #include <utility>
 #include <vector>
 
-#include "algebra/element_relation.hpp"
-#include "engine/report_printers.hpp"
+#include "core/element_relation.hpp"
+#include "views/report_printers.hpp"
 #include "measures/statistic_matrices.hpp"
 #include "omega/z_table.hpp"
 

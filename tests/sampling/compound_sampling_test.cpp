@@ -8,7 +8,7 @@
 #include <string>
 #include <tuple>
 
-#include "engine/analysis_state.hpp"
+#include "pipeline/analysis_state.hpp"
 #include "sampling/sampled_network.hpp"
 #include "sampling/sampling_test_support.hpp"
 #include "sampling/sequential_pair_sampling.hpp"

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "algebra/semigroup.hpp"
-#include "engine/analysis_state.hpp"
-#include "engine/fixed_matrix_reader.hpp"
+#include "pipeline/analysis_state.hpp"
+#include "formats/fixed_matrix_reader.hpp"
 #include "measures/diagonal_rule.hpp"
 #include "measures/pair_measures.hpp"
 #include "support/byte_matrices.hpp"

@@ -6,8 +6,8 @@
 #include <random>
 #include <vector>
 
-#include "engine/fixed_matrix.hpp"
-#include "sampling/random_source.hpp"
+#include "core/fixed_matrix.hpp"
+#include "core/random_source.hpp"
 
 namespace quorel::testing_support {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/analysis_state.hpp"
+#include "pipeline/analysis_state.hpp"
 #include "measures/diagonal_rule.hpp"
 #include "measures/pair_measures.hpp"
 #include "sampling/compound_sampling.hpp"

@@ -1,6 +1,6 @@
 // Hasse diagrams, the words that label them, and the diagram files of a run.
 
-#include "shell/dot_export.hpp"
+#include "views/dot_export.hpp"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -11,8 +11,8 @@
 #include <sstream>
 #include <set>
 
-#include "shell/element_words.hpp"
-#include "shell/hasse_diagram.hpp"
+#include "views/element_words.hpp"
+#include "views/hasse_diagram.hpp"
 #include "support/report_tables.hpp"
 #include "support/run_harness.hpp"
 

@@ -1,6 +1,6 @@
 // The JSON document read back and held against the report's own tables.
 
-#include "shell/json_export.hpp"
+#include "views/json_export.hpp"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "engine/message_list.hpp"
+#include "core/message_list.hpp"
 #include "shell/completion_messages.hpp"
 #include "support/run_harness.hpp"
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "engine/analysis_state.hpp"
+#include "pipeline/analysis_state.hpp"
 #include "support/byte_matrices.hpp"
 
 namespace quorel::testing {

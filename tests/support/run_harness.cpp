@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <sys/wait.h>
 
-#include "engine/message_list.hpp"
+#include "core/message_list.hpp"
 #include "shell/run_command.hpp"
 
 namespace quorel::testing {

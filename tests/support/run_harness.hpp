@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/analysis_options.hpp"
-#include "engine/analysis_state.hpp"
+#include "core/analysis_options.hpp"
+#include "pipeline/analysis_state.hpp"
 
 namespace quorel::testing {
 

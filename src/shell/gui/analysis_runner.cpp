@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <exception>
 
-#include "engine/analysis_state.hpp"
-#include "engine/message_list.hpp"
-#include "engine/progress_observer.hpp"
+#include "pipeline/analysis_state.hpp"
+#include "core/message_list.hpp"
+#include "core/progress_observer.hpp"
 #include "shell/gui/line_tee.hpp"
 
 namespace quorel {

@@ -6,7 +6,7 @@
 #include <string>
 #include <thread>
 
-#include "engine/analysis_options.hpp"
+#include "core/analysis_options.hpp"
 #include "shell/run_command.hpp"
 
 namespace quorel {

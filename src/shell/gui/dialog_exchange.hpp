@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/analysis_options.hpp"
+#include "core/analysis_options.hpp"
 
 namespace quorel {
 

@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <map>
 
-#include "engine/analysis_options.hpp"
+#include "core/analysis_options.hpp"
 #include "shell/gui/dialog_units.hpp"
 #include "shell/gui/run_phase.hpp"
 

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/input_format.hpp"
+
+namespace quorel {
+
+// The run options, under the names of the main dialog's members, with the dialog's
+// defaults. Integer members are 32-bit; the engine uses several of them as 16-bit values.
+struct AnalysisOptions {
+  std::int32_t m_Transposes = 0;             // add the transposes of the input matrices
+  std::int32_t m_GeneratorProductsOnly = 0;  // build generator powers instead of the semigroup
+  std::int32_t m_MaxWordLength = 2;
+  std::int32_t m_PermutationStrategy = 1;    // 0 permute each pair ("Compounds"), 1 generators
+  std::int32_t m_MeasureControl = 0;         // 0..6 = MA..MG
+  std::int32_t m_SampleSize = 1000;
+  std::int32_t m_FixedSupplied = 0;          // a fixed matrix follows every problem's relations
+  float m_MinKappa = 0.01f;
+  std::int32_t m_Diagonal = 1;               // 0 exclude all, 1 exclude generators, 2 include all
+  std::int32_t m_FactorOmega = 0;
+  std::int32_t m_FactorLowerOmega = 0;
+  std::int32_t m_FullFactorOutput = 0;
+  std::int32_t m_Reapply = 0;
+  std::string m_CutoffList = "0.05";
+
+  // Beyond the dialog: where the files are, the random stream and the workers.
+  std::string DataPath = "Quorel.dat";
+  InputFormat DataFormat = InputFormat::kAuto;  // the data file's layout, or recognise it
+  std::string ReportPath = "Quorel.out";
+  std::uint64_t Seed = 0;
+  int Threads = 0;  // 0: all cores
+};
+
+// Measure controls.
+enum MeasureControl : std::int32_t {
+  kMA = 0,  // density
+  kMB = 1,  // directed graph structure
+  kMC = 2,  // density and outdegrees
+  kMD = 3,  // mutual, asymmetric and null ties
+  kME = 4,  // outdegree distribution
+  kMF = 5,  // fixed matrix
+  kMG = 6,  // fixed matrix and outdegrees
+};
+
+}  // namespace quorel

@@ -1,0 +1,66 @@
+#include "formats/data_file_problems.hpp"
+
+#include <string>
+
+#include "pipeline/analysis_state.hpp"
+#include "formats/data_reader.hpp"
+
+namespace quorel {
+
+namespace {
+
+// The problem just read: the reader keeps each distinct matrix once and records in
+// `ident` which held matrix a repeat equals (-1 for a matrix kept in turn).
+ImportedNetwork ProblemOf(const AnalysisState& state, const std::vector<std::int16_t>& ident, std::string label) {
+  ImportedNetwork network;
+  network.Label = std::move(label);
+  network.N = state.N;
+  const std::size_t cells = static_cast<std::size_t>(state.N) * state.N;
+  int next_kept = 0;
+  for (int i = 0; i < state.NR; ++i) {
+    const int held = ident[i] < 0 ? next_kept++ : ident[i];
+    std::vector<std::uint8_t> matrix(cells, 0);
+    for (int r = 0; r < state.N; ++r) {
+      for (int c = 0; c < state.N; ++c) matrix[static_cast<std::size_t>(r) * state.N + c] = state.MatrixList.Cell(held, r, c);
+    }
+    network.Relations.push_back(std::move(matrix));
+    if (state.ND != 0) network.NonDirectional.push_back(state.NDI[held]);
+  }
+  return network;
+}
+
+bool ReadFixedValues(std::FILE* in, std::FILE* err, ImportedNetwork& network) {
+  const std::size_t cells = static_cast<std::size_t>(network.N) * network.N;
+  network.FixedMatrix.resize(cells);
+  for (float& value : network.FixedMatrix) {
+    if (std::fscanf(in, "%f", &value) != 1) {
+      std::fprintf(err, "ERROR: Could not read fixed matrix.  %d x %d matrix expected immediately \n", network.N,
+                   network.N);
+      std::fprintf(err, "\tafter network relations.\n");
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ReadDataFileProblems(std::FILE* in, std::FILE* err, StatusSink& sink, bool fixed_matrix,
+                          std::vector<ImportedNetwork>& problems) {
+  AnalysisState state;
+  state.InFile = in;
+  state.ErrFile = err;
+  state.ProgressFile = nullptr;
+  std::string label;
+  std::vector<std::int16_t> ident;
+  std::int16_t r;
+  while ((r = ReadProblem(state, sink, label, ident)) == 1) {
+    problems.push_back(ProblemOf(state, ident, label));
+    state.MatrixList.Release();
+    if (fixed_matrix && !ReadFixedValues(in, err, problems.back())) return false;
+  }
+  state.InFile = nullptr;
+  return r != 0;
+}
+
+}  // namespace quorel

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdio>
+#include <vector>
+
+#include "formats/imported_network.hpp"
+
+namespace quorel {
+
+class StatusSink;
+
+// Reads every problem specification of a data file as the analysis reads them (the same
+// messages for malformed data go to `sink` and `err`), each input relation in its place,
+// repeats included, with the fixed matrix that follows it when `fixed_matrix`. False when
+// the data is malformed; `problems` then holds the problems read before.
+bool ReadDataFileProblems(std::FILE* in, std::FILE* err, StatusSink& sink, bool fixed_matrix,
+                          std::vector<ImportedNetwork>& problems);
+
+}  // namespace quorel

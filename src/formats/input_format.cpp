@@ -1,0 +1,29 @@
+#include "core/input_format.hpp"
+
+#include "formats/dl_reader.hpp"
+#include "formats/edge_list_reader.hpp"
+#include "formats/text_classes.hpp"
+
+namespace quorel {
+
+const char* InputFormatName(InputFormat format) {
+  switch (format) {
+    case InputFormat::kData: return "data";
+    case InputFormat::kDl: return "dl";
+    case InputFormat::kCsv: return "csv";
+    default: return "auto";
+  }
+}
+
+InputFormat DetectInputFormat(std::string_view text) {
+  if (LooksLikeDl(text)) return InputFormat::kDl;
+  std::size_t start = 0;
+  while (start < text.size() && IsWhiteSpace(static_cast<unsigned char>(text[start]))) ++start;
+  std::size_t end = text.find('\n', start);
+  if (end == std::string_view::npos) end = text.size();
+  EdgeListColumns columns;
+  if (FindEdgeListColumns(text.substr(start, end - start), columns)) return InputFormat::kCsv;
+  return InputFormat::kData;
+}
+
+}  // namespace quorel

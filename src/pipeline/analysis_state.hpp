@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "core/matrix_list.hpp"
+#include "algebra/word_table.hpp"
+#include "core/fixed_matrix.hpp"
+#include "core/progress_observer.hpp"
+#include "pipeline/result_observer.hpp"
+#include "core/storage_gate.hpp"
+#include "measures/statistic_matrices.hpp"
+#include "core/random_source.hpp"
+
+namespace quorel {
+
+// The problem in work, one object per run. The reader fills the problem's description, the
+// driver and the phases add the derived tables, and the driver releases the per-problem
+// storage before it reads the next problem.
+struct AnalysisState {
+  // Files and text channels.
+  std::FILE* InFile = nullptr;         // the data file
+  std::FILE* OutFile = nullptr;        // the report
+  std::FILE* ErrFile = stderr;         // diagnostics of readers and allocators
+  std::FILE* ProgressFile = stdout;    // progress lines; null when they are not wanted
+
+  std::int16_t ProblemCount = 0;       // label lines read since the run started
+  std::int16_t N = 0;                  // actors
+  std::int16_t NR = 0;                 // input relations
+  std::uint8_t ND = 0;                 // 1 when a non-directionality vector is present
+  std::vector<std::int8_t> NDI;        // per relation: 1 = non-directional (empty when ND = 0)
+  std::int16_t Directionality = 0;     // 0 all directional, 1 all non-directional, 2 mixed
+  std::vector<std::string> ActorNames;  // per actor, empty when the input names none
+  std::vector<std::string> RelationNames;  // per input relation, empty when the input names none
+
+  quorel::MatrixList MatrixList;       // the distinct relations, then the compound relations
+  std::int16_t GeneratorCount = 0;     // G
+  std::int16_t ElementCount = 0;       // E
+  FixedMatrixRecord FixedMatrix;       // only when a fixed matrix is supplied
+
+  std::vector<std::int16_t> MultTable;  // E x E: index of a followed by b, or -1
+  std::vector<WordEntry> WordTable;     // per element: how it was formed
+  StatisticMatrices Statistics;
+
+  RandomSource Random;                 // one stream for the whole run
+  ProgressObserver* Progress = nullptr;  // told how the sampling advances, when wanted
+  ResultObserver* Results = nullptr;     // told each phase's results, when wanted
+  StorageGate Storage;                 // where storage requests may be made to fail
+};
+
+}  // namespace quorel

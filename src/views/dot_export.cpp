@@ -1,0 +1,136 @@
+#include "views/dot_export.hpp"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "pipeline/analysis_state.hpp"
+#include "omega/omega_level.hpp"
+#include "views/element_words.hpp"
+#include "views/hasse_diagram.hpp"
+
+extern char** environ;
+
+namespace quorel {
+
+std::string DiagramName(int problem, const char* picture, int level) {
+  std::string name(1, 'p');
+  name.append(std::to_string(problem)).append(1, '-').append(picture);
+  if (level > 0) name.append(1, '-').append(std::to_string(level));
+  return name;
+}
+
+DotExport::DotExport(std::string directory, std::string dot_program, std::FILE* warnings)
+    : directory_(std::move(directory)), dot_program_(std::move(dot_program)), warnings_(warnings) {}
+
+void DotExport::ProblemStarted(const AnalysisState& state, const ProblemInput& input) {
+  problem_ = state.ProblemCount;
+  input_slots_ = input.InputSlots;
+  generator_names_.clear();
+  element_words_.clear();
+}
+
+void DotExport::GeneratorsChosen(const AnalysisState& state, const std::vector<int>& transpose_of) {
+  generator_names_ = GeneratorNames(state.RelationNames, input_slots_, transpose_of);
+}
+
+void DotExport::SemigroupBuilt(const AnalysisState& state) {
+  element_words_.clear();
+  for (const std::vector<int>& word : ElementWords(state.WordTable)) {
+    element_words_.push_back(WordLabel(word, state.GeneratorCount, generator_names_));
+  }
+}
+
+void DotExport::PartialOrderBuilt(const AnalysisState&, const ElementRelation& order) {
+  WriteDiagram(order, DiagramName(problem_, "partial-order", 0));
+}
+
+void DotExport::CutoffLevelDone(const AnalysisState&, const OmegaLevel& level) {
+  if (!level.HasLowerOmega) return;
+  WriteDiagram(level.OmegaClosure, DiagramName(problem_, "omega", level.Index + 1));
+  WriteDiagram(level.LowerOmegaClosure, DiagramName(problem_, "lower-omega", level.Index + 1));
+}
+
+void DotExport::WriteDiagram(const ElementRelation& relation, const std::string& name) {
+  if (directory_failed_) return;
+  if (!directory_ready_) {
+    std::error_code error;
+    std::filesystem::create_directories(directory_, error);
+    if (!std::filesystem::is_directory(directory_)) {
+      std::fprintf(warnings_, "quorel: warning: the directory '%s' for the diagrams could not be made: %s\n",
+                   directory_.c_str(), error ? error.message().c_str() : "not a directory");
+      directory_failed_ = true;
+      return;
+    }
+    directory_ready_ = true;
+  }
+  const std::string path = (std::filesystem::path(directory_) / (name + ".dot")).string();
+  {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << HasseDot(BuildHasseDiagram(relation), name, element_words_);
+    out.close();
+    if (!out) {
+      std::fprintf(warnings_, "quorel: warning: the diagram '%s' could not be written\n", path.c_str());
+      return;
+    }
+  }
+  written_.push_back(path);
+  if (dot_program_.empty()) return;
+  const std::string svg = (std::filesystem::path(directory_) / (name + ".svg")).string();
+  std::string reason;
+  if (RenderSvg(dot_program_, path, svg, reason)) {
+    written_.push_back(svg);
+  } else {
+    std::fprintf(warnings_, "quorel: warning: '%s' could not be drawn as SVG: %s\n", path.c_str(), reason.c_str());
+  }
+}
+
+std::string FindOnPath(const std::string& program) {
+  const char* path = std::getenv("PATH");
+  if (path == nullptr) return {};
+  std::string entries = path;
+  std::size_t start = 0;
+  while (start <= entries.size()) {
+    std::size_t end = entries.find(':', start);
+    if (end == std::string::npos) end = entries.size();
+    const std::string dir = end > start ? entries.substr(start, end - start) : std::string(".");
+    const std::string candidate = dir + "/" + program;
+    std::error_code ignored;
+    if (std::filesystem::is_regular_file(candidate, ignored) && ::access(candidate.c_str(), X_OK) == 0) {
+      return candidate;
+    }
+    start = end + 1;
+  }
+  return {};
+}
+
+bool RenderSvg(const std::string& dot_program, const std::string& dot_path, const std::string& svg_path,
+               std::string& reason) {
+  std::string a0 = dot_program, a1 = "-Tsvg", a2 = "-o", a3 = svg_path, a4 = dot_path;
+  char* argv[] = {a0.data(), a1.data(), a2.data(), a3.data(), a4.data(), nullptr};
+  pid_t pid = 0;
+  const int started = posix_spawn(&pid, dot_program.c_str(), nullptr, nullptr, argv, environ);
+  if (started != 0) {
+    reason = std::strerror(started);
+    return false;
+  }
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0) {
+    if (errno != EINTR) {
+      reason = std::strerror(errno);
+      return false;
+    }
+  }
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
+  reason = WIFEXITED(status) ? "dot ended with status " + std::to_string(WEXITSTATUS(status))
+                             : std::string("dot was ended by a signal");
+  return false;
+}
+
+}  // namespace quorel

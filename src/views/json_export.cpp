@@ -1,0 +1,329 @@
+#include "views/json_export.hpp"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <cerrno>
+
+#include <nlohmann/json.hpp>
+
+#include "pipeline/analysis_state.hpp"
+#include "pipeline/option_checks.hpp"
+#include "core/status_sink.hpp"
+#include "omega/factorization_result.hpp"
+#include "omega/omega_level.hpp"
+#include "views/element_words.hpp"
+#include "shell/run_command.hpp"
+
+namespace quorel {
+
+using json = nlohmann::ordered_json;
+
+namespace {
+
+const char* const kControlNames[] = {"MA", "MB", "MC", "MD", "ME", "MF", "MG"};
+const char* const kDiagonalNames[] = {"exclude-all", "exclude-generators", "include-all"};
+
+// Throws the warnings of a check away: the messages have gone to the message list already.
+class QuietSink : public StatusSink {
+ public:
+  void AddStatusMessage(std::string_view) override {}
+  void ClearStatusMessages() override {}
+};
+
+// A 32-bit statistic as the shortest decimal that reads back as the same float (so 0.05f
+// appears as 0.05, not 0.0500000007); null when it is not a finite number.
+json Number(float value) {
+  if (!std::isfinite(value)) return nullptr;
+  char text[32];
+  const auto [end, ec] = std::to_chars(text, text + sizeof text - 1, value);
+  if (ec != std::errc()) return static_cast<double>(value);
+  *end = '\0';
+  return std::strtod(text, nullptr);
+}
+
+json Name(const char* const* names, int count, int value) {
+  return value >= 0 && value < count ? json(names[value]) : json(value);
+}
+
+json OptionsJson(const AnalysisOptions& o, const std::vector<float>& cutoffs, bool reapply) {
+  json cut = json::array();
+  for (const float alpha : cutoffs) cut.push_back(Number(alpha));
+  return json{
+      {"cutoffs", cut},
+      {"measure_control", Name(kControlNames, 7, o.m_MeasureControl)},
+      {"permutation_strategy", o.m_PermutationStrategy == 0 ? "pairs" : "generators"},
+      {"diagonal", Name(kDiagonalNames, 3, o.m_Diagonal)},
+      {"sample_size", o.m_SampleSize},
+      {"seed", o.Seed},
+      {"max_word_length", o.m_MaxWordLength},
+      {"min_kappa", Number(o.m_MinKappa)},
+      {"transposes", o.m_Transposes != 0},
+      {"generator_products_only", o.m_GeneratorProductsOnly != 0},
+      {"fixed_matrix", o.m_FixedSupplied != 0},
+      {"factor_omega", o.m_FactorOmega != 0},
+      {"factor_lower_omega", o.m_FactorLowerOmega != 0},
+      {"full_factor_output", o.m_FullFactorOutput != 0},
+      {"reapply", reapply},
+  };
+}
+
+json NamesOrNull(const std::vector<std::string>& names) { return names.empty() ? json(nullptr) : json(names); }
+
+// An N x N relation matrix as N strings of '0' and '1', one per row.
+json MatrixRows(const MatrixList& list, int index) {
+  const int n = list.Shape().n;
+  json rows = json::array();
+  std::string row(static_cast<std::size_t>(n), '0');
+  for (int r = 0; r < n; ++r) {
+    for (int c = 0; c < n; ++c) row[c] = list.Cell(index, r, c) ? '1' : '0';
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+// An element relation as E strings of '0' and '1': character c of row r is 1 when element
+// c + 1 is included in element r + 1, as in the report's tables.
+json RelationRows(const ElementRelation& relation) {
+  const int e = relation.Size();
+  json rows = json::array();
+  std::string row(static_cast<std::size_t>(e), '0');
+  for (int r = 0; r < e; ++r) {
+    for (int c = 0; c < e; ++c) row[c] = relation.Get(r, c) ? '1' : '0';
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+// One triangle of a statistic matrix in the report's layout: cell [r][c] for r < c holds
+// the pair (r + 1, c + 1) -- matrix[r][c] for the observed triangle, matrix[c][r] for the
+// proportions -- and every other cell is null.
+json Triangle(const std::vector<float>& matrix, int e, bool upper) {
+  json rows = json::array();
+  for (int r = 0; r < e; ++r) {
+    json row = json::array();
+    for (int c = 0; c < e; ++c) {
+      if (c <= r) {
+        row.push_back(nullptr);
+      } else {
+        const std::size_t at = upper ? static_cast<std::size_t>(r) * e + c : static_cast<std::size_t>(c) * e + r;
+        row.push_back(Number(matrix[at]));
+      }
+    }
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+json PairJson(const ElementPair& pair) { return json::array({pair.First + 1, pair.Second + 1}); }
+
+const char* StatusOf(const RunOutcome& outcome) {
+  if (outcome.fatal) return "fatal-error";
+  return outcome.code == 0 ? "complete" : "ended-early";
+}
+
+}  // namespace
+
+JsonExport::JsonExport(const AnalysisOptions& requested, const std::string& program_version)
+    : document_(std::make_unique<json>()),
+      reapply_(requested.m_Reapply != 0) {
+  QuietSink quiet;
+  json& d = *document_;
+  d["format"] = "quorel-results";
+  d["format_version"] = kJsonFormatVersion;
+  d["program_version"] = program_version;
+  d["data_file"] = requested.DataPath;
+  d["report_file"] = requested.ReportPath;
+  d["status"] = nullptr;  // filled in when the run is over
+  d["completion_code"] = nullptr;
+  d["options"] = OptionsJson(requested, ParseCutoffList(requested.m_CutoffList, quiet), reapply_);
+  d["problems"] = json::array();
+}
+
+JsonExport::~JsonExport() = default;
+
+nlohmann::ordered_json& JsonExport::Problem() { return (*document_)["problems"].back(); }
+
+void JsonExport::ProblemStarted(const AnalysisState& state, const ProblemInput& input) {
+  static const char* const kDirectionality[] = {"directional", "non-directional", "mixed"};
+  generator_products_only_ = input.Options.m_GeneratorProductsOnly != 0;
+  permutation_strategy_ = input.Options.m_PermutationStrategy;
+  measure_control_ = input.Options.m_MeasureControl;
+  input_slots_ = input.InputSlots;
+  json options = OptionsJson(input.Options, input.Cutoffs, reapply_);
+  if (!options_taken_) (*document_)["options"] = options;
+  options_taken_ = true;
+
+  json relations = json::array();
+  std::vector<int> first_of_slot(static_cast<std::size_t>(state.GeneratorCount), -1);
+  for (int i = 0; i < state.NR; ++i) {
+    const int slot = input.InputSlots[static_cast<std::size_t>(i)];
+    json relation{{"number", i + 1},
+                  {"name", static_cast<std::size_t>(i) < state.RelationNames.size() ? json(state.RelationNames[i])
+                                                                                     : json(nullptr)},
+                  {"non_directional", state.ND != 0 ? json(state.NDI[slot] != 0) : json(nullptr)},
+                  {"duplicate_of", nullptr},
+                  {"matrix", MatrixRows(state.MatrixList, slot)}};
+    if (first_of_slot[slot] >= 0) {
+      relation["duplicate_of"] = first_of_slot[slot] + 1;
+    } else {
+      first_of_slot[slot] = i;
+    }
+    relations.push_back(std::move(relation));
+  }
+  (*document_)["problems"].push_back(json{
+      {"number", state.ProblemCount},
+      {"label", input.Label},
+      {"complete", false},
+      {"options", std::move(options)},
+      {"n", state.N},
+      {"nr", state.NR},
+      {"directionality", Name(kDirectionality, 3, state.Directionality)},
+      {"actors", NamesOrNull(state.ActorNames)},
+      {"relations", NamesOrNull(state.RelationNames)},
+      {"input_relations", std::move(relations)},
+  });
+}
+
+void JsonExport::GeneratorsChosen(const AnalysisState& state, const std::vector<int>& transpose_of) {
+  // The input relation each distinct input matrix first appears as.
+  std::vector<int> first_of_slot;
+  for (std::size_t i = 0; i < input_slots_.size(); ++i) {
+    const auto slot = static_cast<std::size_t>(input_slots_[i]);
+    if (slot >= first_of_slot.size()) first_of_slot.resize(slot + 1, -1);
+    if (first_of_slot[slot] < 0) first_of_slot[slot] = static_cast<int>(i);
+  }
+  json generators = json::array();
+  const int g = state.GeneratorCount;
+  const std::vector<std::string> names = GeneratorNames(state.RelationNames, input_slots_, transpose_of);
+  for (int k = 0; k < g; ++k) {
+    const bool transpose = transpose_of[k] >= 0;
+    const bool from_input = !transpose && static_cast<std::size_t>(k) < first_of_slot.size();
+    json generator{{"number", k + 1},
+                   {"letter", g <= kMaxLetteredGenerators ? json(std::string(1, static_cast<char>('A' + k))) : json(nullptr)},
+                   {"name", names.empty() ? json(nullptr) : json(names[k])},
+                   {"input_relation", from_input ? json(first_of_slot[k] + 1) : json(nullptr)},
+                   {"transpose_of", transpose ? json(transpose_of[k] + 1) : json(nullptr)}};
+    generators.push_back(std::move(generator));
+  }
+  Problem()["generators"] = std::move(generators);
+}
+
+void JsonExport::SemigroupBuilt(const AnalysisState& state) {
+  const int e = state.ElementCount;
+  const int g = state.GeneratorCount;
+  const std::vector<std::vector<int>> words = ElementWords(state.WordTable);
+  json elements = json::array();
+  json word_table = json::array();
+  for (int k = 0; k < e; ++k) {
+    json word = json::array();
+    for (const int letter : words[k]) word.push_back(letter + 1);
+    elements.push_back(json{{"number", k + 1},
+                            {"word", std::move(word)},
+                            {"letters", g <= kMaxLetteredGenerators ? json(WordLetters(words[k], g)) : json(nullptr)},
+                            {"matrix", MatrixRows(state.MatrixList, k)}});
+    const WordEntry& entry = state.WordTable[k];
+    word_table.push_back(entry.Node < 0 ? json(nullptr) : json::array({entry.Node + 1, entry.Generator + 1}));
+  }
+  json mult = json::array();
+  bool complete = true;
+  for (int a = 0; a < e; ++a) {
+    json row = json::array();
+    for (int b = 0; b < e; ++b) {
+      const std::int16_t product = state.MultTable[static_cast<std::size_t>(a) * e + b];
+      if (b < g && product < 0) complete = false;
+      row.push_back(product >= 0 ? json(product + 1) : json(nullptr));
+    }
+    mult.push_back(std::move(row));
+  }
+  Problem()["semigroup"] = json{
+      {"kind", generator_products_only_ ? "generator-powers" : "semigroup"},
+      {"order", e},
+      {"complete", generator_products_only_ ? json(nullptr) : json(complete)},
+      {"elements", std::move(elements)},
+      {"word_table", std::move(word_table)},
+      {"multiplication_table", std::move(mult)},
+  };
+}
+
+void JsonExport::PartialOrderBuilt(const AnalysisState&, const ElementRelation& order) {
+  Problem()["partial_order"] = RelationRows(order);
+}
+
+void JsonExport::StatisticsDone(const AnalysisState& state) {
+  const StatisticMatrices& s = state.Statistics;
+  const int e = state.ElementCount;
+  Problem()["statistics"] = json{
+      {"likelihood_ratio", Triangle(s.L, e, true)},
+      {"theta", Triangle(s.L, e, false)},
+      {"fisher_p", measure_control_ == kMA ? Triangle(s.PValue, e, true) : json(nullptr)},
+      {"mcnemar_z", Triangle(s.McNemarZ, e, true)},
+      {"mcnemar_z_proportions", permutation_strategy_ == 0 ? Triangle(s.McNemarZ, e, false) : json(nullptr)},
+      {"binomial_p", Triangle(s.PValue, e, false)},
+      {"kappa", Triangle(s.Kappa, e, true)},
+      {"estvar", Triangle(s.Estvar, e, true)},
+      {"kappa_proportions", Triangle(s.Kappa, e, false)},
+      {"standardized_kappa", Triangle(s.StdKappa, e, true)},
+      {"standardized_kappa_proportions", Triangle(s.StdKappa, e, false)},
+  };
+  Problem()["cutoff_levels"] = json::array();
+}
+
+void JsonExport::CutoffLevelDone(const AnalysisState&, const OmegaLevel& level) {
+  const bool closed = level.HasLowerOmega;
+  Problem()["cutoff_levels"].push_back(json{
+      {"level", level.Index + 1},
+      {"alpha", Number(level.Alpha)},
+      {"z", level.Z},
+      {"min_kappa", Number(level.MinKappa)},
+      {"omega", RelationRows(level.Omega)},
+      {"lower_omega", closed ? RelationRows(level.LowerOmega) : json(nullptr)},
+      {"lower_omega_closure", closed ? RelationRows(level.LowerOmegaClosure) : json(nullptr)},
+      {"omega_closure", closed ? RelationRows(level.OmegaClosure) : json(nullptr)},
+      {"omega_factorization", nullptr},
+      {"lower_omega_factorization", nullptr},
+  });
+}
+
+void JsonExport::FactorizationDone(const AnalysisState&, int level_index, const FactorizationResult& result) {
+  json atoms = json::array();
+  for (const AtomResult& atom : result.Atoms) {
+    json induced = json::array();
+    for (const ElementPair& pair : atom.Induced) induced.push_back(PairJson(pair));
+    atoms.push_back(json{{"generating", PairJson(atom.Generating)},
+                         {"induced", std::move(induced)},
+                         {"unique_meet_complement", atom.UniqueMeetComplement},
+                         {"meet_complements", RelationRows(atom.MeetComplements)}});
+  }
+  json& level = Problem()["cutoff_levels"][static_cast<std::size_t>(level_index)];
+  level[result.IsOmega ? "omega_factorization" : "lower_omega_factorization"] = json{{"atoms", std::move(atoms)}};
+}
+
+void JsonExport::ProblemDone(const AnalysisState&) { Problem()["complete"] = true; }
+
+std::string JsonExport::Text(const RunOutcome& outcome) const {
+  json d = *document_;
+  d["status"] = StatusOf(outcome);
+  d["completion_code"] = outcome.code;
+  // A label may hold bytes that are not UTF-8; they are replaced rather than refused.
+  return d.dump(-1, ' ', false, json::error_handler_t::replace) + "\n";
+}
+
+bool JsonExport::Write(const std::string& path, const RunOutcome& outcome, std::string& error) const {
+  const std::string text = Text(outcome);
+  std::FILE* file = std::fopen(path.c_str(), "w");
+  if (file == nullptr) {
+    error = std::strerror(errno);
+    return false;
+  }
+  errno = 0;
+  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  const bool closed = std::fclose(file) == 0;
+  if (written && closed) return true;
+  error = errno != 0 ? std::strerror(errno) : "write error";
+  return false;
+}
+
+}  // namespace quorel
