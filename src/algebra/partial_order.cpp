@@ -2,9 +2,7 @@
 
 #include <vector>
 
-#include "pipeline/analysis_state.hpp"
 #include "core/fatal_error.hpp"
-#include "views/report_printers.hpp"
 
 namespace quorel {
 
@@ -55,11 +53,11 @@ void ComputePartialOrder(const MatrixList& list, int e, ElementRelation& order) 
   }
 }
 
-void BuildPartialOrder(AnalysisState& state, ElementRelation& order) {
-  if (!order.Obtain(state.Storage, StorageKind::kPartialOrder, state.ElementCount)) FatalError(3);
-  ComputePartialOrder(state.MatrixList, state.ElementCount, order);
-  std::fprintf(state.OutFile, "PARTIAL ORDER TABLE:\n");
-  PrintElementTable(state.OutFile, order);
+ElementRelation BuildPartialOrder(const MatrixList& list, int element_count, StorageGate& gate) {
+  ElementRelation order;
+  if (!order.Obtain(gate, StorageKind::kPartialOrder, element_count)) FatalError(3);
+  ComputePartialOrder(list, element_count, order);
+  return order;
 }
 
 }  // namespace quorel

@@ -2,16 +2,14 @@
 
 #include "core/element_relation.hpp"
 #include "core/matrix_list.hpp"
+#include "core/storage_gate.hpp"
 
 namespace quorel {
 
-struct AnalysisState;
-
-// Fills `order` with the containment order of the semigroup's elements (cell (r, c) = 1
-// when element c is contained in element r as a relation on the actors; the diagonal is 1)
-// and writes the partial order table.
+// The containment order of the first `element_count` relations of `list`: cell (r, c) = 1
+// when element c is contained in element r as a relation on the actors; the diagonal is 1.
 // Cost: E^2 containment tests, most rejected by 64-bit row and column signatures.
-void BuildPartialOrder(AnalysisState& state, ElementRelation& order);
+ElementRelation BuildPartialOrder(const MatrixList& list, int element_count, StorageGate& gate);
 
 // The containment order alone, without the report; `order` must be an all-zero E x E
 // relation.

@@ -3,9 +3,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "pipeline/analysis_state.hpp"
 #include "core/fatal_error.hpp"
-#include "views/report_printers.hpp"
 
 namespace quorel {
 
@@ -20,9 +18,8 @@ std::int16_t ProductIndex(MatrixList& list, int left, int right, int element_cou
 }
 
 // Accepts the product in the spare slot as a new element and opens a new spare.
-void AcceptSpare(AnalysisState& state) {
-  if (state.ElementCount >= kMaxElements) {
-    std::fflush(state.OutFile);
+void AcceptSpare(MatrixList& list, StorageGate& gate, Semigroup& s) {
+  if (s.element_count >= kMaxElements) {
     char text[200];
     std::snprintf(text, sizeof text,
                   "ERROR: The semigroup has more than %d elements, the most that 16-bit element numbers allow.\n"
@@ -30,15 +27,15 @@ void AcceptSpare(AnalysisState& state) {
                   kMaxElements);
     FatalErrorWithMessage(text);
   }
-  state.MatrixList.Remember(state.ElementCount);
-  ++state.ElementCount;
-  if (state.MatrixList.AddMatrixSlot(state.Storage, state.ErrFile, state.ElementCount) != 1) FatalError(1);
+  list.Remember(s.element_count);
+  ++s.element_count;
+  OpenMatrixSlot(list, gate, s.element_count);
 }
 
-void ObtainTables(AnalysisState& state) {
-  const std::size_t e = static_cast<std::size_t>(state.ElementCount);
-  if (!state.Storage.Obtain(StorageKind::kMultTable, state.MultTable, e * e, std::int16_t{-1})) FatalError(5);
-  if (!state.Storage.Obtain(StorageKind::kWordTable, state.WordTable, e)) FatalError(6);
+void ObtainTables(StorageGate& gate, Semigroup& s) {
+  const std::size_t e = static_cast<std::size_t>(s.element_count);
+  if (!gate.Obtain(StorageKind::kMultTable, s.mult_table, e * e, std::int16_t{-1})) FatalError(5);
+  if (!gate.Obtain(StorageKind::kWordTable, s.word_table, e)) FatalError(6);
 }
 
 // The working records of the construction: per element its G right products and how it
@@ -88,10 +85,10 @@ class WorkingRecords {
 // an element x, the cell is the edge-table cell (x, g), which holds the element equal to
 // that product or -1 when it is none. Only where a followed by Node(b) is not an element
 // is the product formed and looked up.
-void FillNonGeneratorColumns(AnalysisState& state) {
-  const int e = state.ElementCount;
-  const int g = state.GeneratorCount;
-  std::vector<std::int16_t>& table = state.MultTable;
+void FillNonGeneratorColumns(MatrixList& list, Semigroup& s) {
+  const int e = s.element_count;
+  const int g = s.generator_count;
+  std::vector<std::int16_t>& table = s.mult_table;
   // A compact copy of the edge table (E x G) stays in cache while the rows are filled.
   std::vector<std::int16_t> edges(static_cast<std::size_t>(e) * g);
   for (int a = 0; a < e; ++a) {
@@ -100,12 +97,12 @@ void FillNonGeneratorColumns(AnalysisState& state) {
   for (int a = 0; a < e; ++a) {
     std::int16_t* row = table.data() + static_cast<std::size_t>(a) * e;
     for (int b = g; b < e; ++b) {
-      const WordEntry& word = state.WordTable[b];
+      const WordEntry& word = s.word_table[b];
       const std::int16_t left = row[word.Node];
       if (left >= 0) {
         row[b] = edges[static_cast<std::size_t>(left) * g + word.Generator];
       } else {
-        row[b] = ProductIndex(state.MatrixList, a, b, e);
+        row[b] = ProductIndex(list, a, b, e);
       }
     }
   }
@@ -113,38 +110,37 @@ void FillNonGeneratorColumns(AnalysisState& state) {
 
 // The stages, the tables and the last level's products; the non-generator columns are
 // left for FillNonGeneratorColumns.
-bool ConstructStages(AnalysisState& state, int max_word_length) {
-  MatrixList& list = state.MatrixList;
-  const int g = state.GeneratorCount;
-  WorkingRecords records(state.Storage, g);
+bool ConstructStages(MatrixList& list, StorageGate& gate, Semigroup& s, int max_word_length) {
+  const int g = s.generator_count;
+  WorkingRecords records(gate, g);
 
   int start = 0;
   int end = g;
   for (int stage = 1; stage <= max_word_length; ++stage) {
     for (int i = start; i < end; ++i) {
       for (int j = 0; j < g; ++j) {
-        const std::int16_t f = ProductIndex(list, i, j, state.ElementCount);
+        const std::int16_t f = ProductIndex(list, i, j, s.element_count);
         if (f >= 0) {
           records.Product(i, j) = f;
           continue;
         }
-        const int index = state.ElementCount;
+        const int index = s.element_count;
         records.Product(i, j) = static_cast<std::int16_t>(index);
-        AcceptSpare(state);
+        AcceptSpare(list, gate, s);
         records.Word(index) = WordEntry{static_cast<std::int16_t>(i), static_cast<std::int16_t>(j)};
-        records.MakeReady(state.ElementCount);
+        records.MakeReady(s.element_count);
       }
     }
     start = end;
-    end = state.ElementCount;
+    end = s.element_count;
     if (start == end) break;
   }
 
-  ObtainTables(state);
-  const int e = state.ElementCount;
+  ObtainTables(gate, s);
+  const int e = s.element_count;
   for (int k = 0; k < e; ++k) {
-    for (int j = 0; j < g; ++j) state.MultTable[static_cast<std::size_t>(k) * e + j] = records.Product(k, j);
-    state.WordTable[k] = records.Word(k);
+    for (int j = 0; j < g; ++j) s.mult_table[static_cast<std::size_t>(k) * e + j] = records.Product(k, j);
+    s.word_table[k] = records.Word(k);
   }
 
   // The level at which the stages stopped: its products are looked up but not added.
@@ -152,7 +148,7 @@ bool ConstructStages(AnalysisState& state, int max_word_length) {
   for (int i = start; i < end; ++i) {
     for (int j = 0; j < g; ++j) {
       const std::int16_t f = ProductIndex(list, i, j, e);
-      state.MultTable[static_cast<std::size_t>(i) * e + j] = f;
+      s.mult_table[static_cast<std::size_t>(i) * e + j] = f;
       if (f < 0) complete = false;
     }
   }
@@ -161,78 +157,59 @@ bool ConstructStages(AnalysisState& state, int max_word_length) {
 
 }  // namespace
 
-bool ConstructSemigroup(AnalysisState& state, int max_word_length) {
-  const bool complete = ConstructStages(state, max_word_length);
-  FillNonGeneratorColumns(state);
-  return complete;
+void OpenMatrixSlot(MatrixList& list, StorageGate& gate, int index) {
+  const std::string failure = list.TryAddMatrixSlot(gate, index);
+  if (!failure.empty()) FatalErrorWithMessage(failure + FatalErrorMessage(1, 0));
 }
 
-void BuildSemigroup(AnalysisState& state, int max_word_length) {
-  const bool complete = ConstructStages(state, max_word_length);
-  std::FILE* out = state.OutFile;
-  std::fprintf(out, "Order of the semigroup :   %1d\n", state.ElementCount);
-  if (complete) std::fprintf(out, "(Semigroup is complete)\n");
-  PrintWordTable(state);
-
-  FillNonGeneratorColumns(state);
-  std::fprintf(out, "\nPARTIAL MULTIPLICATION TABLE:\n");
-  PrintElementTable(out, state.ElementCount, state.GeneratorCount, state.MultTable.data(), false);
+Semigroup BuildSemigroup(MatrixList& list, int generator_count, int max_word_length, StorageGate& gate) {
+  Semigroup s;
+  s.generator_count = generator_count;
+  s.element_count = generator_count;
+  s.complete = ConstructStages(list, gate, s, max_word_length);
+  FillNonGeneratorColumns(list, s);
+  return s;
 }
 
-void BuildGeneratorPowers(AnalysisState& state, int max_word_length) {
-  MatrixList& list = state.MatrixList;
-  const int g = state.GeneratorCount;
+Semigroup BuildGeneratorPowers(MatrixList& list, int generator_count, int max_word_length, StorageGate& gate) {
+  Semigroup s;
+  s.generator_count = generator_count;
+  s.element_count = generator_count;
+  s.generator_products_only = true;
+  const int g = generator_count;
   const int levels = max_word_length > 0 ? max_word_length : 0;
   std::vector<std::int16_t> powers;
-  if (!state.Storage.Obtain(StorageKind::kWorkingRecords, powers, static_cast<std::size_t>(levels + 1) * g)) {
+  if (!gate.Obtain(StorageKind::kWorkingRecords, powers, static_cast<std::size_t>(levels + 1) * g)) {
     FatalError(2);
   }
   for (int k = 0; k < g; ++k) powers[k] = static_cast<std::int16_t>(k);
   for (int l = 1; l <= levels; ++l) {
     for (int k = 0; k < g; ++k) {
       const int previous = powers[static_cast<std::size_t>(l - 1) * g + k];
-      std::int16_t f = ProductIndex(list, previous, k, state.ElementCount);
+      std::int16_t f = ProductIndex(list, previous, k, s.element_count);
       if (f < 0) {
-        f = state.ElementCount;
-        AcceptSpare(state);
+        f = static_cast<std::int16_t>(s.element_count);
+        AcceptSpare(list, gate, s);
       }
       powers[static_cast<std::size_t>(l) * g + k] = f;
     }
   }
 
-  ObtainTables(state);
-  const int e = state.ElementCount;
-  for (int k = 0; k < e; ++k) state.WordTable[k] = WordEntry{-1, static_cast<std::int16_t>(k < g ? k : -1)};
+  ObtainTables(gate, s);
+  const int e = s.element_count;
+  for (int k = 0; k < e; ++k) s.word_table[k] = WordEntry{-1, static_cast<std::int16_t>(k < g ? k : -1)};
   for (int l = 1; l <= levels; ++l) {
     for (int k = 0; k < g; ++k) {
       const std::int16_t previous = powers[static_cast<std::size_t>(l - 1) * g + k];
       const std::int16_t power = powers[static_cast<std::size_t>(l) * g + k];
-      state.MultTable[static_cast<std::size_t>(previous) * e + k] = power;
+      s.mult_table[static_cast<std::size_t>(previous) * e + k] = power;
       // Each element records the pair that first produced it.
-      if (power >= g && state.WordTable[power].Node == -1) {
-        state.WordTable[power] = WordEntry{previous, static_cast<std::int16_t>(k)};
+      if (power >= g && s.word_table[power].Node == -1) {
+        s.word_table[power] = WordEntry{previous, static_cast<std::int16_t>(k)};
       }
     }
   }
-  std::fprintf(state.OutFile, "Order of the semigroup (generator products only):  %1d\n", e);
-  PrintWordTable(state);
-}
-
-void PrintWordTable(AnalysisState& state) {
-  std::FILE* out = state.OutFile;
-  std::fprintf(out, "\nWORD TABLE:\n");
-  std::fprintf(out, "Semigroup\nElement%5cNode%4cGenerator\n", ' ', ' ');
-  std::fprintf(out, "------------------------------\n");
-  for (int k = 0; k < state.ElementCount; ++k) {
-    const WordEntry& word = state.WordTable[k];
-    if (word.Node == -1) {
-      std::fprintf(out, "%4d%9c-%9c-\n", k + 1, ' ', ' ');
-    } else {
-      std::fprintf(out, "%4d%10d%10d\n", k + 1, word.Node + 1, word.Generator + 1);
-    }
-  }
-  std::fprintf(out, "\nEDGE TABLE:\n");
-  PrintElementTable(out, state.ElementCount, state.GeneratorCount, state.MultTable.data(), true);
+  return s;
 }
 
 }  // namespace quorel

@@ -24,6 +24,13 @@ bool MatrixList::Create(StorageGate& gate, int n) {
 }
 
 std::int16_t MatrixList::AddMatrixSlot(StorageGate& gate, std::FILE* err, int index) {
+  const std::string failure = TryAddMatrixSlot(gate, index);
+  if (failure.empty()) return 1;
+  if (err != nullptr) std::fputs(failure.c_str(), err);
+  return -1;
+}
+
+std::string MatrixList::TryAddMatrixSlot(StorageGate& gate, int index) {
   if (index % 32 == 0 && index + 32 > capacity_) {
     bool grown = gate.Grant(StorageKind::kMatrixList);
     if (grown) {
@@ -38,13 +45,7 @@ std::int16_t MatrixList::AddMatrixSlot(StorageGate& gate, std::FILE* err, int in
         grown = false;
       }
     }
-    if (!grown) {
-      if (err != nullptr) {
-        std::fprintf(err, "ERROR: Unable to allocate space for matrix ");
-        std::fprintf(err, "list\n");
-      }
-      return -1;
-    }
+    if (!grown) return "ERROR: Unable to allocate space for matrix list\n";
     capacity_ = index + 32;
   }
   bool granted = gate.Grant(StorageKind::kMatrixSlot);
@@ -55,13 +56,10 @@ std::int16_t MatrixList::AddMatrixSlot(StorageGate& gate, std::FILE* err, int in
       granted = false;
     }
   }
-  if (!granted) {
-    if (err != nullptr) std::fprintf(err, "ERROR: Unable to allocate space for matrix #%d\n", index);
-    return -1;
-  }
+  if (!granted) return "ERROR: Unable to allocate space for matrix #" + std::to_string(index) + "\n";
   std::memset(Matrix(index), 0, sizeof(BitWord) * shape_.words);
   slots_ = index + 1;
-  return 1;
+  return {};
 }
 
 std::int32_t MatrixList::Lookup(const BitWord* m, std::uint64_t hash) const {

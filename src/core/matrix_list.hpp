@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "core/relation_matrix.hpp"
@@ -42,6 +43,10 @@ class MatrixList {
   // index is a multiple of 32. Returns 1, or -1 after writing its message to `err` (none
   // when err is null).
   std::int16_t AddMatrixSlot(StorageGate& gate, std::FILE* err, int index);
+
+  // The same without writing: an empty text when the slot was made, else the diagnostic
+  // line that says which storage was missing.
+  std::string TryAddMatrixSlot(StorageGate& gate, int index);
 
   // The smallest index k < count whose matrix equals m, else -1. Every matrix in slots
   // 0..count-1 must have been passed to Remember. Cost: O(N^2 / 64) expected.

@@ -6,7 +6,7 @@
 
 #include "pipeline/analysis_state.hpp"
 #include "core/status_sink.hpp"
-#include "formats/text_classes.hpp"
+#include "core/text_classes.hpp"
 
 namespace quorel {
 

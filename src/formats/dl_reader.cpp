@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "formats/data_reader.hpp"
-#include "formats/text_classes.hpp"
+#include "core/text_classes.hpp"
 
 namespace quorel {
 

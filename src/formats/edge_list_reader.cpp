@@ -6,7 +6,7 @@
 #include <map>
 
 #include "formats/data_reader.hpp"
-#include "formats/text_classes.hpp"
+#include "core/text_classes.hpp"
 
 namespace quorel {
 

@@ -2,7 +2,7 @@
 
 #include "formats/dl_reader.hpp"
 #include "formats/edge_list_reader.hpp"
-#include "formats/text_classes.hpp"
+#include "core/text_classes.hpp"
 
 namespace quorel {
 

@@ -15,15 +15,4 @@ void AtomList::AppendPair(StorageGate& gate, int first, int second) {
   }
 }
 
-void AtomList::RemoveFirst(std::FILE* err) {
-  if (pairs_.empty()) {
-    if (err != nullptr) {
-      std::fputs("WARNING: Tried to remove an atom from an empty list.", err);
-      std::fputs(" Continuing...\n", err);
-    }
-    return;
-  }
-  pairs_.pop_front();
-}
-
 }  // namespace quorel

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <deque>
 
 #include "core/storage_gate.hpp"
@@ -23,9 +22,6 @@ class AtomList {
   // Appends a pair at the end. Each pair is one storage request of kind kQueueNode; a
   // refused request ends the run with FatalError(8).
   void AppendPair(StorageGate& gate, int first, int second);
-
-  // Removes the first pair. On an empty list a warning goes to `err` and nothing changes.
-  void RemoveFirst(std::FILE* err = stderr);
 
   // Removes every pair.
   void Clear() { pairs_.clear(); }

@@ -5,34 +5,9 @@
 #include <new>
 
 #include "core/fatal_error.hpp"
-#include "views/report_printers.hpp"
 #include "omega/closure.hpp"
 
 namespace quorel {
-
-void PrintInducedInclusions(std::FILE* out, const ElementRelation& m, const ElementRelation& rel) {
-  std::fputs("   ", out);
-  int column = 4;
-  const int w = m.WordsPerRow();
-  for (int r = 0; r < m.Size(); ++r) {
-    const BitWord* a = m.Row(r);
-    const BitWord* b = rel.Row(r);
-    for (int k = 0; k < w; ++k) {
-      BitWord differ = a[k] ^ b[k];
-      while (differ != 0) {
-        const int c = k * 64 + std::countr_zero(differ);
-        differ &= differ - 1;
-        const int n = std::fprintf(out, " (%d, %d) ", r + 1, c + 1);
-        column += n;
-        if (column > 80 - n) {
-          std::fputs("\n   ", out);
-          column = 4;
-        }
-      }
-    }
-  }
-  std::fputs("\n\n", out);
-}
 
 std::vector<ElementPair> InducedInclusions(const ElementRelation& m, const ElementRelation& rel) {
   std::vector<ElementPair> pairs;
@@ -50,10 +25,7 @@ std::vector<ElementPair> InducedInclusions(const ElementRelation& m, const Eleme
   return pairs;
 }
 
-void BuildFactorTable(std::FILE* out, bool full, const ElementRelation& rel, const ProductTable& products,
-                      StorageGate& gate, FactorTable& table, std::size_t byte_limit) {
-  table.Build(rel, products, gate, byte_limit);
-  if (!full) return;
+void ListExtensions(const FactorTable& table, const ElementRelation& rel, const ExtensionVisitor& visit) {
   ElementRelation m;
   int shown = -1;
   for (int i = 0; i < rel.Size(); ++i) {
@@ -62,9 +34,7 @@ void BuildFactorTable(std::FILE* out, bool full, const ElementRelation& rel, con
       if (x < 0) continue;
       if (x != shown) table.Materialize(x, m);
       shown = x;
-      std::fprintf(out, "%d, %d\n", i + 1, j + 1);
-      PrintInducedInclusions(out, m, rel);
-      std::fputs("\n", out);
+      visit(i, j, InducedInclusions(m, rel));
     }
   }
 }
@@ -126,57 +96,6 @@ bool MeetComplement(int first, int second, ElementRelation& mc, const FactorTabl
   }
   for (std::size_t k = 0; k < t.Words().size(); ++k) t.Words()[k] |= mc.Words()[k];
   return IsTransitive(t);
-}
-
-void Factorize(std::FILE* out, const ElementRelation& rel, bool full, bool is_omega,
-               const std::vector<std::int16_t>& mult, StorageGate& gate, std::size_t byte_limit,
-               FactorizationResult* result) {
-  if (is_omega) {
-    std::fputs("\nFACTORIZATION OF OMEGA AT LEVEL ALPHA:", out);
-  } else {
-    std::fputs("\nFACTORIZATION OF LOWER OMEGA RELATION AT ", out);
-    std::fputs("LEVEL ALPHA:", out);
-  }
-  std::fputs("\n", out);
-  if (full) std::fputs("\nGenerating and Induced Inclusions\n", out);
-
-  if (result != nullptr) {
-    result->IsOmega = is_omega;
-    result->Atoms.clear();
-  }
-  const ProductTable products(mult, rel.Size(), gate);
-  FactorTable table;
-  BuildFactorTable(out, full, rel, products, gate, table, byte_limit);
-  AtomList atoms;
-  FindAtoms(atoms, table, gate);
-
-  if (atoms.Count() == 1) {
-    std::fputs("\nTHERE IS 1 ATOM.\n", out);
-  } else {
-    std::fprintf(out, "\nTHERE ARE %d ATOMS.\n", atoms.Count());
-  }
-
-  if (!gate.Grant(StorageKind::kScratchRelation)) FatalError(9);
-  ElementRelation mc;
-  ElementRelation m;
-  int k = 0;
-  for (const ElementPair& atom : atoms) {
-    ++k;
-    const bool unique = MeetComplement(atom.First, atom.Second, mc, table, gate);
-    std::fprintf(out, "\nATOM #%d\n", k);
-    std::fprintf(out, "Generating Inclusion: %2d,%2d\n", atom.First + 1, atom.Second + 1);
-    std::fputs("Induced Inclusions: \n", out);
-    table.Materialize(table.ExtensionOf(atom.First, atom.Second), m);
-    PrintInducedInclusions(out, m, rel);
-    std::fprintf(out, unique ? "Atom %d has a unique maximal " : "Atom %d has NO unique maximal ", k);
-    std::fputs("meet-complement.\n", out);
-    std::fputs("\nMatrix of Meet-Complements\n", out);
-    PrintElementTable(out, mc);
-    if (result != nullptr) {
-      result->Atoms.push_back(AtomResult{atom, InducedInclusions(m, rel), unique, mc});
-    }
-  }
-  std::fputs("\n\n\n", out);
 }
 
 }  // namespace quorel

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
+#include <functional>
 #include <vector>
 
 #include "core/element_relation.hpp"
@@ -14,17 +14,12 @@
 
 namespace quorel {
 
-// Writes the cells in which m differs from rel (the inclusions m induces beyond rel) as
-// " (r, c) " items in row-major order, element numbers from 1, after a three-blank indent;
-// a line is broken before it would pass 80 columns and continues after three blanks. Ends
-// with an empty line.
-void PrintInducedInclusions(std::FILE* out, const ElementRelation& m, const ElementRelation& rel);
+// Told, for a pair outside the relation, the inclusions its single-inclusion extension adds.
+using ExtensionVisitor = std::function<void(int first, int second, const std::vector<ElementPair>& induced)>;
 
-// Fills `table` with the single-inclusion extensions of rel and, when `full` is set, writes
-// every pair outside rel in row-major order with the inclusions its extension induces.
-void BuildFactorTable(std::FILE* out, bool full, const ElementRelation& rel, const ProductTable& products,
-                      StorageGate& gate, FactorTable& table,
-                      std::size_t byte_limit = FactorTable::kDefaultByteLimit);
+// Visits every pair that has a single-inclusion extension, in row-major order.
+// Cost: one materialised extension per run of pairs sharing it.
+void ListExtensions(const FactorTable& table, const ElementRelation& rel, const ExtensionVisitor& visit);
 
 // Whether (i, j) names an atom after those of smallest size: it is the first pair in
 // row-major order that generates its extension (`listed` marks the extensions named
@@ -45,17 +40,7 @@ void FindAtoms(AtomList& atoms, const FactorTable& table, StorageGate& gate);
 // meet-complement. The transitive test uses one kScratchRelation request (FatalError(9)).
 bool MeetComplement(int first, int second, ElementRelation& mc, const FactorTable& table, StorageGate& gate);
 
-// Writes the factorization of rel (the closure of Omega or of lower Omega; `is_omega`
-// picks the heading): optionally every single-inclusion extension, then the atoms with
-// their generating and induced inclusions, their meet-complement matrices and whether each
-// has a unique maximal meet-complement. Cost: one closure per group of pairs that generate
-// each other, extensions held once each within `byte_limit` bytes. When `result` is given,
-// it receives the atoms as written.
-void Factorize(std::FILE* out, const ElementRelation& rel, bool full, bool is_omega,
-               const std::vector<std::int16_t>& mult, StorageGate& gate,
-               std::size_t byte_limit = FactorTable::kDefaultByteLimit, FactorizationResult* result = nullptr);
-
-// The cells in which m differs from rel, row-major (the pairs PrintInducedInclusions writes).
+// The cells in which m differs from rel, row-major (the inclusions m induces beyond rel).
 std::vector<ElementPair> InducedInclusions(const ElementRelation& m, const ElementRelation& rel);
 
 }  // namespace quorel

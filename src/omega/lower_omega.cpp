@@ -3,7 +3,6 @@
 #include <new>
 
 #include "core/fatal_error.hpp"
-#include "views/report_printers.hpp"
 #include "omega/closure.hpp"
 #include "omega/closure_workspace.hpp"
 #include "omega/relation_set_ops.hpp"
@@ -67,19 +66,6 @@ void ComputeLowerOmega(const ElementRelation& omega, const ElementRelation& part
       }
     }
   }
-}
-
-void BuildLowerOmega(std::FILE* out, const ElementRelation& omega, ElementRelation& lower_omega,
-                     const ElementRelation& partial_order, const ProductTable& products, StorageGate& gate,
-                     ElementRelation* unclosed) {
-  ComputeLowerOmega(omega, partial_order, products, gate, lower_omega);
-  if (unclosed != nullptr) *unclosed = lower_omega;
-  std::fputs("LOWER OMEGA RELATION: \n", out);
-  PrintElementTable(out, lower_omega);
-  CloseRelation(lower_omega, products, gate);
-  std::fputs("CLOSURE OF LOWER OMEGA RELATION:\n", out);
-  PrintElementTable(out, lower_omega);
-  if (RelationContains(omega, lower_omega)) std::fputs("Closure of Lower Omega is contained in Omega\n", out);
 }
 
 }  // namespace quorel

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <cstdio>
-
 #include "core/element_relation.hpp"
 #include "core/storage_gate.hpp"
 #include "omega/product_table.hpp"
@@ -18,12 +16,5 @@ namespace quorel {
 // Omega outside the partial order at most.
 void ComputeLowerOmega(const ElementRelation& omega, const ElementRelation& partial_order,
                        const ProductTable& products, StorageGate& gate, ElementRelation& lower_omega);
-
-// Computes lower Omega into `lower_omega` and writes it, its closure (left in
-// `lower_omega`) and, when that closure lies inside Omega, the line saying so. `unclosed`,
-// when given, receives lower Omega before its closure.
-void BuildLowerOmega(std::FILE* out, const ElementRelation& omega, ElementRelation& lower_omega,
-                     const ElementRelation& partial_order, const ProductTable& products, StorageGate& gate,
-                     ElementRelation* unclosed = nullptr);
 
 }  // namespace quorel

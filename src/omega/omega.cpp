@@ -2,11 +2,6 @@
 
 #include <cmath>
 
-#include "views/report_printers.hpp"
-#include "omega/closure.hpp"
-#include "omega/lower_omega.hpp"
-#include "omega/product_table.hpp"
-#include "omega/z_table.hpp"
 
 namespace quorel {
 
@@ -43,39 +38,6 @@ void FillOmega(ElementRelation& omega, const StatisticMatrices& statistics, floa
       if (partial_order.Get(j, i)) omega.Set(j, i);
     }
   }
-}
-
-void BuildOmega(std::FILE* out, ElementRelation& omega, ElementRelation& lower_omega,
-                const StatisticMatrices& statistics, float alpha, float min_kappa,
-                const ElementRelation& partial_order, int permutation_strategy, bool generator_products_only,
-                const std::vector<std::int16_t>& mult, StorageGate& gate, OmegaLevel* level) {
-  const double z = ZOfAlpha(alpha);
-  FillOmega(omega, statistics, alpha, min_kappa, z, partial_order, permutation_strategy);
-  if (level != nullptr) {
-    level->Alpha = alpha;
-    level->Z = z;
-    level->MinKappa = min_kappa;
-    level->HasLowerOmega = !generator_products_only;
-    level->Omega = omega;
-  }
-  std::fprintf(out, "\tAlpha = %6.4f\n", static_cast<double>(alpha));
-  std::fprintf(out, "\tZ(Alpha) = %7.5f\n", z);
-  std::fprintf(out, "\tMinkappa = %6.4f\n", static_cast<double>(min_kappa));
-  std::fputs("\nOMEGA :\n", out);
-  PrintElementTable(out, omega);
-  if (!generator_products_only) {
-    const ProductTable products(mult, partial_order.Size(), gate);
-    BuildLowerOmega(out, omega, lower_omega, partial_order, products, gate,
-                    level != nullptr ? &level->LowerOmega : nullptr);
-    CloseRelation(omega, products, gate);
-    if (level != nullptr) {
-      level->LowerOmegaClosure = lower_omega;
-      level->OmegaClosure = omega;
-    }
-    std::fputs("\nPARTIAL ALGEBRAIC CLOSURE OF OMEGA:\n", out);
-    PrintElementTable(out, omega);
-  }
-  std::fputs("\n4. Factorisation of the closure of OMEGA and OMEGA_L.\n", out);
 }
 
 }  // namespace quorel

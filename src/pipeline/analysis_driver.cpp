@@ -9,19 +9,17 @@
 #include "algebra/semigroup.hpp"
 #include "algebra/transposes.hpp"
 #include "core/analysis_options.hpp"
-#include "pipeline/analysis_state.hpp"
-#include "formats/data_reader.hpp"
 #include "core/fatal_error.hpp"
+#include "core/option_checks.hpp"
+#include "core/status_sink.hpp"
+#include "formats/data_reader.hpp"
 #include "formats/fixed_matrix_reader.hpp"
 #include "formats/input_conversion.hpp"
-#include "views/input_report.hpp"
-#include "pipeline/option_checks.hpp"
-#include "core/status_sink.hpp"
-#include "measures/measures_phase.hpp"
-#include "omega/factorization.hpp"
-#include "omega/factorization_result.hpp"
-#include "omega/omega.hpp"
-#include "omega/omega_level.hpp"
+#include "pipeline/analysis_state.hpp"
+#include "pipeline/cutoff_levels.hpp"
+#include "pipeline/measures_phase.hpp"
+#include "views/report_view.hpp"
+#include "views/sink_fanout.hpp"
 
 namespace quorel {
 
@@ -51,43 +49,79 @@ std::vector<int> InputSlots(const std::vector<std::int16_t>& ident, int nr) {
   return slots;
 }
 
-// Omega, lower Omega and their closures at every cutoff level, and the factorizations the
-// options ask for.
-void BuildCutoffLevels(AnalysisState& state, const AnalysisOptions& options, const std::vector<float>& cutoffs,
-                       const ElementRelation& partial_order) {
-  ElementRelation omega;
-  ElementRelation lower_omega;
-  if (!omega.Obtain(state.Storage, StorageKind::kOmega, state.ElementCount) ||
-      !lower_omega.Obtain(state.Storage, StorageKind::kOmega, state.ElementCount)) {
-    FatalError(10);
+ProblemFacts FactsOf(const AnalysisState& state, const std::string& label, const std::vector<std::int16_t>& ident,
+                     const AnalysisOptions& options, const std::vector<float>& cutoffs) {
+  ProblemFacts facts;
+  facts.number = state.ProblemCount;
+  facts.label = label;
+  facts.n = state.N;
+  facts.nr = state.NR;
+  facts.has_directionality = state.ND != 0;
+  facts.ndi = state.NDI;
+  facts.directionality = state.Directionality;
+  facts.actor_names = state.ActorNames;
+  facts.relation_names = state.RelationNames;
+  facts.input_slots = InputSlots(ident, state.NR);
+  facts.repeats.assign(ident.begin(), ident.begin() + state.NR);
+  facts.distinct_inputs = state.GeneratorCount;
+  facts.options = options;
+  facts.cutoffs = cutoffs;
+  return facts;
+}
+
+// One problem from its input to its last cutoff level; the code of the measures phase.
+std::int16_t AnalyseProblem(AnalysisState& state, const AnalysisOptions& options, StatusSink& status,
+                            ResultSink& sink, const std::string& label, std::vector<std::int16_t>& ident,
+                            const std::vector<float>& cutoffs) {
+  sink.ProblemStarted(FactsOf(state, label, ident, options, cutoffs), state.MatrixList,
+                      options.m_FixedSupplied ? &state.FixedMatrix : nullptr);
+  const int distinct_inputs = state.GeneratorCount;
+  int generators = distinct_inputs;
+  if (options.m_Transposes) {
+    generators = AddTransposes(state.MatrixList, distinct_inputs, state.Storage, ident,
+                               [&](int input, int equal_to) { sink.IdenticalTranspose(input, equal_to); });
   }
-  const bool products_only = options.m_GeneratorProductsOnly != 0;
-  const bool full = options.m_FullFactorOutput != 0;
-  ResultObserver* observer = state.Results;
-  OmegaLevel level;
-  FactorizationResult factors;
-  FactorizationResult* const keep_factors = observer != nullptr ? &factors : nullptr;
-  const auto factorize = [&](const ElementRelation& rel, bool is_omega, int k) {
-    Factorize(state.OutFile, rel, full, is_omega, state.MultTable, state.Storage, FactorTable::kDefaultByteLimit,
-              keep_factors);
-    if (observer != nullptr) observer->FactorizationDone(state, k, factors);
-  };
-  for (std::size_t k = 0; k < cutoffs.size(); ++k) {
-    const float alpha = cutoffs[k];
-    if (state.ProgressFile != nullptr) std::fprintf(state.ProgressFile, "\tConstructing Omega for alpha(%4.3f)...\n", alpha);
-    std::fprintf(state.OutFile, "\n\n(%1d)", static_cast<int>(k + 1));
-    MarkStep(state.Progress, "omega");
-    BuildOmega(state.OutFile, omega, lower_omega, state.Statistics, alpha, options.m_MinKappa, partial_order,
-               options.m_PermutationStrategy, products_only, state.MultTable, state.Storage,
-               observer != nullptr ? &level : nullptr);
-    if (observer != nullptr) {
-      level.Index = static_cast<int>(k);
-      observer->CutoffLevelDone(state, level);
-    }
-    if (options.m_FactorOmega || (options.m_FactorLowerOmega && !products_only)) MarkStep(state.Progress, "factorization");
-    if (options.m_FactorOmega) factorize(omega, true, static_cast<int>(k));
-    if (options.m_FactorLowerOmega && !products_only) factorize(lower_omega, false, static_cast<int>(k));
-  }
+  state.GeneratorCount = static_cast<std::int16_t>(generators);
+  state.ElementCount = state.GeneratorCount;
+  std::vector<int> transpose_of(static_cast<std::size_t>(generators), -1);
+  for (int k = distinct_inputs; k < generators; ++k) transpose_of[k] = ident[k];
+  sink.GeneratorsChosen(state.MatrixList, generators, transpose_of);
+
+  MarkStep(state.Progress, "semigroup");
+  Semigroup semigroup = options.m_GeneratorProductsOnly
+                            ? BuildGeneratorPowers(state.MatrixList, generators, options.m_MaxWordLength, state.Storage)
+                            : BuildSemigroup(state.MatrixList, generators, options.m_MaxWordLength, state.Storage);
+  state.ElementCount = static_cast<std::int16_t>(semigroup.element_count);
+  sink.SemigroupBuilt(semigroup, state.MatrixList);
+  MarkStep(state.Progress, "partial order");
+  const ElementRelation partial_order = BuildPartialOrder(state.MatrixList, semigroup.element_count, state.Storage);
+  sink.PartialOrderBuilt(partial_order);
+
+  status.AddStatusMessage("Calculating statistical upper triangle matrices...");
+  MeasuresOptions measures;
+  measures.m_SampleSize = static_cast<std::int16_t>(options.m_SampleSize);
+  measures.m_PermutationStrategy = options.m_PermutationStrategy;
+  measures.m_Diagonal = options.m_Diagonal;
+  measures.m_MeasureControl = options.m_MeasureControl;
+  measures.Threads = options.Threads;
+  // The samplers read the tables from the state while they run.
+  state.MultTable.swap(semigroup.mult_table);
+  state.WordTable.swap(semigroup.word_table);
+  const std::int16_t code = RunMeasures(state, measures, NonDirectionalGenerators(state, ident, distinct_inputs));
+  state.MultTable.swap(semigroup.mult_table);
+  state.WordTable.swap(semigroup.word_table);
+  if (code != 0) return code;
+  MarkStep(state.Progress, "statistics report");
+  sink.StatisticsDone(state.Statistics, semigroup.element_count);
+
+  FreeMatrixList(state, options);
+  std::vector<std::int16_t>().swap(ident);
+  sink.PartialAlgebraStarted();
+  RunCutoffLevels(semigroup, state.Statistics, partial_order, options, cutoffs, state.Storage, sink, state.Progress,
+                  state.ProgressFile);
+  sink.ProblemDone();
+  state.Statistics.Release();
+  return 0;
 }
 
 }  // namespace
@@ -97,8 +131,8 @@ void FreeMatrixList(AnalysisState& state, const AnalysisOptions& options) {
   if (options.m_FixedSupplied) state.FixedMatrix.Release();
 }
 
-std::int16_t RunAnalysis(AnalysisState& state, AnalysisOptions& options, StatusSink& sink) {
-  sink.ClearStatusMessages();
+std::int16_t RunAnalysis(AnalysisState& state, AnalysisOptions& options, StatusSink& status) {
+  status.ClearStatusMessages();
   if (!options.m_FixedSupplied && (options.m_MeasureControl == kMF || options.m_MeasureControl == kMG)) return 1;
 
   // A directory opens for reading on some systems and then reads as an empty file; it is
@@ -113,10 +147,15 @@ std::int16_t RunAnalysis(AnalysisState& state, AnalysisOptions& options, StatusS
   // A DL file or an edge list is read as the data file of its one network.
   if (!PrepareInputFile(state, options.DataFormat, options.DataPath)) return 3;
 
+  ReportView report(state.OutFile, state.Storage);
+  SinkFanout sink;
+  sink.Add(&report);
+  sink.Add(state.Results);
+
   std::string label;
   std::vector<std::int16_t> ident;
   MarkStep(state.Progress, "reading");
-  std::int16_t r = ReadProblem(state, sink, label, ident);
+  std::int16_t r = ReadProblem(state, status, label, ident);
   // "Reapply to all remaining networks": the option check of the first problem serves
   // every later one, which keeps its cutoff list and measure control without new warnings.
   const bool reapply = options.m_Reapply != 0;
@@ -126,71 +165,19 @@ std::int16_t RunAnalysis(AnalysisState& state, AnalysisOptions& options, StatusS
 
   while (r == 1) {
     state.Directionality = ClassifyDirectionality(state.NDI, state.ND, state.NR);
-    if (first_problem || !reapply) cutoffs = CheckOptions(options, state.Directionality, sink);
+    if (first_problem || !reapply) cutoffs = CheckOptions(options, state.Directionality, status);
     first_problem = false;
     if (options.m_FixedSupplied) {
       r = ReadFixed(state.InFile, state.ErrFile, state.Storage, state.FixedMatrix, state.N);
       if (r != 1) break;
     }
     if (state.ProgressFile != nullptr) std::fprintf(state.ProgressFile, "QUOREL processing '%s'.....\n", label.c_str());
-
-    PrintInput(state, options, label, ident);
-    ResultObserver* observer = state.Results;
-    if (observer != nullptr) {
-      const std::vector<int> slots = InputSlots(ident, state.NR);
-      observer->ProblemStarted(state, ProblemInput{label, slots, options, cutoffs});
+    if (const std::int16_t code = AnalyseProblem(state, options, status, sink, label, ident, cutoffs); code != 0) {
+      return code;
     }
-    const int distinct_inputs = state.GeneratorCount;
-    state.ElementCount = state.GeneratorCount;
-    if (options.m_Transposes) EliminateTransposes(state, ident);
-    if (state.NR != state.GeneratorCount || state.ElementCount != state.GeneratorCount) {
-      PrintUpdatedList(state, ident);
-    }
-    state.GeneratorCount = state.ElementCount;
-    if (observer != nullptr) {
-      std::vector<int> transpose_of(static_cast<std::size_t>(state.GeneratorCount), -1);
-      for (int k = distinct_inputs; k < state.GeneratorCount; ++k) transpose_of[k] = ident[k];
-      observer->GeneratorsChosen(state, transpose_of);
-    }
-    PrintOptions(state, options, cutoffs);
-
-    MarkStep(state.Progress, "semigroup");
-    const auto max_word_length = static_cast<std::int16_t>(options.m_MaxWordLength);
-    if (options.m_GeneratorProductsOnly) {
-      BuildGeneratorPowers(state, max_word_length);
-    } else {
-      BuildSemigroup(state, max_word_length);
-    }
-    if (observer != nullptr) observer->SemigroupBuilt(state);
-    ElementRelation partial_order;
-    MarkStep(state.Progress, "partial order");
-    BuildPartialOrder(state, partial_order);
-    if (observer != nullptr) observer->PartialOrderBuilt(state, partial_order);
-
-    sink.AddStatusMessage("Calculating statistical upper triangle matrices...");
-    MeasuresOptions measures;
-    measures.m_SampleSize = static_cast<std::int16_t>(options.m_SampleSize);
-    measures.m_PermutationStrategy = options.m_PermutationStrategy;
-    measures.m_Diagonal = options.m_Diagonal;
-    measures.m_MeasureControl = options.m_MeasureControl;
-    measures.Threads = options.Threads;
-    const std::int16_t code = RunMeasures(state, measures, NonDirectionalGenerators(state, ident, distinct_inputs));
-    if (code != 0) return code;
-    if (observer != nullptr) observer->StatisticsDone(state);
-
-    FreeMatrixList(state, options);
-    std::vector<std::int16_t>().swap(ident);
-    std::fprintf(state.OutFile, "3. Construction of partial algebra.");
-    BuildCutoffLevels(state, options, cutoffs, partial_order);
-    if (observer != nullptr) observer->ProblemDone(state);
-
-    std::vector<std::int16_t>().swap(state.MultTable);
-    std::vector<WordEntry>().swap(state.WordTable);
-    state.Statistics.Release();
-
     MarkStep(state.Progress, "reading");
-    r = ReadProblem(state, sink, label, ident);
-    if (r == 1) std::fprintf(state.OutFile, "\n\n\n");
+    r = ReadProblem(state, status, label, ident);
+    if (r == 1) sink.ProblemFollows();
   }
   // A read error looks like the end of the data to the reader; the data file could not be
   // read to its end, which is the open failure's code rather than a completion.

@@ -9,10 +9,10 @@
 #include "algebra/word_table.hpp"
 #include "core/fixed_matrix.hpp"
 #include "core/progress_observer.hpp"
-#include "pipeline/result_observer.hpp"
 #include "core/storage_gate.hpp"
 #include "measures/statistic_matrices.hpp"
 #include "core/random_source.hpp"
+#include "views/result_sink.hpp"
 
 namespace quorel {
 
@@ -46,7 +46,7 @@ struct AnalysisState {
 
   RandomSource Random;                 // one stream for the whole run
   ProgressObserver* Progress = nullptr;  // told how the sampling advances, when wanted
-  ResultObserver* Results = nullptr;     // told each phase's results, when wanted
+  ResultSink* Results = nullptr;         // further views told each phase's results, when wanted
   StorageGate Storage;                 // where storage requests may be made to fail
 };
 

@@ -9,7 +9,7 @@
 #include "core/message_list.hpp"
 #include "views/dot_export.hpp"
 #include "views/json_export.hpp"
-#include "pipeline/observer_fanout.hpp"
+#include "views/sink_fanout.hpp"
 #include "shell/run_command.hpp"
 #include "shell/step_timer.hpp"
 #include "shell/terminal_progress.hpp"
@@ -166,7 +166,7 @@ int RunCommandLine(int argc, const char* const* argv) {
     std::fputs(line.c_str(), stdout);
     std::fputc('\n', stdout);
   });
-  ObserverFanout observers;
+  SinkFanout observers;
   std::unique_ptr<JsonExport> json;
   std::unique_ptr<DotExport> dot;
   if (!command.json_path.empty()) {

@@ -10,7 +10,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "pipeline/analysis_state.hpp"
 #include "omega/omega_level.hpp"
 #include "views/element_words.hpp"
 #include "views/hasse_diagram.hpp"
@@ -29,29 +28,30 @@ std::string DiagramName(int problem, const char* picture, int level) {
 DotExport::DotExport(std::string directory, std::string dot_program, std::FILE* warnings)
     : directory_(std::move(directory)), dot_program_(std::move(dot_program)), warnings_(warnings) {}
 
-void DotExport::ProblemStarted(const AnalysisState& state, const ProblemInput& input) {
-  problem_ = state.ProblemCount;
-  input_slots_ = input.InputSlots;
+void DotExport::ProblemStarted(const ProblemFacts& facts, const MatrixList&, const FixedMatrixRecord*) {
+  problem_ = facts.number;
+  input_slots_ = facts.input_slots;
+  relation_names_ = facts.relation_names;
   generator_names_.clear();
   element_words_.clear();
 }
 
-void DotExport::GeneratorsChosen(const AnalysisState& state, const std::vector<int>& transpose_of) {
-  generator_names_ = GeneratorNames(state.RelationNames, input_slots_, transpose_of);
+void DotExport::GeneratorsChosen(const MatrixList&, int, const std::vector<int>& transpose_of) {
+  generator_names_ = GeneratorNames(relation_names_, input_slots_, transpose_of);
 }
 
-void DotExport::SemigroupBuilt(const AnalysisState& state) {
+void DotExport::SemigroupBuilt(const Semigroup& semigroup, const MatrixList&) {
   element_words_.clear();
-  for (const std::vector<int>& word : ElementWords(state.WordTable)) {
-    element_words_.push_back(WordLabel(word, state.GeneratorCount, generator_names_));
+  for (const std::vector<int>& word : ElementWords(semigroup.word_table)) {
+    element_words_.push_back(WordLabel(word, semigroup.generator_count, generator_names_));
   }
 }
 
-void DotExport::PartialOrderBuilt(const AnalysisState&, const ElementRelation& order) {
+void DotExport::PartialOrderBuilt(const ElementRelation& order) {
   WriteDiagram(order, DiagramName(problem_, "partial-order", 0));
 }
 
-void DotExport::CutoffLevelDone(const AnalysisState&, const OmegaLevel& level) {
+void DotExport::CutoffLevelDone(const OmegaLevel& level) {
   if (!level.HasLowerOmega) return;
   WriteDiagram(level.OmegaClosure, DiagramName(problem_, "omega", level.Index + 1));
   WriteDiagram(level.LowerOmegaClosure, DiagramName(problem_, "lower-omega", level.Index + 1));

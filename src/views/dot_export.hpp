@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "pipeline/result_observer.hpp"
+#include "views/result_sink.hpp"
 
 namespace quorel {
 
@@ -16,15 +16,15 @@ namespace quorel {
 // built, as only then are the closures formed). When `dot_program` names Graphviz's dot
 // program, each file is also drawn as <name>.svg. Problems the directory cannot take, and
 // pictures that cannot be drawn, give a warning on `warnings`; the run goes on.
-class DotExport : public ResultObserver {
+class DotExport : public ResultSink {
  public:
   DotExport(std::string directory, std::string dot_program, std::FILE* warnings);
 
-  void ProblemStarted(const AnalysisState& state, const ProblemInput& input) override;
-  void GeneratorsChosen(const AnalysisState& state, const std::vector<int>& transpose_of) override;
-  void SemigroupBuilt(const AnalysisState& state) override;
-  void PartialOrderBuilt(const AnalysisState& state, const ElementRelation& order) override;
-  void CutoffLevelDone(const AnalysisState& state, const OmegaLevel& level) override;
+  void ProblemStarted(const ProblemFacts& facts, const MatrixList& inputs, const FixedMatrixRecord* fixed) override;
+  void GeneratorsChosen(const MatrixList& list, int generator_count, const std::vector<int>& transpose_of) override;
+  void SemigroupBuilt(const Semigroup& semigroup, const MatrixList& elements) override;
+  void PartialOrderBuilt(const ElementRelation& order) override;
+  void CutoffLevelDone(const OmegaLevel& level) override;
 
   // The files written so far, as paths.
   const std::vector<std::string>& Written() const { return written_; }
@@ -39,6 +39,7 @@ class DotExport : public ResultObserver {
   bool directory_failed_ = false;
   int problem_ = 0;
   std::vector<int> input_slots_;
+  std::vector<std::string> relation_names_;
   std::vector<std::string> generator_names_;
   std::vector<std::string> element_words_;
   std::vector<std::string> written_;

@@ -1,7 +1,6 @@
 #include "views/input_report.hpp"
 
 #include "core/analysis_options.hpp"
-#include "pipeline/analysis_state.hpp"
 #include "core/fatal_error.hpp"
 #include "views/report_printers.hpp"
 
@@ -13,7 +12,7 @@ namespace {
 // matrix takes the next distinct index, a repeat the index it repeats.
 class DistinctMatrixWalk {
  public:
-  DistinctMatrixWalk(const std::vector<std::int16_t>& ident, std::int16_t generator_count)
+  DistinctMatrixWalk(const std::vector<std::int16_t>& ident, int generator_count)
       : ident_(ident), generator_count_(generator_count) {}
 
   int Next(int input_index) {
@@ -24,54 +23,52 @@ class DistinctMatrixWalk {
 
  private:
   const std::vector<std::int16_t>& ident_;
-  std::int16_t generator_count_;
+  int generator_count_;
   int next_distinct_ = 0;
 };
 
 }  // namespace
 
-void PrintInput(AnalysisState& state, const AnalysisOptions& options, const std::string& label,
-                const std::vector<std::int16_t>& ident) {
-  std::FILE* out = state.OutFile;
+void PrintInput(std::FILE* out, const ProblemFacts& facts, const MatrixList& inputs, const FixedMatrixRecord* fixed,
+                StorageGate& gate) {
+  const std::vector<std::int16_t>& ident = facts.repeats;
   std::fprintf(out, "PARTIAL ALGEBRAS FOR COMPLETE NETWORKS\n\n");
   std::fprintf(out, "1. The partial algebra for the observed multiple network\n\n");
-  std::fprintf(out, "%s\n", label.c_str());
-  std::fprintf(out, "Dimension = %1d, Transpose = %1d, No. of Matrices = %1d\n", state.N, options.m_Transposes,
-               state.NR);
+  std::fprintf(out, "%s\n", facts.label.c_str());
+  std::fprintf(out, "Dimension = %1d, Transpose = %1d, No. of Matrices = %1d\n", facts.n, facts.options.m_Transposes,
+               facts.nr);
   std::fprintf(out, "\nInput Matrices: ");
-  switch (state.Directionality) {
+  switch (facts.directionality) {
     case 0: std::fprintf(out, "( All directional )\n"); break;
     case 1: std::fprintf(out, "( All non-directional )\n"); break;
     default: {
       std::fprintf(out, "( Mixed directionality )\n\t\t   ");
-      DistinctMatrixWalk walk(ident, state.GeneratorCount);
-      for (int i = 0; i < state.NR; ++i) std::fprintf(out, "%1d ", state.NDI[walk.Next(i)]);
+      DistinctMatrixWalk walk(ident, facts.distinct_inputs);
+      for (int i = 0; i < facts.nr; ++i) std::fprintf(out, "%1d ", facts.ndi[walk.Next(i)]);
       break;
     }
   }
-  DistinctMatrixWalk walk(ident, state.GeneratorCount);
-  for (int i = 0; i < state.NR; ++i) {
+  DistinctMatrixWalk walk(ident, facts.distinct_inputs);
+  for (int i = 0; i < facts.nr; ++i) {
     std::fprintf(out, "\n%1d)\n", i + 1);
-    PrintRelationMatrix(out, state.MatrixList.Matrix(walk.Next(i)), state.MatrixList.Shape());
+    PrintRelationMatrix(out, inputs.Matrix(walk.Next(i)), inputs.Shape());
   }
-  if (state.GeneratorCount < state.NR) {
+  if (facts.distinct_inputs < facts.nr) {
     std::fprintf(out, "\nThe following duplicate(s) will be omitted from ");
     std::fprintf(out, "the list -\n");
-    for (int i = 0; i < state.NR; ++i) {
+    for (int i = 0; i < facts.nr; ++i) {
       if (ident[i] != -1) std::fprintf(out, "Matrix %2d: identical to matrix %2d\n", i + 1, ident[i] + 1);
     }
   }
-  if (options.m_FixedSupplied) PrintFixedMatrix(state);
+  if (fixed != nullptr) PrintFixedMatrix(out, *fixed, facts.n, gate);
 }
 
-void PrintFixedMatrix(AnalysisState& state) {
-  const int n = state.N;
+void PrintFixedMatrix(std::FILE* out, const FixedMatrixRecord& fixed, int n, StorageGate& gate) {
   std::vector<float> values;
-  if (!state.Storage.Obtain(StorageKind::kFixedPrint, values, static_cast<std::size_t>(n) * n)) return;
-  for (const CellGroup& group : state.FixedMatrix.Groups) {
+  if (!gate.Obtain(StorageKind::kFixedPrint, values, static_cast<std::size_t>(n) * n)) return;
+  for (const CellGroup& group : fixed.Groups) {
     for (const CellNode& cell : group.Cells) values[static_cast<std::size_t>(cell.Row) * n + cell.Col] = group.Value;
   }
-  std::FILE* out = state.OutFile;
   std::fprintf(out, "\nFixed matrix:\n");
   for (int r = 0; r < n; ++r) {
     for (int c = 0; c < n; ++c) std::fprintf(out, "%5.2f ", values[static_cast<std::size_t>(r) * n + c]);
@@ -80,21 +77,21 @@ void PrintFixedMatrix(AnalysisState& state) {
   std::fprintf(out, "\n");
 }
 
-void PrintUpdatedList(AnalysisState& state, const std::vector<std::int16_t>& ident) {
-  std::FILE* out = state.OutFile;
-  const MatrixShape& shape = state.MatrixList.Shape();
+void PrintUpdatedList(std::FILE* out, const MatrixList& list, int distinct_inputs, int generator_count,
+                      const std::vector<int>& transpose_of) {
+  const MatrixShape& shape = list.Shape();
   std::fprintf(out, "\nUpdated List:");
-  for (int i = 0; i < state.GeneratorCount; ++i) {
+  for (int i = 0; i < distinct_inputs; ++i) {
     std::fprintf(out, "\n%1d)\n", i + 1);
-    PrintRelationMatrix(out, state.MatrixList.Matrix(i), shape);
+    PrintRelationMatrix(out, list.Matrix(i), shape);
   }
-  for (int i = state.GeneratorCount; i < state.ElementCount; ++i) {
-    std::fprintf(out, "\n%1d)  (%2d Transpose)\n", i + 1, ident[i] + 1);
-    PrintRelationMatrix(out, state.MatrixList.Matrix(i), shape);
+  for (int i = distinct_inputs; i < generator_count; ++i) {
+    std::fprintf(out, "\n%1d)  (%2d Transpose)\n", i + 1, transpose_of[i] + 1);
+    PrintRelationMatrix(out, list.Matrix(i), shape);
   }
 }
 
-void PrintOptions(AnalysisState& state, const AnalysisOptions& options, const std::vector<float>& cutoffs) {
+void PrintOptions(std::FILE* out, int generator_count, const AnalysisOptions& options, const std::vector<float>& cutoffs) {
   static const char* const kControls[] = {
       "(MA - controlling for density)\n",
       "(MB - controlling for directed graph structure)\n",
@@ -104,10 +101,9 @@ void PrintOptions(AnalysisState& state, const AnalysisOptions& options, const st
       "(MF - controlling for fixed matrix)\n",
       "(MG - controlling for fixed matrix and outdegrees)\n",
   };
-  std::FILE* out = state.OutFile;
   const auto control = static_cast<std::int16_t>(options.m_MeasureControl);
   const auto strategy = static_cast<std::int16_t>(options.m_PermutationStrategy);
-  std::fprintf(out, "\nNumber of distinct generators:   %1d\n\n", state.GeneratorCount);
+  std::fprintf(out, "\nNumber of distinct generators:   %1d\n\n", generator_count);
   std::fprintf(out, "Maximum word length    :   %1d\n", static_cast<std::int16_t>(options.m_MaxWordLength));
   std::fprintf(out, "Measure control        :   %1d ", control);
   if (control >= 0 && control <= 6) std::fputs(kControls[control], out);

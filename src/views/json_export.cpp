@@ -9,13 +9,11 @@
 
 #include <nlohmann/json.hpp>
 
-#include "pipeline/analysis_state.hpp"
-#include "pipeline/option_checks.hpp"
+#include "core/option_checks.hpp"
 #include "core/status_sink.hpp"
 #include "omega/factorization_result.hpp"
 #include "omega/omega_level.hpp"
 #include "views/element_words.hpp"
-#include "shell/run_command.hpp"
 
 namespace quorel {
 
@@ -146,26 +144,27 @@ JsonExport::~JsonExport() = default;
 
 nlohmann::ordered_json& JsonExport::Problem() { return (*document_)["problems"].back(); }
 
-void JsonExport::ProblemStarted(const AnalysisState& state, const ProblemInput& input) {
+void JsonExport::ProblemStarted(const ProblemFacts& facts, const MatrixList& inputs, const FixedMatrixRecord*) {
   static const char* const kDirectionality[] = {"directional", "non-directional", "mixed"};
-  generator_products_only_ = input.Options.m_GeneratorProductsOnly != 0;
-  permutation_strategy_ = input.Options.m_PermutationStrategy;
-  measure_control_ = input.Options.m_MeasureControl;
-  input_slots_ = input.InputSlots;
-  json options = OptionsJson(input.Options, input.Cutoffs, reapply_);
+  generator_products_only_ = facts.options.m_GeneratorProductsOnly != 0;
+  permutation_strategy_ = facts.options.m_PermutationStrategy;
+  measure_control_ = facts.options.m_MeasureControl;
+  input_slots_ = facts.input_slots;
+  relation_names_ = facts.relation_names;
+  json options = OptionsJson(facts.options, facts.cutoffs, reapply_);
   if (!options_taken_) (*document_)["options"] = options;
   options_taken_ = true;
 
   json relations = json::array();
-  std::vector<int> first_of_slot(static_cast<std::size_t>(state.GeneratorCount), -1);
-  for (int i = 0; i < state.NR; ++i) {
-    const int slot = input.InputSlots[static_cast<std::size_t>(i)];
+  std::vector<int> first_of_slot(static_cast<std::size_t>(facts.distinct_inputs), -1);
+  for (int i = 0; i < facts.nr; ++i) {
+    const int slot = facts.input_slots[static_cast<std::size_t>(i)];
     json relation{{"number", i + 1},
-                  {"name", static_cast<std::size_t>(i) < state.RelationNames.size() ? json(state.RelationNames[i])
-                                                                                     : json(nullptr)},
-                  {"non_directional", state.ND != 0 ? json(state.NDI[slot] != 0) : json(nullptr)},
+                  {"name", static_cast<std::size_t>(i) < facts.relation_names.size() ? json(facts.relation_names[i])
+                                                                                      : json(nullptr)},
+                  {"non_directional", facts.has_directionality ? json(facts.ndi[slot] != 0) : json(nullptr)},
                   {"duplicate_of", nullptr},
-                  {"matrix", MatrixRows(state.MatrixList, slot)}};
+                  {"matrix", MatrixRows(inputs, slot)}};
     if (first_of_slot[slot] >= 0) {
       relation["duplicate_of"] = first_of_slot[slot] + 1;
     } else {
@@ -174,20 +173,20 @@ void JsonExport::ProblemStarted(const AnalysisState& state, const ProblemInput& 
     relations.push_back(std::move(relation));
   }
   (*document_)["problems"].push_back(json{
-      {"number", state.ProblemCount},
-      {"label", input.Label},
+      {"number", facts.number},
+      {"label", facts.label},
       {"complete", false},
       {"options", std::move(options)},
-      {"n", state.N},
-      {"nr", state.NR},
-      {"directionality", Name(kDirectionality, 3, state.Directionality)},
-      {"actors", NamesOrNull(state.ActorNames)},
-      {"relations", NamesOrNull(state.RelationNames)},
+      {"n", facts.n},
+      {"nr", facts.nr},
+      {"directionality", Name(kDirectionality, 3, facts.directionality)},
+      {"actors", NamesOrNull(facts.actor_names)},
+      {"relations", NamesOrNull(facts.relation_names)},
       {"input_relations", std::move(relations)},
   });
 }
 
-void JsonExport::GeneratorsChosen(const AnalysisState& state, const std::vector<int>& transpose_of) {
+void JsonExport::GeneratorsChosen(const MatrixList&, int generator_count, const std::vector<int>& transpose_of) {
   // The input relation each distinct input matrix first appears as.
   std::vector<int> first_of_slot;
   for (std::size_t i = 0; i < input_slots_.size(); ++i) {
@@ -196,8 +195,8 @@ void JsonExport::GeneratorsChosen(const AnalysisState& state, const std::vector<
     if (first_of_slot[slot] < 0) first_of_slot[slot] = static_cast<int>(i);
   }
   json generators = json::array();
-  const int g = state.GeneratorCount;
-  const std::vector<std::string> names = GeneratorNames(state.RelationNames, input_slots_, transpose_of);
+  const int g = generator_count;
+  const std::vector<std::string> names = GeneratorNames(relation_names_, input_slots_, transpose_of);
   for (int k = 0; k < g; ++k) {
     const bool transpose = transpose_of[k] >= 0;
     const bool from_input = !transpose && static_cast<std::size_t>(k) < first_of_slot.size();
@@ -211,10 +210,10 @@ void JsonExport::GeneratorsChosen(const AnalysisState& state, const std::vector<
   Problem()["generators"] = std::move(generators);
 }
 
-void JsonExport::SemigroupBuilt(const AnalysisState& state) {
-  const int e = state.ElementCount;
-  const int g = state.GeneratorCount;
-  const std::vector<std::vector<int>> words = ElementWords(state.WordTable);
+void JsonExport::SemigroupBuilt(const Semigroup& semigroup, const MatrixList& list) {
+  const int e = semigroup.element_count;
+  const int g = semigroup.generator_count;
+  const std::vector<std::vector<int>> words = ElementWords(semigroup.word_table);
   json elements = json::array();
   json word_table = json::array();
   for (int k = 0; k < e; ++k) {
@@ -223,8 +222,8 @@ void JsonExport::SemigroupBuilt(const AnalysisState& state) {
     elements.push_back(json{{"number", k + 1},
                             {"word", std::move(word)},
                             {"letters", g <= kMaxLetteredGenerators ? json(WordLetters(words[k], g)) : json(nullptr)},
-                            {"matrix", MatrixRows(state.MatrixList, k)}});
-    const WordEntry& entry = state.WordTable[k];
+                            {"matrix", MatrixRows(list, k)}});
+    const WordEntry& entry = semigroup.word_table[k];
     word_table.push_back(entry.Node < 0 ? json(nullptr) : json::array({entry.Node + 1, entry.Generator + 1}));
   }
   json mult = json::array();
@@ -232,7 +231,7 @@ void JsonExport::SemigroupBuilt(const AnalysisState& state) {
   for (int a = 0; a < e; ++a) {
     json row = json::array();
     for (int b = 0; b < e; ++b) {
-      const std::int16_t product = state.MultTable[static_cast<std::size_t>(a) * e + b];
+      const std::int16_t product = semigroup.mult_table[static_cast<std::size_t>(a) * e + b];
       if (b < g && product < 0) complete = false;
       row.push_back(product >= 0 ? json(product + 1) : json(nullptr));
     }
@@ -248,13 +247,11 @@ void JsonExport::SemigroupBuilt(const AnalysisState& state) {
   };
 }
 
-void JsonExport::PartialOrderBuilt(const AnalysisState&, const ElementRelation& order) {
+void JsonExport::PartialOrderBuilt(const ElementRelation& order) {
   Problem()["partial_order"] = RelationRows(order);
 }
 
-void JsonExport::StatisticsDone(const AnalysisState& state) {
-  const StatisticMatrices& s = state.Statistics;
-  const int e = state.ElementCount;
+void JsonExport::StatisticsDone(const StatisticMatrices& s, int e) {
   Problem()["statistics"] = json{
       {"likelihood_ratio", Triangle(s.L, e, true)},
       {"theta", Triangle(s.L, e, false)},
@@ -271,7 +268,7 @@ void JsonExport::StatisticsDone(const AnalysisState& state) {
   Problem()["cutoff_levels"] = json::array();
 }
 
-void JsonExport::CutoffLevelDone(const AnalysisState&, const OmegaLevel& level) {
+void JsonExport::CutoffLevelDone(const OmegaLevel& level) {
   const bool closed = level.HasLowerOmega;
   Problem()["cutoff_levels"].push_back(json{
       {"level", level.Index + 1},
@@ -287,21 +284,29 @@ void JsonExport::CutoffLevelDone(const AnalysisState&, const OmegaLevel& level) 
   });
 }
 
-void JsonExport::FactorizationDone(const AnalysisState&, int level_index, const FactorizationResult& result) {
-  json atoms = json::array();
-  for (const AtomResult& atom : result.Atoms) {
-    json induced = json::array();
-    for (const ElementPair& pair : atom.Induced) induced.push_back(PairJson(pair));
-    atoms.push_back(json{{"generating", PairJson(atom.Generating)},
+void JsonExport::FactorizationStarted(int level_index, bool is_omega, bool) {
+  factorization_level_ = level_index;
+  factorization_of_omega_ = is_omega;
+  atoms_ = std::make_unique<json>(json::array());
+}
+
+void JsonExport::AtomDescribed(int, const AtomResult& atom) {
+  json induced = json::array();
+  for (const ElementPair& pair : atom.Induced) induced.push_back(PairJson(pair));
+  atoms_->push_back(json{{"generating", PairJson(atom.Generating)},
                          {"induced", std::move(induced)},
                          {"unique_meet_complement", atom.UniqueMeetComplement},
                          {"meet_complements", RelationRows(atom.MeetComplements)}});
-  }
-  json& level = Problem()["cutoff_levels"][static_cast<std::size_t>(level_index)];
-  level[result.IsOmega ? "omega_factorization" : "lower_omega_factorization"] = json{{"atoms", std::move(atoms)}};
 }
 
-void JsonExport::ProblemDone(const AnalysisState&) { Problem()["complete"] = true; }
+void JsonExport::FactorizationDone() {
+  json& level = Problem()["cutoff_levels"][static_cast<std::size_t>(factorization_level_)];
+  level[factorization_of_omega_ ? "omega_factorization" : "lower_omega_factorization"] =
+      json{{"atoms", std::move(*atoms_)}};
+  atoms_.reset();
+}
+
+void JsonExport::ProblemDone() { Problem()["complete"] = true; }
 
 std::string JsonExport::Text(const RunOutcome& outcome) const {
   json d = *document_;

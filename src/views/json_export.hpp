@@ -7,11 +7,11 @@
 #include <nlohmann/json_fwd.hpp>
 
 #include "core/analysis_options.hpp"
-#include "pipeline/result_observer.hpp"
+#include "core/run_outcome.hpp"
+#include "views/result_sink.hpp"
 
 namespace quorel {
 
-struct RunOutcome;
 
 // Version of the document's layout (docs/json-schema.md); raised when a field changes
 // meaning or goes away, not when fields are added.
@@ -20,20 +20,22 @@ inline constexpr int kJsonFormatVersion = 1;
 // Collects every result of a run into one JSON document as the phases report them, and
 // writes it when the run is over, however it ended. The layout is described in
 // docs/json-schema.md.
-class JsonExport : public ResultObserver {
+class JsonExport : public ResultSink {
  public:
   // `requested`: the options as the command line gave them, before any problem's check.
   JsonExport(const AnalysisOptions& requested, const std::string& program_version);
   ~JsonExport() override;
 
-  void ProblemStarted(const AnalysisState& state, const ProblemInput& input) override;
-  void GeneratorsChosen(const AnalysisState& state, const std::vector<int>& transpose_of) override;
-  void SemigroupBuilt(const AnalysisState& state) override;
-  void PartialOrderBuilt(const AnalysisState& state, const ElementRelation& order) override;
-  void StatisticsDone(const AnalysisState& state) override;
-  void CutoffLevelDone(const AnalysisState& state, const OmegaLevel& level) override;
-  void FactorizationDone(const AnalysisState& state, int level_index, const FactorizationResult& result) override;
-  void ProblemDone(const AnalysisState& state) override;
+  void ProblemStarted(const ProblemFacts& facts, const MatrixList& inputs, const FixedMatrixRecord* fixed) override;
+  void GeneratorsChosen(const MatrixList& list, int generator_count, const std::vector<int>& transpose_of) override;
+  void SemigroupBuilt(const Semigroup& semigroup, const MatrixList& elements) override;
+  void PartialOrderBuilt(const ElementRelation& order) override;
+  void StatisticsDone(const StatisticMatrices& statistics, int element_count) override;
+  void CutoffLevelDone(const OmegaLevel& level) override;
+  void FactorizationStarted(int level_index, bool is_omega, bool full_output) override;
+  void AtomDescribed(int number, const AtomResult& atom) override;
+  void FactorizationDone() override;
+  void ProblemDone() override;
 
   // The whole document, completed with how the run ended.
   std::string Text(const RunOutcome& outcome) const;
@@ -47,6 +49,10 @@ class JsonExport : public ResultObserver {
 
   std::unique_ptr<nlohmann::ordered_json> document_;
   std::vector<int> input_slots_;     // of the problem in work
+  std::vector<std::string> relation_names_;
+  std::unique_ptr<nlohmann::ordered_json> atoms_;  // of the factorization in work
+  int factorization_level_ = 0;
+  bool factorization_of_omega_ = true;
   bool reapply_ = false;
   bool options_taken_ = false;       // the top-level options come from the first problem's check
   bool generator_products_only_ = false;

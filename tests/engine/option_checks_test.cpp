@@ -1,4 +1,4 @@
-#include "pipeline/option_checks.hpp"
+#include "core/option_checks.hpp"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

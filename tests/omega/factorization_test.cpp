@@ -2,12 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 
 #include "core/fatal_error.hpp"
 #include "omega/closure.hpp"
 #include "omega/omega_fixtures.hpp"
 #include "omega/omega_oracle.hpp"
+#include "pipeline/cutoff_levels.hpp"
+#include "views/report_view.hpp"
 
 namespace quorel {
 namespace {
@@ -20,7 +21,8 @@ std::string FastReport(const ElementRelation& rel, bool full, bool is_omega, con
                        std::size_t limit = FactorTable::kDefaultByteLimit) {
   Capture out;
   StorageGate gate;
-  Factorize(out.File(), rel, full, is_omega, mult, gate, limit);
+  ReportView report(out.File(), gate);
+  StreamFactorization(rel, mult, 0, is_omega, full, gate, report, limit);
   return out.Text();
 }
 
@@ -106,28 +108,6 @@ TEST(Factorize, CoincidingExtensionsGiveOneAtomNamedByTheFirstPair) {
             "\n\n\n");
 }
 
-TEST(PrintInducedInclusions, WrapsBeforeEightyColumnsWithThreeBlankIndent) {
-  struct Case {
-    int cells;  // differing cells in row 1, columns 1..cells
-    std::vector<std::string> lines;
-  };
-  const std::string nine = "    (1, 1)  (1, 2)  (1, 3)  (1, 4)  (1, 5)  (1, 6)  (1, 7)  (1, 8)  (1, 9) ";
-  for (const Case& c : {Case{0, {"   ", "", ""}},
-                        Case{9, {nine, "   ", "", ""}},
-                        Case{11, {nine, "    (1, 10)  (1, 11) ", "", ""}}}) {
-    ElementRelation rel(12);
-    ElementRelation m(12);
-    for (int col = 0; col < c.cells; ++col) m.Set(0, col);
-    Capture out;
-    PrintInducedInclusions(out.File(), m, rel);
-    std::vector<std::string> lines;
-    std::stringstream text(out.Text());
-    for (std::string line; std::getline(text, line);) lines.push_back(line);
-    lines.push_back("");  // the text ends with a line feed
-    EXPECT_EQ(lines, c.lines) << c.cells << " cells";
-  }
-}
-
 // Every storage failure of the factorization ends the run with its own message.
 TEST(Factorize, RefusedStorageEndsTheRunWithItsMessage) {
   ElementRelation rel(3);
@@ -143,9 +123,9 @@ TEST(Factorize, RefusedStorageEndsTheRunWithItsMessage) {
                              "ERROR: Out of free memory.  Could not satisfy request for element (1,2).\n"}}) {
     StorageGate gate;
     gate.FailAt(c.kind, 1);
-    Capture out;
+    ResultSink ignore;
     try {
-      Factorize(out.File(), rel, false, true, none, gate);
+      StreamFactorization(rel, none, 0, true, false, gate, ignore);
       ADD_FAILURE() << "no fatal error";
     } catch (const FatalErrorExit& exit) {
       EXPECT_EQ(exit.code, c.code);

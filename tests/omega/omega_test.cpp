@@ -10,6 +10,8 @@
 #include "omega/omega_fixtures.hpp"
 #include "omega/omega_oracle.hpp"
 #include "omega/z_table.hpp"
+#include "pipeline/cutoff_levels.hpp"
+#include "views/report_view.hpp"
 
 namespace quorel {
 namespace {
@@ -61,7 +63,7 @@ StatisticMatrices RandomStatistics(std::mt19937& gen, int e) {
 // The whole report of a cutoff level, with lower Omega and the closure of Omega, equals
 // the one of the textbook algorithms, over network semigroups and over random tables with
 // partial orders that are not closed.
-TEST(BuildOmega, ReportMatchesTextbookAlgorithms) {
+TEST(CutoffLevel, ReportMatchesTextbookAlgorithms) {
   std::mt19937 gen(99);
   for (int round = 0; round < 90; ++round) {
     int e;
@@ -85,8 +87,15 @@ TEST(BuildOmega, ReportMatchesTextbookAlgorithms) {
 
     Capture fast_out;
     StorageGate gate;
-    ElementRelation omega, lower;
-    BuildOmega(fast_out.File(), omega, lower, stats, alpha, min_kappa, po, strategy, products_only, mult, gate);
+    ReportView report(fast_out.File(), gate);
+    OmegaLevel level;
+    level.Alpha = alpha;
+    level.Z = ZOfAlpha(alpha);
+    level.MinKappa = min_kappa;
+    level.HasLowerOmega = !products_only;
+    StreamCutoffLevel(level, mult, stats, po, strategy, gate, report);
+    const ElementRelation& omega = products_only ? level.Omega : level.OmegaClosure;
+    const ElementRelation& lower = level.LowerOmegaClosure;
 
     Capture slow_out;
     oracle::Bytes slow_omega, slow_lower;
@@ -148,33 +157,15 @@ INSTANTIATE_TEST_SUITE_P(
         PairCase{"UndefinedDirectionTestMeansEquivalence", 0.0f, 0.0f, kNaN, kNaN, -1.0f, 0.9f, 0.0f, 0, true, true}),
     [](const ::testing::TestParamInfo<PairCase>& info) { return std::string(info.param.name); });
 
-TEST(BuildOmega, OneElementUnderGeneratorProductsShowsTheThreeValuesAndOmega) {
-  StatisticMatrices s;
-  for (auto* m : {&s.L, &s.McNemarZ, &s.Kappa, &s.StdKappa, &s.PValue, &s.Estvar}) m->assign(1, 0.0f);
-  ElementRelation po(1);
-  po.Set(0, 0);
-  ElementRelation omega, lower;
-  StorageGate gate;
-  Capture out;
-  BuildOmega(out.File(), omega, lower, s, 0.05f, 0.01f, po, 1, true, Mult{0}, gate);
-  EXPECT_EQ(out.Text(),
-            "\tAlpha = 0.0500\n\tZ(Alpha) = 1.64485\n\tMinkappa = 0.0100\n"
-            "\nOMEGA :\nElement |  1\n--------|---------\n    1   |  1\n\n"
-            "\n4. Factorisation of the closure of OMEGA and OMEGA_L.\n");
-}
-
 // When Omega is the partial order, so is lower Omega, and its closure lies inside Omega.
-TEST(BuildLowerOmega, OmegaEqualToThePartialOrderGivesThePartialOrder) {
+TEST(ComputeLowerOmega, OmegaEqualToThePartialOrderGivesThePartialOrder) {
   std::mt19937 gen(12);
   const auto s = omega_fixtures::SemigroupOfNetwork(gen, 4, 2, 0.3, 25);
   StorageGate gate;
   const ProductTable products(s.mult, s.e, gate);
   ElementRelation lower;
-  Capture out;
-  BuildLowerOmega(out.File(), s.partial_order, lower, s.partial_order, products, gate);
+  ComputeLowerOmega(s.partial_order, s.partial_order, products, gate, lower);
   EXPECT_EQ(lower, s.partial_order);
-  const std::string text = out.Text();
-  EXPECT_EQ(text.substr(text.size() - 45), "Closure of Lower Omega is contained in Omega\n");
 }
 
 // Lower Omega over larger relations, where the shortcuts (pairs inside merged extensions,

@@ -41,7 +41,10 @@ struct SampledNetwork {
       state.MatrixList.Remember(k);
     }
     state.GeneratorCount = state.ElementCount = static_cast<std::int16_t>(generators);
-    ConstructSemigroup(state, 1);
+    Semigroup semigroup = BuildSemigroup(state.MatrixList, generators, 1, state.Storage);
+    state.ElementCount = static_cast<std::int16_t>(semigroup.element_count);
+    state.MultTable = std::move(semigroup.mult_table);
+    state.WordTable = std::move(semigroup.word_table);
 
     std::string fixed_text;
     for (int c = 0; c < n * n; ++c) {

@@ -1,11 +1,11 @@
-#include "pipeline/option_checks.hpp"
+#include "core/option_checks.hpp"
 
 #include <cstdlib>
 #include <string>
 
 #include "core/analysis_options.hpp"
 #include "core/status_sink.hpp"
-#include "formats/text_classes.hpp"
+#include "core/text_classes.hpp"
 
 namespace quorel {
 

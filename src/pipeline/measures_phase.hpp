@@ -16,9 +16,9 @@ struct MeasuresOptions {
   int Threads = 0;  // workers for the sampling; 0: all cores
 };
 
-// Section 2 of the report: the observed statistics of every pair of elements, the random
-// samples under the permutation strategy and measure control, the proportions, and the
-// eleven statistic blocks. Fills state.Statistics. `non_directional[g]` tells whether
+// The measures of association: the observed statistics of every pair of elements, the
+// random samples under the permutation strategy and measure control, and the proportions.
+// Fills state.Statistics. `non_directional[g]` tells whether
 // generator g is non-directional. Returns the completion code: 0; 31 to 36 when a statistic
 // matrix cannot be allocated; 29 when the samplers' buffers cannot be obtained.
 std::int16_t RunMeasures(AnalysisState& state, const MeasuresOptions& options,

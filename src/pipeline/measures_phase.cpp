@@ -1,4 +1,4 @@
-#include "measures/measures_phase.hpp"
+#include "pipeline/measures_phase.hpp"
 
 #include <cstdio>
 
@@ -6,7 +6,6 @@
 #include "core/worker_pool.hpp"
 #include "measures/diagonal_rule.hpp"
 #include "measures/pair_measures.hpp"
-#include "views/statistic_printer.hpp"
 #include "sampling/compound_sampling.hpp"
 #include "sampling/generator_sampling.hpp"
 
@@ -23,40 +22,6 @@ std::int16_t ObtainStatistics(AnalysisState& state) {
     if (!state.Storage.Obtain(StorageKind::kStatistic, *matrices[k], cells, 0.0f)) return static_cast<std::int16_t>(31 + k);
   }
   return 0;
-}
-
-void PrintSectionTwo(AnalysisState& state, const MeasuresOptions& options) {
-  std::FILE* out = state.OutFile;
-  const StatisticMatrices& s = state.Statistics;
-  const int e = state.ElementCount;
-  std::fprintf(out, "\n2. Measures of association and inclusion among compound relations, and associated P-values.\n");
-  std::fprintf(out, "\nLIKELIHOOD RATIO STATISTIC:\n");
-  PrintStatisticMatrix(out, s.L, e, true, false);
-  std::fprintf(out, "\nTHETA - Proportions Based On Likelihood Ratio Statistic:\n");
-  PrintStatisticMatrix(out, s.L, e, false, true);
-  if (options.m_MeasureControl == 0) {
-    std::fprintf(out, "\nFISHERP:\n");
-    PrintStatisticMatrix(out, s.PValue, e, true, true);
-  }
-  std::fprintf(out, "\nMcNEMAR Z:\n");
-  PrintStatisticMatrix(out, s.McNemarZ, e, true, false);
-  if (options.m_PermutationStrategy == 0) {
-    std::fprintf(out, "\nMcNEMAR Z proportions:\n");
-    PrintStatisticMatrix(out, s.McNemarZ, e, false, true);
-  }
-  std::fprintf(out, "\nBINP:\n");
-  PrintStatisticMatrix(out, s.PValue, e, false, true);
-  std::fprintf(out, "\nKAPPA:\n");
-  PrintStatisticMatrix(out, s.Kappa, e, true, false);
-  std::fprintf(out, "\nESTVAR:\n");
-  PrintStatisticMatrix(out, s.Estvar, e, true, true);
-  std::fprintf(out, "\nKAPPA proportions:\n");
-  PrintStatisticMatrix(out, s.Kappa, e, false, true);
-  std::fprintf(out, "\nSTANDARDIZED KAPPA:\n");
-  PrintStatisticMatrix(out, s.StdKappa, e, true, false);
-  std::fprintf(out, "\nSTANDARDIZED KAPPA proportions:\n");
-  PrintStatisticMatrix(out, s.StdKappa, e, false, true);
-  std::fprintf(out, "\n\n");
 }
 
 }  // namespace
@@ -104,8 +69,6 @@ std::int16_t RunMeasures(AnalysisState& state, const MeasuresOptions& options,
       if (options.m_PermutationStrategy == 0) stats.McNemarZ[low] = stats.McNemarZ[low] / samples;
     }
   }
-  MarkStep(state.Progress, "statistics report");
-  PrintSectionTwo(state, options);
   return 0;
 }
 
