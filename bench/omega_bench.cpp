@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <random>
 
+#include "pipeline/cutoff_levels.hpp"
+#include "views/report_view.hpp"
 #include "omega/closure.hpp"
 #include "omega/factorization.hpp"
 #include "omega/lower_omega.hpp"
@@ -92,7 +94,8 @@ void BM_FactorizePartialOrder(benchmark::State& state) {
     table.Build(level.semigroup.partial_order, products, gate);
     distinct = table.ExtensionCount();
     mib = static_cast<double>(table.BytesUsed()) / (1024.0 * 1024.0);
-    Factorize(Sink(), level.semigroup.partial_order, false, false, level.semigroup.mult, gate);
+    ReportView report(Sink(), gate);
+    StreamFactorization(level.semigroup.partial_order, level.semigroup.mult, 0, false, false, gate, report);
   }
   state.counters["E"] = level.semigroup.e;
   state.counters["extensions"] = distinct;
@@ -109,10 +112,12 @@ void BM_CutoffLevel(benchmark::State& state) {
   for (auto _ : state) {
     ElementRelation omega = level.omega;
     ElementRelation lower;
-    BuildLowerOmega(Sink(), omega, lower, level.semigroup.partial_order, products, gate);
+    ReportView report(Sink(), gate);
+    ComputeLowerOmega(omega, level.semigroup.partial_order, products, gate, lower);
+    CloseRelation(lower, products, gate);
     CloseRelation(omega, products, gate);
-    Factorize(Sink(), omega, false, true, level.semigroup.mult, gate);
-    Factorize(Sink(), lower, false, false, level.semigroup.mult, gate);
+    StreamFactorization(omega, level.semigroup.mult, 0, true, false, gate, report);
+    StreamFactorization(lower, level.semigroup.mult, 0, false, false, gate, report);
   }
   state.counters["E"] = level.semigroup.e;
   state.counters["peak_MiB"] = PeakMiB();

@@ -78,7 +78,10 @@ struct Network {
       state.MatrixList.Remember(k);
     }
     state.GeneratorCount = state.ElementCount = static_cast<std::int16_t>(generators);
-    ConstructSemigroup(state, 2);
+    Semigroup semigroup = BuildSemigroup(state.MatrixList, generators, 2, state.Storage);
+    state.ElementCount = static_cast<std::int16_t>(semigroup.element_count);
+    state.MultTable = std::move(semigroup.mult_table);
+    state.WordTable = std::move(semigroup.word_table);
 
     std::vector<int> values(static_cast<std::size_t>(n) * n);
     for (int cell = 0; cell < n * n; ++cell) values[cell] = (cell / n) % 2 * 2 + cell % n % 2;
