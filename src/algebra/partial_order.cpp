@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "core/fatal_error.hpp"
+#include "core/error.hpp"
 
 namespace quorel {
 

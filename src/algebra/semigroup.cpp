@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "core/fatal_error.hpp"
+#include "core/error.hpp"
 
 namespace quorel {
 
@@ -159,7 +159,7 @@ bool ConstructStages(MatrixList& list, StorageGate& gate, Semigroup& s, int max_
 
 void OpenMatrixSlot(MatrixList& list, StorageGate& gate, int index) {
   const std::string failure = list.TryAddMatrixSlot(gate, index);
-  if (!failure.empty()) FatalErrorWithMessage(failure + FatalErrorMessage(1, 0));
+  if (!failure.empty()) FatalError(FatalCode::kAbort, failure);
 }
 
 Semigroup BuildSemigroup(MatrixList& list, int generator_count, int max_word_length, StorageGate& gate) {

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "algebra/semigroup.hpp"
-#include "core/fatal_error.hpp"
+#include "core/error.hpp"
 
 namespace quorel {
 

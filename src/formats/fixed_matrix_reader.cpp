@@ -4,7 +4,7 @@
 #include <bit>
 #include <unordered_map>
 
-#include "core/fatal_error.hpp"
+#include "core/error.hpp"
 #include "core/storage_gate.hpp"
 
 namespace quorel {

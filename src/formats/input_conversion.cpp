@@ -5,7 +5,7 @@
 #include "pipeline/analysis_state.hpp"
 #include "formats/dl_reader.hpp"
 #include "formats/edge_list_reader.hpp"
-#include "core/fatal_error.hpp"
+#include "core/error.hpp"
 #include "formats/imported_network.hpp"
 
 namespace quorel {

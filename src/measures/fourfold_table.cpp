@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <cmath>
 
-#include "core/fatal_error.hpp"
+#include "core/error.hpp"
 
 namespace quorel {
 
@@ -72,10 +72,7 @@ double LikelihoodRatioStatistic(const FourfoldTable& observed, const FourfoldTab
     const double term = o * std::log(o / e);
     const int logError = errno;
     sum = static_cast<float>(static_cast<double>(sum) + term);
-    if (logError == EDOM || logError == ERANGE) {
-      errno = logError;
-      FatalError(7);
-    }
+    if (logError == EDOM || logError == ERANGE) FatalMathError(logError);
   }
   return 2.0 * static_cast<double>(sum);
 }

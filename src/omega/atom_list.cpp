@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "core/fatal_error.hpp"
+#include "core/error.hpp"
 
 namespace quorel {
 

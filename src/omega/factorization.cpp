@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "core/fatal_error.hpp"
+#include "core/error.hpp"
 #include "omega/closure.hpp"
 
 namespace quorel {

@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "core/fatal_error.hpp"
+#include "core/error.hpp"
 #include "omega/closure.hpp"
 #include "omega/closure_workspace.hpp"
 #include "omega/relation_set_ops.hpp"

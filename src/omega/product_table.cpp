@@ -1,6 +1,6 @@
 #include "omega/product_table.hpp"
 
-#include "core/fatal_error.hpp"
+#include "core/error.hpp"
 
 namespace quorel {
 

@@ -9,7 +9,7 @@
 #include "algebra/semigroup.hpp"
 #include "algebra/transposes.hpp"
 #include "core/analysis_options.hpp"
-#include "core/fatal_error.hpp"
+#include "core/error.hpp"
 #include "core/option_checks.hpp"
 #include "core/status_sink.hpp"
 #include "formats/data_reader.hpp"
@@ -69,8 +69,8 @@ ProblemFacts FactsOf(const AnalysisState& state, const std::string& label, const
   return facts;
 }
 
-// One problem from its input to its last cutoff level; the code of the measures phase.
-std::int16_t AnalyseProblem(AnalysisState& state, const AnalysisOptions& options, StatusSink& status,
+// One problem from its input to its last cutoff level.
+void AnalyseProblem(AnalysisState& state, const AnalysisOptions& options, StatusSink& status,
                             ResultSink& sink, const std::string& label, std::vector<std::int16_t>& ident,
                             const std::vector<float>& cutoffs) {
   sink.ProblemStarted(FactsOf(state, label, ident, options, cutoffs), state.MatrixList,
@@ -110,7 +110,7 @@ std::int16_t AnalyseProblem(AnalysisState& state, const AnalysisOptions& options
   const std::int16_t code = RunMeasures(state, measures, NonDirectionalGenerators(state, ident, distinct_inputs));
   state.MultTable.swap(semigroup.mult_table);
   state.WordTable.swap(semigroup.word_table);
-  if (code != 0) return code;
+  if (code != 0) EndWithCompletion(static_cast<CompletionCode>(code));
   MarkStep(state.Progress, "statistics report");
   sink.StatisticsDone(state.Statistics, semigroup.element_count);
 
@@ -121,7 +121,6 @@ std::int16_t AnalyseProblem(AnalysisState& state, const AnalysisOptions& options
                   state.ProgressFile);
   sink.ProblemDone();
   state.Statistics.Release();
-  return 0;
 }
 
 }  // namespace
@@ -131,21 +130,25 @@ void FreeMatrixList(AnalysisState& state, const AnalysisOptions& options) {
   if (options.m_FixedSupplied) state.FixedMatrix.Release();
 }
 
-std::int16_t RunAnalysis(AnalysisState& state, AnalysisOptions& options, StatusSink& status) {
+void RunAnalysis(AnalysisState& state, AnalysisOptions& options, StatusSink& status) {
   status.ClearStatusMessages();
-  if (!options.m_FixedSupplied && (options.m_MeasureControl == kMF || options.m_MeasureControl == kMG)) return 1;
+  if (!options.m_FixedSupplied && (options.m_MeasureControl == kMF || options.m_MeasureControl == kMG)) {
+    EndWithCompletion(CompletionCode::kFixedMatrixRequired);
+  }
 
   // A directory opens for reading on some systems and then reads as an empty file; it is
   // as unreadable as a missing file.
   std::error_code ignored;
-  if (std::filesystem::is_directory(options.DataPath, ignored)) return 3;
+  if (std::filesystem::is_directory(options.DataPath, ignored)) EndWithCompletion(CompletionCode::kInputOpenFailure);
   state.InFile = std::fopen(options.DataPath.c_str(), "r");
-  if (state.InFile == nullptr) return 3;
+  if (state.InFile == nullptr) EndWithCompletion(CompletionCode::kInputOpenFailure);
   state.OutFile = std::fopen(options.ReportPath.c_str(), "w");
-  if (state.OutFile == nullptr) return 5;
+  if (state.OutFile == nullptr) EndWithCompletion(CompletionCode::kOutputOpenFailure);
   std::setvbuf(state.OutFile, nullptr, _IOFBF, kReportBuffer);
   // A DL file or an edge list is read as the data file of its one network.
-  if (!PrepareInputFile(state, options.DataFormat, options.DataPath)) return 3;
+  if (!PrepareInputFile(state, options.DataFormat, options.DataPath)) {
+    EndWithCompletion(CompletionCode::kInputOpenFailure);
+  }
 
   ReportView report(state.OutFile, state.Storage);
   SinkFanout sink;
@@ -172,18 +175,15 @@ std::int16_t RunAnalysis(AnalysisState& state, AnalysisOptions& options, StatusS
       if (r != 1) break;
     }
     if (state.ProgressFile != nullptr) std::fprintf(state.ProgressFile, "QUOREL processing '%s'.....\n", label.c_str());
-    if (const std::int16_t code = AnalyseProblem(state, options, status, sink, label, ident, cutoffs); code != 0) {
-      return code;
-    }
+    AnalyseProblem(state, options, status, sink, label, ident, cutoffs);
     MarkStep(state.Progress, "reading");
     r = ReadProblem(state, status, label, ident);
     if (r == 1) sink.ProblemFollows();
   }
   // A read error looks like the end of the data to the reader; the data file could not be
   // read to its end, which is the open failure's code rather than a completion.
-  if (std::ferror(state.InFile)) return 3;
-  if (r == 0) FatalError(1);
-  return 0;
+  if (std::ferror(state.InFile)) EndWithCompletion(CompletionCode::kInputOpenFailure);
+  if (r == 0) FatalError(FatalCode::kAbort);
 }
 
 }  // namespace quorel

@@ -1,6 +1,6 @@
 #include "pipeline/cutoff_levels.hpp"
 
-#include "core/fatal_error.hpp"
+#include "core/error.hpp"
 #include "omega/closure.hpp"
 #include "omega/factor_table.hpp"
 #include "omega/factorization.hpp"

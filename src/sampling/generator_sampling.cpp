@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "pipeline/analysis_state.hpp"
-#include "core/fatal_error.hpp"
+#include "core/error.hpp"
 #include "core/worker_pool.hpp"
 #include "measures/diagonal_rule.hpp"
 #include "measures/pair_measures.hpp"

@@ -6,7 +6,7 @@
 #include "pipeline/analysis_driver.hpp"
 #include "core/analysis_options.hpp"
 #include "pipeline/analysis_state.hpp"
-#include "core/fatal_error.hpp"
+#include "core/error.hpp"
 #include "shell/completion_messages.hpp"
 
 namespace quorel {
@@ -35,14 +35,18 @@ void CloseFiles(AnalysisState& state, RunOutcome& outcome) {
 RunOutcome OnRun(AnalysisState& state, AnalysisOptions& options, StatusSink& sink) {
   RunOutcome outcome;
   try {
-    outcome.code = RunAnalysis(state, options, sink);
-    ShowCompletion(sink, outcome.code);
-  } catch (const FatalErrorExit& fatal) {
-    outcome.fatal = true;
-    outcome.code = fatal.code;
-    if (state.ProgressFile != nullptr) std::fflush(state.ProgressFile);
-    std::fputs(fatal.message.c_str(), state.ErrFile);
-    std::fflush(state.ErrFile);
+    RunAnalysis(state, options, sink);
+    ShowCompletion(sink, 0);
+  } catch (const Error& error) {
+    outcome.code = static_cast<std::int16_t>(error.code());
+    if (error.kind() == ErrorKind::kCompletion) {
+      ShowCompletion(sink, outcome.code);
+    } else {
+      outcome.fatal = true;
+      if (state.ProgressFile != nullptr) std::fflush(state.ProgressFile);
+      std::fputs(error.what(), state.ErrFile);
+      std::fflush(state.ErrFile);
+    }
   }
   CloseFiles(state, outcome);
   return outcome;

@@ -1,7 +1,7 @@
 #include "views/input_report.hpp"
 
 #include "core/analysis_options.hpp"
-#include "core/fatal_error.hpp"
+#include "core/error.hpp"
 #include "views/report_printers.hpp"
 
 namespace quorel {

@@ -7,7 +7,7 @@
 #include "algebra/partial_order.hpp"
 #include "algebra/semigroup_reference.hpp"
 #include "pipeline/analysis_state.hpp"
-#include "core/fatal_error.hpp"
+#include "core/error.hpp"
 #include "support/generator_loading.hpp"
 #include "support/run_harness.hpp"
 

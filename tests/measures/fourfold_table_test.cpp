@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-#include "core/fatal_error.hpp"
+#include "core/error.hpp"
 
 namespace quorel {
 namespace {
@@ -160,9 +160,9 @@ TEST(LikelihoodRatioStatistic, LogarithmRangeErrorEndsTheRunWithCode7) {
   try {
     LikelihoodRatioStatistic(observed, expected);
     FAIL() << "log(0) should have been fatal";
-  } catch (const FatalErrorExit& exit) {
-    EXPECT_EQ(exit.code, 7);
-    EXPECT_EQ(exit.message.rfind("QUOREL error -", 0), 0u) << exit.message;
+  } catch (const Error& exit) {
+    EXPECT_EQ(exit.code(), 7);
+    EXPECT_EQ(std::string(exit.what()).rfind("QUOREL error -", 0), 0u) << std::string(exit.what());
   }
 }
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/fatal_error.hpp"
+#include "core/error.hpp"
 #include "omega/closure_workspace.hpp"
 #include "omega/omega_fixtures.hpp"
 #include "omega/omega_oracle.hpp"
@@ -163,8 +163,8 @@ TEST(CloseRelation, RefusedStorageEndsTheRun) {
     try {
       CloseRelation(m, mult, gate);
       ADD_FAILURE() << "no fatal error";
-    } catch (const FatalErrorExit& exit) {
-      EXPECT_EQ(exit.code, c.code);
+    } catch (const Error& exit) {
+      EXPECT_EQ(exit.code(), c.code);
     }
   }
 }

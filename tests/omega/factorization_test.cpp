@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 
-#include "core/fatal_error.hpp"
+#include "core/error.hpp"
 #include "omega/closure.hpp"
 #include "omega/omega_fixtures.hpp"
 #include "omega/omega_oracle.hpp"
@@ -127,10 +127,10 @@ TEST(Factorize, RefusedStorageEndsTheRunWithItsMessage) {
     try {
       StreamFactorization(rel, none, 0, true, false, gate, ignore);
       ADD_FAILURE() << "no fatal error";
-    } catch (const FatalErrorExit& exit) {
-      EXPECT_EQ(exit.code, c.code);
+    } catch (const Error& exit) {
+      EXPECT_EQ(exit.code(), c.code);
       if (!c.message.empty()) {
-        EXPECT_EQ(exit.message, c.message);
+        EXPECT_EQ(std::string(exit.what()), c.message);
       }
     }
   }
@@ -143,10 +143,10 @@ TEST(Factorize, PassingTheStorageLimitSaysWhatWouldBeNeeded) {
   try {
     FastReport(rel, false, true, Mult(1600, -1), 0);
     ADD_FAILURE() << "no fatal error";
-  } catch (const FatalErrorExit& exit) {
-    EXPECT_EQ(exit.message.rfind("ERROR: Out of free memory.  Could not satisfy request for element (1,2).\n", 0), 0u);
-    EXPECT_NE(exit.message.find("The factorization of 40 elements stopped"), std::string::npos) << exit.message;
-    EXPECT_NE(exit.message.find("the limit is 0 MiB"), std::string::npos) << exit.message;
+  } catch (const Error& exit) {
+    EXPECT_EQ(std::string(exit.what()).rfind("ERROR: Out of free memory.  Could not satisfy request for element (1,2).\n", 0), 0u);
+    EXPECT_NE(std::string(exit.what()).find("The factorization of 40 elements stopped"), std::string::npos) << std::string(exit.what());
+    EXPECT_NE(std::string(exit.what()).find("the limit is 0 MiB"), std::string::npos) << std::string(exit.what());
   }
 }
 
