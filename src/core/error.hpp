@@ -1,20 +1,11 @@
 #pragma once
 
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 
-namespace quorel {
+#include "quorel/error.hpp"
 
-// How a run or a call failed.
-enum class ErrorKind : std::uint8_t {
-  kFatal,           // the run cannot be carried on from; the report keeps what was written
-  kCompletion,      // the run ended early with a completion code (storage of the measures)
-  kMalformedInput,  // the input is not a network the readers accept
-  kFile,            // a file could not be opened, read or written
-  kCancelled,       // the caller asked the run to stop
-  kInvalidArgument, // a value outside what the analysis accepts
-};
+namespace quorel {
 
 // The codes with which a run ends; each has its message lines in the shell.
 enum class CompletionCode : std::int16_t {
@@ -44,23 +35,6 @@ enum class FatalCode : std::int16_t {
   kInclusions = 8,      // pending inclusions of a closure or the atom list
   kVariables = 9,       // scratch relations and working buffers
   kOmega = 10,
-};
-
-// The one error type of the engine. what() is the complete diagnostic text, as the
-// command line writes it (several lines, each ending in a line feed, for fatal errors;
-// it names the file, line and value where one is to blame).
-class Error : public std::runtime_error {
- public:
-  Error(ErrorKind kind, int code, const std::string& message) : std::runtime_error(message), kind_(kind), code_(code) {}
-
-  ErrorKind kind() const noexcept { return kind_; }
-  // The fatal error number (FatalCode) or the completion code (CompletionCode); 0 when
-  // none applies.
-  int code() const noexcept { return code_; }
-
- private:
-  ErrorKind kind_;
-  int code_;
 };
 
 // The diagnostic text of a fatal error code (empty for kOwnMessage). A math error names

@@ -21,7 +21,7 @@ int WorkerCount(int requested) {
 
 void ParallelFor(int workers, std::int64_t count, std::int64_t block,
                  const std::function<void(int, std::int64_t, std::int64_t)>& body, ProgressObserver* progress,
-                 const char* phase) {
+                 Step step) {
   if (count <= 0) return;
   block = std::max<std::int64_t>(block, 1);
   workers = static_cast<int>(std::clamp<std::int64_t>(workers, 1, (count + block - 1) / block));
@@ -41,6 +41,7 @@ void ParallelFor(int workers, std::int64_t count, std::int64_t block,
         const std::int64_t begin = next.fetch_add(block, std::memory_order_relaxed);
         if (begin >= count) break;
         const std::int64_t end = std::min(begin + block, count);
+        StopIfCancelled(progress);
         body(worker, begin, end);
         done.fetch_add(end - begin, std::memory_order_relaxed);
       }
@@ -65,7 +66,7 @@ void ParallelFor(int workers, std::int64_t count, std::int64_t block,
         finished.wait_for(lock, std::chrono::milliseconds(250));
         if (progress != nullptr && running > 0) {
           lock.unlock();
-          progress->Advance(phase, done.load(std::memory_order_relaxed), count);
+          progress->Advance(step, done.load(std::memory_order_relaxed), count);
           lock.lock();
         }
       }

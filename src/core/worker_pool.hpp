@@ -6,9 +6,12 @@
 #include <thread>
 #include <vector>
 
+#include "quorel/progress.hpp"
+
 namespace quorel {
 
 class ProgressObserver;
+
 
 // The number of workers for `requested` threads: all cores when 0.
 int WorkerCount(int requested);
@@ -18,10 +21,11 @@ int WorkerCount(int requested);
 // everything runs on the calling thread). A body must touch only what belongs to its
 // indexes. When a body throws, the other workers stop taking blocks and the exception is
 // rethrown here after all have stopped. While the workers run, the calling thread tells
-// `progress` (when given) how many indexes are done.
+// `progress` (when given) how many indexes of `step` are done; each block first asks it
+// whether the analysis is to stop (an Error of kind kCancelled).
 void ParallelFor(int workers, std::int64_t count, std::int64_t block,
                  const std::function<void(int worker, std::int64_t begin, std::int64_t end)>& body,
-                 ProgressObserver* progress = nullptr, const char* phase = "");
+                 ProgressObserver* progress = nullptr, Step step = Step::kSampling);
 
 // Workers that stay for many parallel loops, for a caller that runs one short loop after
 // another (one per random sample): the threads are started once, not per loop. The calling

@@ -87,13 +87,13 @@ void AnalyseProblem(AnalysisState& state, const AnalysisOptions& options, Status
   for (int k = distinct_inputs; k < generators; ++k) transpose_of[k] = ident[k];
   sink.GeneratorsChosen(state.MatrixList, generators, transpose_of);
 
-  MarkStep(state.Progress, "semigroup");
+  MarkStep(state.Progress, Step::kSemigroup);
   Semigroup semigroup = options.m_GeneratorProductsOnly
                             ? BuildGeneratorPowers(state.MatrixList, generators, options.m_MaxWordLength, state.Storage)
                             : BuildSemigroup(state.MatrixList, generators, options.m_MaxWordLength, state.Storage);
   state.ElementCount = static_cast<std::int16_t>(semigroup.element_count);
   sink.SemigroupBuilt(semigroup, state.MatrixList);
-  MarkStep(state.Progress, "partial order");
+  MarkStep(state.Progress, Step::kPartialOrder);
   const ElementRelation partial_order = BuildPartialOrder(state.MatrixList, semigroup.element_count, state.Storage);
   sink.PartialOrderBuilt(partial_order);
 
@@ -111,7 +111,7 @@ void AnalyseProblem(AnalysisState& state, const AnalysisOptions& options, Status
   state.MultTable.swap(semigroup.mult_table);
   state.WordTable.swap(semigroup.word_table);
   if (code != 0) EndWithCompletion(static_cast<CompletionCode>(code));
-  MarkStep(state.Progress, "statistics report");
+  MarkStep(state.Progress, Step::kStatisticsReport);
   sink.StatisticsDone(state.Statistics, semigroup.element_count);
 
   FreeMatrixList(state, options);
@@ -157,7 +157,7 @@ void RunAnalysis(AnalysisState& state, AnalysisOptions& options, StatusSink& sta
 
   std::string label;
   std::vector<std::int16_t> ident;
-  MarkStep(state.Progress, "reading");
+  MarkStep(state.Progress, Step::kReading);
   std::int16_t r = ReadProblem(state, status, label, ident);
   // "Reapply to all remaining networks": the option check of the first problem serves
   // every later one, which keeps its cutoff list and measure control without new warnings.
@@ -175,8 +175,9 @@ void RunAnalysis(AnalysisState& state, AnalysisOptions& options, StatusSink& sta
       if (r != 1) break;
     }
     if (state.ProgressFile != nullptr) std::fprintf(state.ProgressFile, "QUOREL processing '%s'.....\n", label.c_str());
+    if (state.Progress != nullptr) state.Progress->ProblemStarted(state.ProblemCount, label);
     AnalyseProblem(state, options, status, sink, label, ident, cutoffs);
-    MarkStep(state.Progress, "reading");
+    MarkStep(state.Progress, Step::kReading);
     r = ReadProblem(state, status, label, ident);
     if (r == 1) sink.ProblemFollows();
   }

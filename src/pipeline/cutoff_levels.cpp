@@ -81,12 +81,13 @@ void RunCutoffLevels(const Semigroup& semigroup, const StatisticMatrices& statis
       std::fprintf(progress_lines, "\tConstructing Omega for alpha(%4.3f)...\n", level.Alpha);
     }
     sink.CutoffLevelStarted(level.Index, level.Alpha);
-    MarkStep(progress, "omega");
+    if (progress != nullptr) progress->CutoffLevelStarted(level.Index, level.Alpha);
+    MarkStep(progress, Step::kOmega);
     StreamCutoffLevel(level, semigroup.mult_table, statistics, partial_order, options.m_PermutationStrategy, gate,
                       sink);
 
     const bool factor_lower = options.m_FactorLowerOmega && !products_only;
-    if (options.m_FactorOmega || factor_lower) MarkStep(progress, "factorization");
+    if (options.m_FactorOmega || factor_lower) MarkStep(progress, Step::kFactorization);
     const ElementRelation& closed_omega = products_only ? level.Omega : level.OmegaClosure;
     if (options.m_FactorOmega) {
       StreamFactorization(closed_omega, semigroup.mult_table, level.Index, true, full, gate, sink);

@@ -35,7 +35,7 @@ std::int16_t RunMeasures(AnalysisState& state, const MeasuresOptions& options,
   const MatrixList& list = state.MatrixList;
   const int workers = WorkerCount(options.Threads);
 
-  MarkStep(state.Progress, "statistics");
+  MarkStep(state.Progress, Step::kStatistics);
   // The observed statistics; every pair writes only its own cells.
   ParallelFor(workers, e, 1, [&](int, std::int64_t begin, std::int64_t end) {
     for (int i = static_cast<int>(begin); i < end; ++i) {
@@ -52,7 +52,7 @@ std::int16_t RunMeasures(AnalysisState& state, const MeasuresOptions& options,
   settings.measure_control = options.m_MeasureControl;
   settings.diagonal = options.m_Diagonal;
   settings.workers = workers;
-  MarkStep(state.Progress, "sampling");
+  MarkStep(state.Progress, Step::kSampling);
   const std::int16_t code = options.m_PermutationStrategy == 0
                                 ? SampleCompoundPairs(state, stats, settings)
                                 : SampleGenerators(state, stats, settings, non_directional);

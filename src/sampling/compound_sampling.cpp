@@ -177,7 +177,7 @@ std::int16_t SampleCompoundPairs(AnalysisState& state, StatisticMatrices& stats,
           AddSampleCounts(stats, e, i, j, counts);
         }
       },
-      state.Progress, "pairs");
+      state.Progress, Step::kSampling);
   if (state.Progress != nullptr) state.Progress->Finish();
   state.Random.Skip(row_offset[e]);
   return 0;

@@ -186,7 +186,7 @@ std::int16_t SampleGenerators(AnalysisState& state, StatisticMatrices& stats, co
     if (state.Progress != nullptr) {
       const auto now = std::chrono::steady_clock::now();
       if (now - last_report > std::chrono::milliseconds(250)) {
-        state.Progress->Advance("samples", first + count, samples);
+        state.Progress->Advance(Step::kSampling, first + count, samples);
         last_report = now;
       }
     }

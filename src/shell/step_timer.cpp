@@ -1,11 +1,10 @@
 #include "shell/step_timer.hpp"
 
-#include <cstring>
 
 namespace quorel {
 
-void StepTimer::Advance(const char* phase, std::int64_t done, std::int64_t total) {
-  if (inner_ != nullptr) inner_->Advance(phase, done, total);
+void StepTimer::Advance(Step step, std::int64_t done, std::int64_t total) {
+  if (inner_ != nullptr) inner_->Advance(step, done, total);
 }
 
 void StepTimer::Finish() {
@@ -17,17 +16,17 @@ void StepTimer::Close(Clock::time_point now) {
   open_ = -1;
 }
 
-void StepTimer::StepStarted(const char* step) {
+void StepTimer::StepStarted(Step step) {
   const Clock::time_point now = Clock::now();
   Close(now);
   // The next problem is read at the end of the one before it, and its reading is its own.
-  if (problems_.empty() || std::strcmp(step, "reading") == 0) problems_.emplace_back();
-  std::vector<Step>& steps = problems_.back();
+  if (problems_.empty() || step == Step::kReading) problems_.emplace_back();
+  std::vector<Timed>& steps = problems_.back();
   for (std::size_t k = 0; k < steps.size(); ++k) {
-    if (steps[k].name == step) open_ = static_cast<int>(k);
+    if (steps[k].name == StepName(step)) open_ = static_cast<int>(k);
   }
   if (open_ < 0) {
-    steps.push_back(Step{step, 0.0});
+    steps.push_back(Timed{StepName(step), 0.0});
     open_ = static_cast<int>(steps.size()) - 1;
   }
   started_ = now;
@@ -38,7 +37,7 @@ void StepTimer::Print(std::FILE* out) {
   Close(Clock::now());
   std::fprintf(out, "Time by step (wall clock, seconds):\n");
   for (std::size_t p = 0; p < problems_.size(); ++p) {
-    const std::vector<Step>& steps = problems_[p];
+    const std::vector<Timed>& steps = problems_[p];
     // Reading past the last problem finds the end of the data; it is shown only when it is
     // all there was.
     if (p > 0 && p + 1 == problems_.size() && steps.size() == 1) {
@@ -47,7 +46,7 @@ void StepTimer::Print(std::FILE* out) {
     }
     std::fprintf(out, "  problem %zu\n", p + 1);
     double total = 0.0;
-    for (const Step& step : steps) {
+    for (const Timed& step : steps) {
       std::fprintf(out, "    %-24s %9.3f\n", step.name.c_str(), step.seconds);
       total += step.seconds;
     }

@@ -15,9 +15,10 @@ class StepTimer final : public ProgressObserver {
  public:
   explicit StepTimer(ProgressObserver* inner) : inner_(inner) {}
 
-  void Advance(const char* phase, std::int64_t done, std::int64_t total) override;
+  void Advance(Step step, std::int64_t done, std::int64_t total) override;
   void Finish() override;
-  void StepStarted(const char* step) override;
+  void StepStarted(Step step) override;
+  bool Cancelled() const override { return inner_ != nullptr && inner_->Cancelled(); }
 
   // Ends the step in work and writes the table: per problem the seconds of each step, in the
   // order the steps first ran (a step that ran more than once, as Omega does once per cutoff
@@ -25,7 +26,7 @@ class StepTimer final : public ProgressObserver {
   void Print(std::FILE* out);
 
  private:
-  struct Step {
+  struct Timed {
     std::string name;
     double seconds = 0.0;
   };
@@ -34,7 +35,7 @@ class StepTimer final : public ProgressObserver {
   void Close(Clock::time_point now);
 
   ProgressObserver* inner_;
-  std::vector<std::vector<Step>> problems_;  // a new problem starts with each "reading"
+  std::vector<std::vector<Timed>> problems_;  // a new problem starts with each "reading"
   int open_ = -1;                            // the step in work, in the last problem
   Clock::time_point started_;
 };

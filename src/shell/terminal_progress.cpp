@@ -1,13 +1,12 @@
 #include "shell/terminal_progress.hpp"
 
-#include <cstring>
 
 namespace quorel {
 
-void TerminalProgress::Advance(const char* phase, std::int64_t done, std::int64_t total) {
+void TerminalProgress::Advance(Step, std::int64_t done, std::int64_t total) {
   const auto now = std::chrono::steady_clock::now();
-  if (phase_ == nullptr || std::strcmp(phase, phase_) != 0) {
-    phase_ = phase;
+  if (!started_) {
+    started_ = true;
     start_ = now;
   }
   if (total <= 0) return;
@@ -23,7 +22,7 @@ void TerminalProgress::Advance(const char* phase, std::int64_t done, std::int64_
     const long seconds = static_cast<long>(elapsed * (1.0 - share) / share + 0.5);
     std::snprintf(left, sizeof left, "%ld:%02ld", seconds / 60, seconds % 60);
   }
-  std::fprintf(terminal_, "\r  sampling %s [%s] %3d%%  %lld/%lld  %s left ", phase, bar,
+  std::fprintf(terminal_, "\r  sampling %s [%s] %3d%%  %lld/%lld  %s left ", unit_, bar,
                static_cast<int>(share * 100.0), static_cast<long long>(done), static_cast<long long>(total), left);
   std::fflush(terminal_);
   drawn_ = true;
@@ -35,7 +34,7 @@ void TerminalProgress::Finish() {
     std::fflush(terminal_);
   }
   drawn_ = false;
-  phase_ = nullptr;
+  started_ = false;
 }
 
 }  // namespace quorel

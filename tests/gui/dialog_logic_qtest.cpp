@@ -236,36 +236,33 @@ void DialogLogicTest::failureMessageNamesFieldTextAndWhatIsKept() {
 // --- Phase of a run -------------------------------------------------------------------------------
 
 void DialogLogicTest::phaseFollowsTheRun() {
-  RunPhase phase;
+  RunPhase phase("samples");
   QCOMPARE(phase.Text(), std::string("starting"));
   QCOMPARE(phase.SamplingShare(), -1.0);
-  for (const char* line : {"", "PROBLEM SPECIFICATION #2 :", "Bank wiring room", ""}) phase.ProgressLine(line);
-  QCOMPARE(phase.Text(), std::string("Problem 2: reading"));
-  phase.ProgressLine("QUOREL processing 'Bank wiring room'.....");
+  phase.StepStarted(Step::kReading);
+  QCOMPARE(phase.Text(), std::string("reading"));
+  phase.ProblemStarted(2, "Bank wiring room");
+  phase.StepStarted(Step::kSemigroup);
   QCOMPARE(phase.Text(), std::string("Problem 2, 'Bank wiring room': semigroup and partial order"));
-  phase.MessageLine("WARNING: something else");
-  phase.MessageLine("Calculating statistical upper triangle matrices...");
+  phase.StepStarted(Step::kStatistics);
   QCOMPARE(phase.Text(), std::string("Problem 2, 'Bank wiring room': measures of association"));
-  phase.Sampling("samples", 250, 1000);
+  phase.Sampling(250, 1000);
   QCOMPARE(phase.Text(), std::string("Problem 2, 'Bank wiring room': sampling, 250 of 1000 samples"));
   QCOMPARE(phase.SamplingShare(), 0.25);
   phase.SamplingOver();
   QCOMPARE(phase.SamplingShare(), -1.0);
-  phase.ProgressLine("\tConstructing Omega for alpha(0.050)...");
+  phase.CutoffLevelStarted(0.05f);
+  phase.StepStarted(Step::kOmega);
   QCOMPARE(phase.Text(), std::string("Problem 2, 'Bank wiring room': Omega for alpha 0.050"));
-  // A label with quotes and dots of its own comes through whole.
-  phase.ProgressLine("QUOREL processing 'it's 3.5'.....");
-  QCOMPARE(phase.Text(), std::string("Problem 2, 'it's 3.5': semigroup and partial order"));
-  phase.Sampling("pairs", 0, 0);
+  phase.Sampling(0, 0);
   QCOMPARE(phase.SamplingShare(), 1.0);
-  // A long label is cut short, to leave room for the step.
-  phase.ProgressLine("QUOREL processing 'Sampson monastery: like/dislike, esteem/disesteem'.....");
-  phase.MessageLine("Calculating statistical upper triangle matrices...");
-  QCOMPARE(phase.Text(), std::string("Problem 2, 'Sampson monastery: like/dislike,...': measures of association"));
-  // ... and never inside a character: here an e acute would straddle the cut.
-  const std::string accented = std::string(31, 'a') + "\xC3\xA9 and more";
-  phase.ProgressLine("QUOREL processing '" + accented + "'.....");
-  QCOMPARE(phase.Text(), "Problem 2, '" + std::string(31, 'a') + "...': semigroup and partial order");
+  // A long label is cut short, to leave room for the step, and never inside a character:
+  // here an e acute would straddle the cut.
+  phase.ProblemStarted(3, "Sampson monastery: like/dislike, esteem/disesteem");
+  phase.StepStarted(Step::kStatistics);
+  QCOMPARE(phase.Text(), std::string("Problem 3, 'Sampson monastery: like/dislike,...': measures of association"));
+  phase.ProblemStarted(3, std::string(31, 'a') + "\xC3\xA9 and more");
+  QCOMPARE(phase.Text(), "Problem 3, '" + std::string(31, 'a') + "...': measures of association");
 }
 
 // --- Line tee -----------------------------------------------------------------------------------

@@ -41,9 +41,12 @@ class ForwardingSink final : public StatusSink {
 class ForwardingProgress final : public ProgressObserver {
  public:
   explicit ForwardingProgress(AnalysisRunner* runner) : runner_(runner) {}
-  void Advance(const char* phase, std::int64_t done, std::int64_t total) override {
-    Q_EMIT runner_->samplingAdvanced(QString::fromLatin1(phase), done, total);
+  void ProblemStarted(int number, const std::string& label) override {
+    Q_EMIT runner_->problemStarted(number, FromEngineText(label));
   }
+  void StepStarted(Step step) override { Q_EMIT runner_->stepStarted(static_cast<int>(step)); }
+  void CutoffLevelStarted(int, float alpha) override { Q_EMIT runner_->cutoffLevelStarted(alpha); }
+  void Advance(Step, std::int64_t done, std::int64_t total) override { Q_EMIT runner_->samplingAdvanced(done, total); }
   void Finish() override { Q_EMIT runner_->samplingOver(); }
 
  private:
@@ -74,11 +77,10 @@ void AnalysisRunner::Work() {
   {
     AnalysisState state;
     state.Random = RandomSource(options_.Seed);
-    LineTee progress(stdout, [this](std::string_view line) { Q_EMIT progressLine(FromEngineText(line)); });
     LineTee diagnostics(stderr, [this](std::string_view line) {
       if (!line.empty()) last_diagnostic_ = FromEngineText(line);
     });
-    state.ProgressFile = progress.File();
+    state.ProgressFile = stdout;
     state.ErrFile = diagnostics.File();
     ForwardingProgress sampling(this);
     state.Progress = &sampling;
@@ -92,7 +94,6 @@ void AnalysisRunner::Work() {
       if (state.OutFile != nullptr) std::fclose(state.OutFile);
       if (state.InFile != nullptr) std::fclose(state.InFile);
     }
-    progress.Close();
     diagnostics.Close();
     std::fflush(stdout);
   }

@@ -13,8 +13,9 @@ namespace quorel {
 
 // Runs the Run command on a thread of its own, so that the window keeps repainting, and
 // reports back through signals, which reach the thread that owns the runner in the order
-// the run gave them. Message lines are also written to standard output, where the progress
-// lines go; diagnostics go to standard error as ever.
+// the run gave them: the message lines, and where the analysis is. Message lines are also
+// written to standard output, where the progress lines go; diagnostics go to standard
+// error as ever.
 class AnalysisRunner : public QObject {
   Q_OBJECT
 
@@ -39,8 +40,10 @@ class AnalysisRunner : public QObject {
  Q_SIGNALS:
   void messagesCleared();
   void messageAdded(const QString& line);
-  void progressLine(const QString& line);
-  void samplingAdvanced(const QString& unit, qint64 done, qint64 total);
+  void problemStarted(int number, const QString& label);
+  void stepStarted(int step);  // a quorel::Step
+  void cutoffLevelStarted(float alpha);
+  void samplingAdvanced(qint64 done, qint64 total);
   void samplingOver();
   void finished();
 

@@ -97,12 +97,20 @@ MainDialog::MainDialog(QWidget* parent) : QDialog(parent), runner_(new AnalysisR
 
   connect(runner_, &AnalysisRunner::messagesCleared, list_, &QListWidget::clear);
   connect(runner_, &AnalysisRunner::messageAdded, this, &MainDialog::AddMessage);
-  connect(runner_, &AnalysisRunner::progressLine, this, [this](const QString& line) {
-    phase_.ProgressLine(line.toStdString());
+  connect(runner_, &AnalysisRunner::problemStarted, this, [this](int number, const QString& label) {
+    phase_.ProblemStarted(number, label.toStdString());
     ShowPhase();
   });
-  connect(runner_, &AnalysisRunner::samplingAdvanced, this, [this](const QString& unit, qint64 done, qint64 total) {
-    phase_.Sampling(unit.toStdString(), done, total);
+  connect(runner_, &AnalysisRunner::stepStarted, this, [this](int step) {
+    phase_.StepStarted(static_cast<Step>(step));
+    ShowPhase();
+  });
+  connect(runner_, &AnalysisRunner::cutoffLevelStarted, this, [this](float alpha) {
+    phase_.CutoffLevelStarted(alpha);
+    ShowPhase();
+  });
+  connect(runner_, &AnalysisRunner::samplingAdvanced, this, [this](qint64 done, qint64 total) {
+    phase_.Sampling(done, total);
     ShowPhase();
   });
   connect(runner_, &AnalysisRunner::samplingOver, this, [this] {
@@ -336,7 +344,7 @@ void MainDialog::OnRun() {
   SetOptionControlsEnabled(false);
   close_action_->setEnabled(false);
   running_ = true;
-  phase_ = RunPhase{};
+  phase_ = RunPhase(options_.m_PermutationStrategy == 0 ? "pairs" : "samples");
   progress_->setRange(0, 0);
   progress_->show();
   ShowPhase();
@@ -347,8 +355,6 @@ void MainDialog::AddMessage(const QString& line) {
   auto* item = new QListWidgetItem(line, list_);
   item->setToolTip(line);
   list_->scrollToItem(item);
-  phase_.MessageLine(line.toStdString());
-  ShowPhase();
 }
 
 void MainDialog::ShowPhase() {

@@ -1,49 +1,40 @@
 #include "shell/gui/run_phase.hpp"
 
-#include <cstdlib>
+#include <cstdio>
 
 namespace quorel {
 
-namespace {
-
-bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
-
-}  // namespace
-
-void RunPhase::ProgressLine(std::string_view line) {
-  constexpr std::string_view kProblem = "PROBLEM SPECIFICATION #";
-  constexpr std::string_view kProcessing = "QUOREL processing '";
-  constexpr std::string_view kProcessingEnd = "'.....";
-  constexpr std::string_view kOmega = "\tConstructing Omega for alpha(";
-  if (StartsWith(line, kProblem)) {
-    problem_ = std::atoi(std::string(line.substr(kProblem.size())).c_str());
-    label_.clear();
-    NewStep("reading");
-  } else if (StartsWith(line, kProcessing)) {
-    std::string_view label = line.substr(kProcessing.size());
-    if (label.size() >= kProcessingEnd.size() && label.substr(label.size() - kProcessingEnd.size()) == kProcessingEnd) {
-      label.remove_suffix(kProcessingEnd.size());
-    }
-    // Labels may run to 80 characters; the window has room for about half of that.
-    // The cut does not split a character of several bytes.
-    constexpr std::size_t kShown = 32;
-    if (label.size() > kShown) {
-      std::size_t cut = kShown;
-      while (cut > 0 && (static_cast<unsigned char>(label[cut]) & 0xC0) == 0x80) --cut;
-      label_ = std::string(label.substr(0, cut)) + "...";
-    } else {
-      label_ = label;
-    }
-    NewStep("semigroup and partial order");
-  } else if (StartsWith(line, kOmega)) {
-    std::string_view alpha = line.substr(kOmega.size());
-    alpha = alpha.substr(0, alpha.find(')'));
-    NewStep("Omega for alpha " + std::string(alpha));
+void RunPhase::ProblemStarted(int number, std::string_view label) {
+  problem_ = number;
+  // Labels may run to 80 characters; the window has room for about half of that. The cut
+  // does not split a character of several bytes.
+  constexpr std::size_t kShown = 32;
+  if (label.size() > kShown) {
+    std::size_t cut = kShown;
+    while (cut > 0 && (static_cast<unsigned char>(label[cut]) & 0xC0) == 0x80) --cut;
+    label_ = std::string(label.substr(0, cut)) + "...";
+  } else {
+    label_ = label;
   }
 }
 
-void RunPhase::MessageLine(std::string_view line) {
-  if (line == "Calculating statistical upper triangle matrices...") NewStep("measures of association");
+void RunPhase::StepStarted(Step step) {
+  switch (step) {
+    case Step::kReading: NewStep("reading"); break;
+    case Step::kSemigroup:
+    case Step::kPartialOrder: NewStep("semigroup and partial order"); break;
+    case Step::kStatistics:
+    case Step::kStatisticsReport: NewStep("measures of association"); break;
+    case Step::kSampling: Sampling(0, -1); break;
+    case Step::kOmega:
+    case Step::kFactorization: break;  // the cutoff level says which
+  }
+}
+
+void RunPhase::CutoffLevelStarted(float alpha) {
+  char text[48];
+  std::snprintf(text, sizeof text, "Omega for alpha %4.3f", static_cast<double>(alpha));
+  NewStep(text);
 }
 
 void RunPhase::NewStep(std::string step) {
@@ -51,16 +42,13 @@ void RunPhase::NewStep(std::string step) {
   total_ = -1;
 }
 
-void RunPhase::Sampling(std::string_view unit, std::int64_t done, std::int64_t total) {
+void RunPhase::Sampling(std::int64_t done, std::int64_t total) {
   step_ = "sampling";
-  unit_ = unit;
   done_ = done;
   total_ = total;
 }
 
-void RunPhase::SamplingOver() {
-  NewStep("measures of association");
-}
+void RunPhase::SamplingOver() { NewStep("measures of association"); }
 
 std::string RunPhase::Text() const {
   std::string text;

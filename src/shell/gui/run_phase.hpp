@@ -4,22 +4,22 @@
 #include <string>
 #include <string_view>
 
+#include "core/progress_observer.hpp"
+
 namespace quorel {
 
-// Follows a run from what the engine writes, to show the user where it is: the progress
-// channel announces each problem, its processing and each cutoff level; the message list
-// announces the measures; the sampling reports how many of its units are done.
+// Where a run is, in words for the user, from the analysis' progress reports: the network
+// in work, its step, and how far the sampling has come.
 class RunPhase {
  public:
-  // A line of the progress channel ("PROBLEM SPECIFICATION #2 :", "QUOREL processing
-  // 'label'.....", "\tConstructing Omega for alpha(0.050)...").
-  void ProgressLine(std::string_view line);
+  // `unit`: what the sampling counts ("pairs", "samples").
+  explicit RunPhase(std::string unit = "samples") : unit_(std::move(unit)) {}
 
-  // A line added to the message list.
-  void MessageLine(std::string_view line);
-
-  // `done` of `total` units ("pairs", "samples") of the random sampling are finished.
-  void Sampling(std::string_view unit, std::int64_t done, std::int64_t total);
+  void ProblemStarted(int number, std::string_view label);
+  void StepStarted(Step step);
+  void CutoffLevelStarted(float alpha);
+  // `done` of `total` units of the random sampling are finished.
+  void Sampling(std::int64_t done, std::int64_t total);
   void SamplingOver();
 
   // "Problem 1, 'label': sampling, 250 of 1000 samples"; a long label is cut short.

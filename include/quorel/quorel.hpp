@@ -1,0 +1,196 @@
+#pragma once
+
+// Quorel as a library: read multiplex networks, analyse them, and read every result the
+// report shows as numbers. Link with Quorel::quorel (find_package(Quorel)).
+//
+//   std::vector<quorel::Network> networks = quorel::ReadNetworks("padgett.dat");
+//   quorel::Options options;
+//   options.sample_size = 500;
+//   quorel::Result result = quorel::Analyze(networks[0], options);
+//   double k = result.kappa(0, 1);  // kappa of elements 1 and 2
+//
+// Indices are 0-based: element i is the report's element i + 1. Nothing here writes to a
+// file, standard output or standard error unless a function says so. Every failure is a
+// quorel::Error.
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "quorel/error.hpp"
+#include "quorel/network.hpp"
+
+namespace quorel {
+
+// The layouts an input file may have; kAuto recognises it by its content.
+enum class InputFormat { kAuto, kData, kDl, kCsv };
+
+// What the random samples keep fixed when the second relation of a pair is randomised.
+enum class MeasureControl {
+  kMA,  // density
+  kMB,  // directed graph structure
+  kMC,  // density and outdegrees
+  kMD,  // mutual, asymmetric and null ties
+  kME,  // outdegree distribution
+  kMF,  // the fixed matrix's groups of cells
+  kMG,  // the fixed matrix's groups within each row
+};
+
+enum class PermutationStrategy {
+  kPairs,       // permute each pair of matrices ("permute Compounds")
+  kGenerators,  // permute the generator matrices and rebuild the compounds
+};
+
+// Which relations count their diagonal cells.
+enum class DiagonalRule { kExcludeAll, kExcludeGenerators, kIncludeAll };
+
+// The analysis options, named after the command line's long options; the defaults are
+// the command line's.
+struct Options {
+  bool transposes = false;               // add the transposes of the input relations as generators
+  bool generator_products_only = false;  // only the powers of each generator
+  int max_word_length = 2;               // stages: words of up to max_word_length + 1 letters
+  PermutationStrategy permutation_strategy = PermutationStrategy::kGenerators;
+  MeasureControl measure_control = MeasureControl::kMA;
+  int sample_size = 1000;                // random samples, 0 to 32767
+  float min_kappa = 0.01f;               // MinKappa of Omega
+  DiagonalRule diagonal = DiagonalRule::kExcludeGenerators;
+  std::string cutoffs = "0.05";          // cutoff probabilities as the command line takes them
+  bool factor_omega = false;
+  bool factor_lower_omega = false;
+  bool full_factor_output = false;       // list every single-inclusion extension too
+  bool reapply = false;                  // later networks keep the first one's checked options
+  std::uint64_t seed = 0;                // start of the random stream
+  int threads = 0;                       // workers for the sampling; 0: every core
+};
+
+// The steps of an analysis, in the order they are taken.
+enum class Step { kReading, kSemigroup, kPartialOrder, kStatistics, kSampling, kStatisticsReport, kOmega, kFactorization };
+
+// The step's name as --timings shows it ("partial order").
+const char* StepName(Step step);
+
+// How a caller follows and stops an analysis.
+struct Hooks {
+  // Called on the analysing thread as each step starts (done = 0, total = 0) and while the
+  // sampling advances (done of total pairs or samples), a few times a second at most.
+  std::function<void(Step step, std::int64_t done, std::int64_t total)> progress;
+  // When it becomes true the analysis stops at the next pair batch or sample, throwing an
+  // Error of kind kCancelled.
+  const std::atomic<bool>* cancel = nullptr;
+};
+
+struct ProblemRecord;
+
+// Every result of one analysed network. Cheap to copy (the results are shared).
+class Result {
+ public:
+  // The generating and induced inclusions of one atom: element `second` included in
+  // element `first`, as in the report ("Generating Inclusion: first+1,second+1").
+  struct Atom {
+    std::pair<int, int> generating;
+    std::vector<std::pair<int, int>> induced;
+    bool unique_meet_complement = false;
+  };
+
+  explicit Result(std::shared_ptr<const ProblemRecord> record);
+
+  const std::string& label() const;
+  int actor_count() const;
+  int generator_count() const;
+  int element_count() const;
+  // The options as the analysis used them, after the check against the network (an
+  // impossible measure control is lowered), and the warnings that check gave.
+  const Options& options() const;
+  const std::vector<std::string>& warnings() const;
+
+  // The word of element i in generator letters ("A", "AB": A followed by B), as long as
+  // there are at most 26 generators; else the generator numbers joined by '.'.
+  std::string word(int i) const;
+  // Whether actor r is tied to actor c in element i.
+  bool tie(int i, int r, int c) const;
+  // The element that is i followed by j, or -1 when the product is not an element (or,
+  // with generator products only, was not formed).
+  int product(int i, int j) const;
+  // The partial order table's cell in row i + 1, column j + 1: element j is contained in
+  // element i.
+  bool partial_order(int i, int j) const;
+
+  // The statistics of the pair i < j (element i the first relation) as the report shows
+  // them, and the proportions of random samples reaching them. Fisher's P is computed
+  // under measure control MA only, McNemar's proportion under "permute each pair" only;
+  // elsewhere they are not a number. Throws kInvalidArgument unless 0 <= i < j < E.
+  double likelihood_ratio(int i, int j) const;
+  double theta(int i, int j) const;  // proportion for the likelihood ratio
+  double fisher_p(int i, int j) const;
+  double mcnemar_z(int i, int j) const;
+  double mcnemar_z_proportion(int i, int j) const;
+  double binomial_p(int i, int j) const;
+  double kappa(int i, int j) const;
+  double estvar(int i, int j) const;
+  double kappa_proportion(int i, int j) const;
+  double standardized_kappa(int i, int j) const;
+  double standardized_kappa_proportion(int i, int j) const;
+
+  // The cutoff levels in the order of the cutoff list.
+  int cutoff_level_count() const;
+  float alpha(int level) const;
+  // Cell (i, j) of each relation of a level (element j included in element i). Lower
+  // Omega and the closures exist unless only generator products were formed.
+  bool omega(int level, int i, int j) const;
+  bool lower_omega(int level, int i, int j) const;
+  bool lower_omega_closure(int level, int i, int j) const;
+  bool omega_closure(int level, int i, int j) const;
+  // The atoms of the factorization of the closure of Omega (`of_omega`) or of lower Omega
+  // at a level; empty when that factorization was not asked for.
+  std::vector<Atom> atoms(int level, bool of_omega) const;
+
+  const ProblemRecord& record() const { return *record_; }
+
+ private:
+  std::shared_ptr<const ProblemRecord> record_;
+};
+
+// Every network of a data file, DL file or CSV edge list, recognised as the command line
+// does; `fixed_matrix`: a fixed matrix follows each network's relations in a data file.
+// Throws an Error of kind kMalformedInput with the reason the command line prints, or
+// kFile when the file cannot be read. Cost: linear in the file's size.
+std::vector<Network> ReadNetworks(const std::filesystem::path& path, InputFormat format = InputFormat::kAuto,
+                                  bool fixed_matrix = false);
+
+// The whole analysis of one network: the semigroup and its partial order, the statistics
+// of every pair with their P-values, every cutoff level and the factorizations asked for.
+// Writes nothing. Cost: dominated by the sampling, about sample_size x E^2 / 2 pair
+// comparisons (permute each pair: times N^2 / 64 word operations).
+Result Analyze(const Network& network, const Options& options, const Hooks& hooks = {});
+
+// Several networks in turn, as the command line analyses the problems of one data file:
+// one random stream runs through them all, so the numbers are the command line's.
+std::vector<Result> Analyze(const std::vector<Network>& networks, const Options& options, const Hooks& hooks = {});
+
+// Where a streaming analysis sends its results as they are found; null: not wanted.
+struct Views {
+  std::ostream* report = nullptr;  // the plain-text report, byte for byte the command line's
+  std::ostream* json = nullptr;    // the JSON document (written when the analysis ends)
+};
+
+// The analysis of several networks with the results streamed to `views` and released as
+// they go, so memory stays bounded by one cutoff level. An Error still leaves the views
+// with what was written before it.
+void Analyze(const std::vector<Network>& networks, const Options& options, const Views& views,
+             const Hooks& hooks = {});
+
+// Writes the report of analysed networks: the same bytes as the command line's report of
+// a data file holding them.
+void WriteReport(std::ostream& out, const std::vector<Result>& results);
+
+// The library's version, "1.0".
+const char* Version();
+
+}  // namespace quorel
