@@ -35,8 +35,6 @@ class DialogLogicTest : public QObject {
   void decimalNumberFields();
   void fieldsShowMembersInTheirShortestForm();
 
-  void touchingControlsTouchOnTheScreen();
-  void layoutKeepsControlsInsideAndApart();
 
   void exchangeRoundTripsEveryMember();
   void badNumberEndsTheExchange_data();
@@ -113,55 +111,6 @@ void DialogLogicTest::fieldsShowMembersInTheirShortestForm() {
 }
 
 // --- Dialog units and the layout ----------------------------------------------------------
-
-void DialogLogicTest::touchingControlsTouchOnTheScreen() {
-  for (int bx = 5; bx <= 12; ++bx) {
-    for (int by = 12; by <= 24; ++by) {
-      const DialogBaseUnits units{bx, by};
-      // "Maximum word length" and its field end where the check boxes above them end.
-      const PixelRect box = ToPixels({7, 23, 118, 12}, units);
-      const PixelRect field = ToPixels({85, 39, 40, 12}, units);
-      QCOMPARE(box.x + box.width, field.x + field.width);
-      // Radio buttons ten units apart leave no gap and do not overlap.
-      for (int y = 54; y < 114; y += 10) {
-        const PixelRect upper = ToPixels({150, y, 106, 10}, units);
-        const PixelRect lower = ToPixels({150, y + 10, 106, 10}, units);
-        QCOMPARE(upper.y + upper.height, lower.y);
-      }
-    }
-  }
-}
-
-void DialogLogicTest::layoutKeepsControlsInsideAndApart() {
-  const auto inside = [](const DialogRect& inner, const DialogRect& outer) {
-    return inner.x >= outer.x && inner.y >= outer.y && inner.x + inner.width <= outer.x + outer.width &&
-           inner.y + inner.height <= outer.y + outer.height;
-  };
-  const auto overlap = [](const DialogRect& a, const DialogRect& b) {
-    return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
-  };
-  const ControlTemplate* group = nullptr;
-  int radios_in_group = 0;
-  std::vector<int> group_sizes;
-  for (const ControlTemplate& control : kMainDialogControls) {
-    QVERIFY2(inside(control.rect, kMainDialogArea), control.name.data());
-    if (control.kind == ControlKind::kGroupBox) {
-      if (group != nullptr) group_sizes.push_back(radios_in_group);
-      group = &control;
-      radios_in_group = 0;
-    } else if (control.kind == ControlKind::kRadio) {
-      QVERIFY2(inside(control.rect, group->rect), control.name.data());
-      ++radios_in_group;
-    }
-    // Outside the group boxes no two controls share a pixel.
-    for (const ControlTemplate& other : kMainDialogControls) {
-      if (&other == &control || control.kind == ControlKind::kGroupBox || other.kind == ControlKind::kGroupBox) continue;
-      QVERIFY2(!overlap(control.rect, other.rect), (std::string(control.name) + " / " + std::string(other.name)).c_str());
-    }
-  }
-  group_sizes.push_back(radios_in_group);
-  QCOMPARE(group_sizes, (std::vector<int>{2, 7, 3}));
-}
 
 // --- Exchange ---------------------------------------------------------------------------------
 

@@ -87,7 +87,6 @@ class MainDialogTest : public QObject {
   void initTestCase();
 
   void freshDialogShowsTheDefaults();
-  void controlsStandAtTheirDialogUnits();
   void exchangeGoesBothWays();
 
   void runThatCannotStart_data();
@@ -120,29 +119,6 @@ void MainDialogTest::freshDialogShowsTheDefaults() {
   QCOMPARE(qobject_cast<QGroupBox*>(Radio(d, 1014)->parentWidget())->title(), QStringLiteral("Measure control"));
   QCOMPARE(Group(d, "measureControl")->id(Radio(d, 1014)), 3);
   QCOMPARE(Group(d, "diagonal")->id(Radio(d, 1022)), 2);
-}
-
-void MainDialogTest::controlsStandAtTheirDialogUnits() {
-  MainDialog d;
-  QWidget* area = d.findChild<QWidget*>(QStringLiteral("dialogArea"));
-  const DialogBaseUnits units = d.BaseUnits();
-  for (const ControlTemplate& control : kMainDialogControls) {
-    auto* widget = area->findChild<QWidget*>(QString::fromLatin1(control.name.data(), control.name.size()));
-    QVERIFY2(widget != nullptr, control.name.data());
-    const PixelRect want = ToPixels(control.rect, units);
-    const QRect got(widget->mapTo(area, QPoint(0, 0)), widget->size());
-    QCOMPARE(got, QRect(want.x, want.y, want.width, want.height));
-    if (!control.label.empty()) {
-      // The label is whole: the control is at least as wide as the toolkit wants it.
-      if (control.kind != ControlKind::kGroupBox) QVERIFY2(widget->width() >= widget->sizeHint().width(), control.name.data());
-      const QString text = QString::fromLatin1(control.label.data(), control.label.size());
-      if (auto* button = qobject_cast<QAbstractButton*>(widget)) QCOMPARE(button->text(), text);
-      if (auto* label = qobject_cast<QLabel*>(widget)) QCOMPARE(label->text(), text);
-    }
-  }
-  QCOMPARE(area->size(), QSize(ToPixels(kMainDialogArea, units).width, ToPixels(kMainDialogArea, units).height));
-  QCOMPARE(Box(d, 1005)->layoutDirection(), Qt::RightToLeft);  // its label stands left of the box
-  QCOMPARE(Field(d, 1007)->alignment() & Qt::AlignHCenter, Qt::AlignHCenter);
 }
 
 void MainDialogTest::exchangeGoesBothWays() {
