@@ -18,7 +18,6 @@
 #include "measures/pair_measures.hpp"
 #include "sampling/compound_sampling.hpp"
 #include "sampling/generator_sampling.hpp"
-#include "sampling/pair_draws.hpp"
 #include "sampling/sampling_test_support.hpp"
 #include "sampling/sequential_pair_sampling.hpp"
 #include "support/byte_matrices.hpp"
@@ -125,7 +124,9 @@ void BM_PermuteCompounds(benchmark::State& bench) {
   for (auto _ : bench) {
     StatisticMatrices stats = network.observed;
     watch.Start();
-    SampleCompoundPairs(network.state, stats, settings);
+    AnalysisState& s = network.state;
+    SampleCompoundPairs(s.MatrixList, s.ElementCount, s.GeneratorCount, s.Directionality, s.FixedMatrix, settings,
+                        stats, s.Random, s.Storage, nullptr);
     watch.Stop();
     benchmark::DoNotOptimize(stats.L.data());
   }
@@ -154,7 +155,9 @@ void BM_PermuteCompoundsStraightforward(benchmark::State& bench) {
   for (auto _ : bench) {
     StatisticMatrices stats = network.observed;
     watch.Start();
-    testing_support::SamplePairsSequentially(network.state, stats, settings);
+    AnalysisState& s = network.state;
+    testing_support::SamplePairsSequentially(s.MatrixList, s.ElementCount, s.GeneratorCount, s.Directionality,
+                                             s.FixedMatrix, settings, stats, s.Random);
     watch.Stop();
     benchmark::DoNotOptimize(stats.L.data());
   }
@@ -226,7 +229,9 @@ void BM_PermuteGenerators(benchmark::State& bench) {
   for (auto _ : bench) {
     StatisticMatrices stats = network.observed;
     watch.Start();
-    SampleGenerators(network.state, stats, settings, non_directional);
+    AnalysisState& s = network.state;
+    SampleGenerators(s.MatrixList, s.ElementCount, s.GeneratorCount, s.WordTable, non_directional, s.FixedMatrix,
+                     settings, stats, s.Random, s.Storage, nullptr);
     watch.Stop();
     benchmark::DoNotOptimize(stats.L.data());
   }

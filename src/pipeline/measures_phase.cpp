@@ -53,9 +53,12 @@ std::int16_t RunMeasures(AnalysisState& state, const MeasuresOptions& options,
   settings.diagonal = options.m_Diagonal;
   settings.workers = workers;
   MarkStep(state.Progress, Step::kSampling);
-  const std::int16_t code = options.m_PermutationStrategy == 0
-                                ? SampleCompoundPairs(state, stats, settings)
-                                : SampleGenerators(state, stats, settings, non_directional);
+  const std::int16_t code =
+      options.m_PermutationStrategy == 0
+          ? SampleCompoundPairs(list, e, g, state.Directionality, state.FixedMatrix, settings, stats, state.Random,
+                                state.Storage, state.Progress)
+          : SampleGenerators(list, e, g, state.WordTable, non_directional, state.FixedMatrix, settings, stats,
+                             state.Random, state.Storage, state.Progress);
   if (code != 0) return code;
 
   // Proportions: the share of samples reaching the observed statistic (0/0 without samples).

@@ -2,13 +2,12 @@
 
 #include <algorithm>
 
-#include "pipeline/analysis_state.hpp"
 #include "core/error.hpp"
 #include "core/worker_pool.hpp"
 #include "measures/diagonal_rule.hpp"
 #include "measures/pair_measures.hpp"
-#include "sampling/overlap_sampler.hpp"
 #include "sampling/pair_draws.hpp"
+#include "sampling/overlap_sampler.hpp"
 
 namespace quorel {
 
@@ -112,29 +111,32 @@ struct alignas(64) PairWorker {
 
 }  // namespace
 
-std::int16_t SampleCompoundPairs(AnalysisState& state, StatisticMatrices& stats, const SamplingSettings& settings) {
-  const int e = state.ElementCount;
-  const int g = state.GeneratorCount;
-  const int n = state.N;
+std::int16_t SampleCompoundPairs(const MatrixList& relations, int elements, int generators, int directionality,
+                                 const FixedMatrixRecord& fixed_matrix, const SamplingSettings& settings,
+                                 StatisticMatrices& stats, RandomSource& random, StorageGate& storage,
+                                 ProgressObserver* progress) {
+  const int e = elements;
+  const int g = generators;
+  const int n = relations.Shape().n;
   const int samples = settings.sample_size;
   if (samples < 1 || e < 2 || settings.measure_control < 0 || settings.measure_control > 6) return 0;
-  const FixedMatrixRecord* fixed = state.FixedMatrix.Groups.empty() ? nullptr : &state.FixedMatrix;
+  const FixedMatrixRecord* fixed = fixed_matrix.Groups.empty() ? nullptr : &fixed_matrix;
 
   // The relations as bytes, one cell a byte, as the samplers walk them.
   const std::size_t cells = static_cast<std::size_t>(n) * n;
   std::vector<std::int8_t> bytes;
-  if (!state.Storage.Obtain(StorageKind::kSamplerBuffer, bytes, cells * e)) return 29;
-  for (int k = 0; k < e; ++k) UnpackMatrix(state.MatrixList.Matrix(k), state.MatrixList.Shape(), &bytes[cells * k]);
+  if (!storage.Obtain(StorageKind::kSamplerBuffer, bytes, cells * e)) return 29;
+  for (int k = 0; k < e; ++k) UnpackMatrix(relations.Matrix(k), relations.Shape(), &bytes[cells * k]);
 
   const int workers = WorkerCount(settings.workers);
   std::vector<PairWorker> spaces(workers);
   for (PairWorker& space : spaces) {
-    switch (space.sampler.Obtain(state.Storage, n, settings.measure_control, state.Directionality, fixed)) {
+    switch (space.sampler.Obtain(storage, n, settings.measure_control, directionality, fixed)) {
       case WorkspaceStatus::kReady: break;
       case WorkspaceStatus::kSamplerBufferFailed: return 29;
       case WorkspaceStatus::kShuffleWorkFailed: FatalError(9);
     }
-    if (!space.tally.Obtain(state.Storage, n * n)) return 29;
+    if (!space.tally.Obtain(storage, n * n)) return 29;
   }
 
   // Draws of one sample of a pair depend on its second relation and on whether the pair
@@ -144,8 +146,8 @@ std::int16_t SampleCompoundPairs(AnalysisState& state, StatisticMatrices& stats,
   for (int d = 0; d < 2; ++d) {
     prefix[d].assign(e + 1, 0);
     for (int j = 0; j < e; ++j) {
-      const std::int64_t draws = PairSampleDrawCount(n, d == 1, settings.measure_control, state.Directionality,
-                                                     &bytes[cells * j], fixed);
+      const std::int64_t draws =
+          PairSampleDrawCount(n, d == 1, settings.measure_control, directionality, &bytes[cells * j], fixed);
       prefix[d][j + 1] = prefix[d][j] + static_cast<std::uint64_t>(draws);
     }
   }
@@ -157,7 +159,7 @@ std::int16_t SampleCompoundPairs(AnalysisState& state, StatisticMatrices& stats,
     row_offset[i + 1] = row_offset[i] + static_cast<std::uint64_t>(samples) * (prefix[d][e] - prefix[d][i + 1]);
   }
 
-  const RandomSource base = state.Random;
+  const RandomSource base = random;
   // Pairs are handed out one at a time: a pair's samples cost far more than taking the next
   // index, and pairs of dense relations cost many times more than others, so larger blocks
   // leave one worker waiting at the end. The result does not depend on the handing out.
@@ -170,16 +172,17 @@ std::int16_t SampleCompoundPairs(AnalysisState& state, StatisticMatrices& stats,
           while (p >= pairs.RowStart(i + 1)) ++i;
           const int j = i + 1 + static_cast<int>(p - pairs.RowStart(i));
           const int d = row_diagonal(i);
-          const RandomSource random =
-              base.Ahead(row_offset[i] + static_cast<std::uint64_t>(samples) * (prefix[d][j] - prefix[d][i + 1]));
+          const std::uint64_t start =
+              base.Ahead(row_offset[i] + static_cast<std::uint64_t>(samples) * (prefix[d][j] - prefix[d][i + 1]))
+                  .State();
           space.sampler.Prepare(&bytes[cells * i], &bytes[cells * j], d == 1);
-          const SampleCounts counts = space.tally.Run(space.sampler, stats, e, i, j, random.State(), samples);
+          const SampleCounts counts = space.tally.Run(space.sampler, stats, e, i, j, start, samples);
           AddSampleCounts(stats, e, i, j, counts);
         }
       },
-      state.Progress, Step::kSampling);
-  if (state.Progress != nullptr) state.Progress->Finish();
-  state.Random.Skip(row_offset[e]);
+      progress, Step::kSampling);
+  if (progress != nullptr) progress->Finish();
+  random.Skip(row_offset[e]);
   return 0;
 }
 

@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <chrono>
-#include <cstring>
 
-#include "pipeline/analysis_state.hpp"
 #include "core/error.hpp"
 #include "core/worker_pool.hpp"
 #include "measures/diagonal_rule.hpp"
@@ -62,22 +60,25 @@ RelationSummary Summarise(const BitWord* m, const MatrixShape& shape) {
 
 }  // namespace
 
-std::int16_t SampleGenerators(AnalysisState& state, StatisticMatrices& stats, const SamplingSettings& settings,
-                              const std::vector<std::uint8_t>& non_directional) {
-  const int e = state.ElementCount;
-  const int g = state.GeneratorCount;
-  const int n = state.N;
+std::int16_t SampleGenerators(const MatrixList& relations, int elements, int generators,
+                              const std::vector<WordEntry>& words, const std::vector<std::uint8_t>& non_directional,
+                              const FixedMatrixRecord& fixed_matrix, const SamplingSettings& settings,
+                              StatisticMatrices& stats, RandomSource& random, StorageGate& storage,
+                              ProgressObserver* progress) {
+  const int e = elements;
+  const int g = generators;
   if (settings.sample_size < 1) return 0;
-  MatrixList& list = state.MatrixList;
-  const MatrixShape& shape = list.Shape();
-  const FixedMatrixRecord* fixed = state.FixedMatrix.Groups.empty() ? nullptr : &state.FixedMatrix;
+  const MatrixShape& shape = relations.Shape();
+  const int n = shape.n;
+  const FixedMatrixRecord* fixed = fixed_matrix.Groups.empty() ? nullptr : &fixed_matrix;
 
+  // The generators as bytes, randomised in place from sample to sample.
   const std::size_t cells = static_cast<std::size_t>(n) * n;
-  std::vector<std::int8_t> generators;
-  if (!state.Storage.Obtain(StorageKind::kSamplerBuffer, generators, cells * g)) return 29;
-  for (int k = 0; k < g; ++k) UnpackMatrix(list.Matrix(k), shape, &generators[cells * k]);
+  std::vector<std::int8_t> generator_bytes;
+  if (!storage.Obtain(StorageKind::kSamplerBuffer, generator_bytes, cells * g)) return 29;
+  for (int k = 0; k < g; ++k) UnpackMatrix(relations.Matrix(k), shape, &generator_bytes[cells * k]);
   PermutationWorkspace ws;
-  switch (ws.Obtain(state.Storage, n, settings.measure_control, state.FixedMatrix.MaxGroupSize)) {
+  switch (ws.Obtain(storage, n, settings.measure_control, fixed_matrix.MaxGroupSize)) {
     case WorkspaceStatus::kReady: break;
     case WorkspaceStatus::kSamplerBufferFailed: return 29;
     case WorkspaceStatus::kShuffleWorkFailed: FatalError(9);
@@ -102,16 +103,16 @@ std::int16_t SampleGenerators(AnalysisState& state, StatisticMatrices& stats, co
   const std::int64_t pair_count = static_cast<std::int64_t>(pairs.size());
 
   // Samples are made in batches, one after another (their draws, permutations and products
-  // depend on the samples before them), into one of two sets of copies of the relations; the
-  // workers compare the pairs of one batch while the next batch is made into the other set.
-  // A batch holds up to 16 samples, within a few megabytes.
+  // depend on the samples before them), into one of two sets of the relations' sample copies;
+  // the workers compare the pairs of one batch while the next batch is made into the other
+  // set. A batch holds up to 16 samples, within a few megabytes.
   const std::size_t sample_words = static_cast<std::size_t>(shape.words) * e;
   const std::size_t sample_bytes = sample_words * sizeof(BitWord) + e * sizeof(RelationSummary);
   const int batch = static_cast<int>(std::clamp<std::size_t>(
       std::min<std::size_t>((4u << 20) / std::max<std::size_t>(sample_bytes, 1), settings.sample_size), 1, 16));
   std::vector<BitWord> copies[2];
   for (std::vector<BitWord>& copy : copies) {
-    if (!state.Storage.Obtain(StorageKind::kSamplerBuffer, copy, std::max<std::size_t>(sample_words * batch, 1))) {
+    if (!storage.Obtain(StorageKind::kSamplerBuffer, copy, std::max<std::size_t>(sample_words * batch, 1))) {
       return 29;
     }
   }
@@ -121,23 +122,17 @@ std::int16_t SampleGenerators(AnalysisState& state, StatisticMatrices& stats, co
     return copies[set].data() + static_cast<std::size_t>(t) * sample_words;
   };
   const auto make_sample = [&](int set, int t) {
+    BitWord* sample = relations_of(set, t);
+    const auto matrix = [&](int k) { return sample + static_cast<std::size_t>(k) * shape.words; };
     for (int k = 0; k < g; ++k) {
-      std::int8_t* matrix = &generators[cells * k];
-      PermuteUnderControl(state.Random, matrix, n, settings.measure_control, settings.diagonal,
-                          non_directional[k] != 0, fixed, ws);
-      PackMatrix(matrix, shape, list.Matrix(k));
+      std::int8_t* bytes = &generator_bytes[cells * k];
+      PermuteUnderControl(random, bytes, n, settings.measure_control, settings.diagonal, non_directional[k] != 0,
+                          fixed, ws);
+      PackMatrix(bytes, shape, matrix(k));
     }
     // A compound's factors precede it, so they are rebuilt already.
-    for (int k = g; k < e; ++k) {
-      const WordEntry& word = state.WordTable[k];
-      BooleanProduct(list.Matrix(word.Node), list.Matrix(word.Generator), list.Matrix(k), shape);
-    }
-    BitWord* relations = relations_of(set, t);
-    if (sample_words > 0) std::memcpy(relations, list.Matrix(0), sample_words * sizeof(BitWord));
-    for (int k = 0; k < e; ++k) {
-      summaries[set][static_cast<std::size_t>(t) * e + k] =
-          Summarise(relations + static_cast<std::size_t>(k) * shape.words, shape);
-    }
+    for (int k = g; k < e; ++k) BooleanProduct(matrix(words[k].Node), matrix(words[k].Generator), matrix(k), shape);
+    for (int k = 0; k < e; ++k) summaries[set][static_cast<std::size_t>(t) * e + k] = Summarise(matrix(k), shape);
   };
   // A pair's sample table follows from the ties its two relations share and each one's ties,
   // with the loops taken off when they are not counted.
@@ -183,16 +178,16 @@ std::int16_t SampleGenerators(AnalysisState& state, StatisticMatrices& stats, co
         for (int t = 0; t < count; ++t) compare(set, t, p);
       }
     });
-    if (state.Progress != nullptr) {
+    if (progress != nullptr) {
       const auto now = std::chrono::steady_clock::now();
       if (now - last_report > std::chrono::milliseconds(250)) {
-        state.Progress->Advance(Step::kSampling, first + count, samples);
+        progress->Advance(Step::kSampling, first + count, samples);
         last_report = now;
       }
     }
   }
   for (std::int64_t p = 0; p < pair_count; ++p) AddSampleCounts(stats, e, pairs[p].i, pairs[p].j, counts[p]);
-  if (state.Progress != nullptr) state.Progress->Finish();
+  if (progress != nullptr) progress->Finish();
   return 0;
 }
 

@@ -3,24 +3,28 @@
 #include <cstdint>
 #include <vector>
 
+#include "algebra/word_table.hpp"
 #include "sampling/compound_sampling.hpp"
 
 namespace quorel {
 
-struct AnalysisState;
-struct StatisticMatrices;
-
-// "Permute generator matrices": `sample_size` times, every generator is randomised in place
-// under the measure control (each sample starting from the previous one), every compound
-// rebuilt from its two factors, and every pair compared with the observed kappa,
-// standardized kappa and L. `non_directional[g]` tells, per generator, whether it is
-// non-directional. The comparisons use no draws and are spread over a pool of workers
-// started once: each pair's table follows from the ties its two relations share and each
-// one's ties. The relation matrices are left holding the last sample. Returns 0, or 29 when
-// the permutations' buffers cannot be obtained. Cost per sample: the generators'
-// randomisations and E - G Boolean products, one after another, then E(E-1)/2 pairs of
-// O(N^2 / 64) word operations and one comparison each, in parallel.
-std::int16_t SampleGenerators(AnalysisState& state, StatisticMatrices& stats, const SamplingSettings& settings,
-                              const std::vector<std::uint8_t>& non_directional);
+// "Permute generator matrices": `sample_size` times, every generator is randomised under the
+// measure control (each sample starting from the previous one), every compound rebuilt from
+// its two factors as `words` tells, and every pair of the `elements` relations compared with
+// the observed kappa, standardized kappa and L in the upper cells of `stats`, the counts going
+// to its lower cells. The first `generators` relations are the generators;
+// `non_directional[g]` tells whether generator g is non-directional; `fixed` is the fixed
+// matrix (no groups when there is none). The samples are made in the sampler's own copies, so
+// `relations` keep the observed network. The comparisons use no draws and are spread over a
+// pool of workers started once: each pair's table follows from the ties its two relations
+// share and each one's ties. `progress`, when given, hears how many samples are done.
+// Returns 0, or 29 when `storage` refuses the permutations' buffers. Cost per sample: the
+// generators' randomisations and E - G Boolean products, one after another, then E(E-1)/2
+// pairs of O(N^2 / 64) word operations and one comparison each, in parallel.
+std::int16_t SampleGenerators(const MatrixList& relations, int elements, int generators,
+                              const std::vector<WordEntry>& words, const std::vector<std::uint8_t>& non_directional,
+                              const FixedMatrixRecord& fixed, const SamplingSettings& settings,
+                              StatisticMatrices& stats, RandomSource& random, StorageGate& storage,
+                              ProgressObserver* progress);
 
 }  // namespace quorel

@@ -18,13 +18,21 @@ namespace {
 
 using testing_support::SampledNetwork;
 
+std::int16_t SamplePairs(SampledNetwork& network, StatisticMatrices& stats, const SamplingSettings& settings) {
+  AnalysisState& s = network.state;
+  return SampleCompoundPairs(s.MatrixList, s.ElementCount, s.GeneratorCount, s.Directionality, s.FixedMatrix,
+                             settings, stats, s.Random, s.Storage, s.Progress);
+}
+
 // Samples `parallel` with SampleCompoundPairs and `sequential` (the same network) with the
 // straightforward sampler: every counter and the stream position must agree.
 void ExpectTheSequentialResult(SampledNetwork& parallel, SampledNetwork& sequential, const SamplingSettings& settings) {
   StatisticMatrices fast = parallel.observed;
-  ASSERT_EQ(SampleCompoundPairs(parallel.state, fast, settings), 0);
+  ASSERT_EQ(SamplePairs(parallel, fast, settings), 0);
   StatisticMatrices plain = sequential.observed;
-  testing_support::SamplePairsSequentially(sequential.state, plain, settings);
+  AnalysisState& s = sequential.state;
+  testing_support::SamplePairsSequentially(s.MatrixList, s.ElementCount, s.GeneratorCount, s.Directionality,
+                                           s.FixedMatrix, settings, plain, s.Random);
   EXPECT_EQ(fast.L, plain.L);
   EXPECT_EQ(fast.McNemarZ, plain.McNemarZ);
   EXPECT_EQ(fast.Kappa, plain.Kappa);
@@ -110,7 +118,7 @@ TEST(CompoundSampling, NoSamplesDrawNothing) {
   settings.sample_size = 0;
   const std::uint64_t before = network.state.Random.State();
   StatisticMatrices stats = network.observed;
-  EXPECT_EQ(SampleCompoundPairs(network.state, stats, settings), 0);
+  EXPECT_EQ(SamplePairs(network, stats, settings), 0);
   EXPECT_EQ(network.state.Random.State(), before);
   EXPECT_EQ(stats.L, network.observed.L);
 }
@@ -122,7 +130,7 @@ TEST(CompoundSampling, BuffersThatCannotBeObtainedEndWithCode29) {
   settings.sample_size = 3;
   network.state.Storage.FailAt(StorageKind::kSamplerBuffer, 2);
   StatisticMatrices stats = network.observed;
-  EXPECT_EQ(SampleCompoundPairs(network.state, stats, settings), 29);
+  EXPECT_EQ(SamplePairs(network, stats, settings), 29);
 }
 
 }  // namespace

@@ -1,11 +1,13 @@
 // Samples of the whole network ("permute Generators") on a pool of workers, each pair's
 // table taken from shared-tie counts, against the plain loop: permute every generator,
-// rebuild the compounds, count and compare every pair's table cell by cell.
+// rebuild the compounds in the relation matrices, count and compare every pair's table cell
+// by cell.
 
 #include "sampling/generator_sampling.hpp"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <tuple>
 
 #include "measures/diagonal_rule.hpp"
@@ -52,7 +54,7 @@ StatisticMatrices PlainGeneratorSamples(AnalysisState& state, StatisticMatrices 
 // (measure control, directionality, diagonal option)
 class GeneratorSampling : public ::testing::TestWithParam<std::tuple<int, int, int>> {};
 
-TEST_P(GeneratorSampling, PoolGivesThePlainLoopsCountersMatricesAndStreamPosition) {
+TEST_P(GeneratorSampling, PoolGivesThePlainLoopsCountersAndStreamPosition) {
   const auto [control, directionality, diagonal] = GetParam();
   // Loops in the relations, one or two words per row, one to three workers.
   for (const int n : {6, 70}) {
@@ -69,7 +71,12 @@ TEST_P(GeneratorSampling, PoolGivesThePlainLoopsCountersMatricesAndStreamPositio
     pooled.state.Random = plain.state.Random = RandomSource(5 + n);
 
     StatisticMatrices fast = pooled.observed;
-    ASSERT_EQ(SampleGenerators(pooled.state, fast, settings, pooled.NonDirectional()), 0);
+    AnalysisState& s = pooled.state;
+    const std::vector<BitWord> observed(s.MatrixList.Matrix(0),
+                                        s.MatrixList.Matrix(0) + s.MatrixList.Shape().words * s.ElementCount);
+    ASSERT_EQ(SampleGenerators(s.MatrixList, s.ElementCount, s.GeneratorCount, s.WordTable, pooled.NonDirectional(),
+                               s.FixedMatrix, settings, fast, s.Random, s.Storage, s.Progress),
+              0);
     const StatisticMatrices expected =
         PlainGeneratorSamples(plain.state, plain.observed, settings, plain.NonDirectional());
     EXPECT_EQ(fast.L, expected.L) << "n=" << n;
@@ -77,10 +84,8 @@ TEST_P(GeneratorSampling, PoolGivesThePlainLoopsCountersMatricesAndStreamPositio
     EXPECT_EQ(fast.StdKappa, expected.StdKappa) << "n=" << n;
     EXPECT_EQ(fast.McNemarZ, expected.McNemarZ) << "n=" << n;
     EXPECT_EQ(pooled.state.Random.State(), plain.state.Random.State());
-    for (int k = 0; k < pooled.state.ElementCount; ++k) {
-      EXPECT_TRUE(MatricesEqual(pooled.state.MatrixList.Matrix(k), plain.state.MatrixList.Matrix(k),
-                                pooled.state.MatrixList.Shape())) << "element " << k;
-    }
+    // The samples are the sampler's own: the observed relations stay.
+    EXPECT_TRUE(std::equal(observed.begin(), observed.end(), s.MatrixList.Matrix(0)));
   }
 }
 
