@@ -6,7 +6,7 @@
 #include "core/worker_pool.hpp"
 #include "measures/diagonal_rule.hpp"
 #include "measures/pair_measures.hpp"
-#include "sampling/pair_draws.hpp"
+#include "sampling/null_model.hpp"
 #include "sampling/overlap_sampler.hpp"
 
 namespace quorel {

@@ -5,9 +5,8 @@
 #include <utility>
 
 #include "core/analysis_options.hpp"
-#include "sampling/group_cells.hpp"
-#include "sampling/pair_draws.hpp"
 #include "core/random_source.hpp"
+#include "measures/diagonal_rule.hpp"
 #include "sampling/shuffles.hpp"
 
 namespace quorel {
@@ -77,10 +76,10 @@ WorkspaceStatus OverlapSampler::Obtain(StorageGate& gate, int n, int control, in
   n_ = n;
   control_ = control;
   directionality_ = directionality;
+  model_ = NullModelOf(control, directionality == 1, PermutationStrategy::kPairs);
   fixed_ = fixed;
   kernel_ = BestDrawKernel();
-  plans_[0] = GroupPlan{};
-  plans_[1] = GroupPlan{};
+  classes_built_[0] = classes_built_[1] = false;
   const std::size_t square = static_cast<std::size_t>(n > 0 ? n : 0) * static_cast<std::size_t>(n > 0 ? n : 0);
   const std::size_t line = static_cast<std::size_t>(n > 0 ? n : 0);
   bool ok = ObtainBuffer(gate, second_only_offsets_, square) && ObtainBuffer(gate, first_only_offsets_, square) &&
@@ -89,11 +88,9 @@ WorkspaceStatus OverlapSampler::Obtain(StorageGate& gate, int n, int control, in
     case kMA:
     case kMF:
     case kMG:
-      ok = ok && ObtainBuffer(gate, slot_values_, square) && ObtainBuffer(gate, slot_weights_, square);
-      if (control != kMA) {
-        ok = ok && ObtainBuffer(gate, slot_lands_, square) && ObtainBuffer(gate, plan_weights_, square) &&
-             ObtainBuffer(gate, plan_lands_, square);
-      }
+      ok = ok && ObtainBuffer(gate, slot_values_, square) && ObtainBuffer(gate, slot_weights_, square) &&
+           ObtainBuffer(gate, slot_lands_, square) && ObtainBuffer(gate, class_weights_, square) &&
+           ObtainBuffer(gate, class_lands_, square);
       break;
     case kMB:
       ok = ok && ObtainBuffer(gate, perm_, line) && ObtainBuffer(gate, inverse_, line) &&
@@ -123,9 +120,8 @@ void OverlapSampler::Prepare(const std::int8_t* first, const std::int8_t* second
   a_ = first;
   b_ = second;
   include_ = include_diagonal;
-  counted_ = CountedCellCount(n_, include_diagonal);
-  const bool needs_fixed = control_ == kMF || control_ == kMG;
-  active_ = control_ >= kMA && control_ <= kMG && (!needs_fixed || fixed_ != nullptr);
+  counted_ = CountedCells(n_, include_diagonal);
+  active_ = DrawsSamples(model_, fixed_);
   segments_.clear();
   varying_.clear();
   slot_end_ = 0;
@@ -136,6 +132,7 @@ void OverlapSampler::Prepare(const std::int8_t* first, const std::int8_t* second
   if (!active_) return;
 
   draws_per_sample_ = PairSampleDrawCount(n_, include_, control_, directionality_, b_, fixed_);
+  // When the shuffle's draws serve as exchange draws, the exchanges start with the sample.
   randomising_draws_ = static_cast<int>(draws_per_sample_ - counted_);
   for (int r = 0; r < n_; ++r) {
     for (int c = 0; c < n_; ++c) {
@@ -145,20 +142,24 @@ void OverlapSampler::Prepare(const std::int8_t* first, const std::int8_t* second
     }
   }
   PrepareSwaps();
-  switch (control_) {
-    case kMA:
-      if (directionality_ == 1) {
-        PrepareDensitySymmetric();
-      } else {
-        PrepareDensity();
-      }
-      break;
-    case kMB: PrepareActors(); break;
-    case kMC:
-    case kME: PrepareRows(); break;
-    case kMD: PrepareDyads(); break;
-    default: PrepareGroups(); break;
+  if (model_.actors == ActorRelabelling::kRowsAndColumns) {
+    PrepareActors();
+  } else if (model_.actors == ActorRelabelling::kRows) {
+    PrepareRows();
+  } else if (model_.dyad_codes) {
+    PrepareDyads();
+  } else {
+    PrepareClasses();
   }
+}
+
+const CellClasses& OverlapSampler::Classes() {
+  const int d = include_ ? 1 : 0;
+  if (!classes_built_[d]) {
+    BuildCellClasses(model_, n_, include_, fixed_, classes_[d]);
+    classes_built_[d] = true;
+  }
+  return classes_[d];
 }
 
 void OverlapSampler::PrepareSwaps() {
@@ -201,43 +202,6 @@ void OverlapSampler::CommitSegment(int length, int draw) {
   slot_end_ += length;
 }
 
-void OverlapSampler::PrepareDensity() {
-  // One shuffle of B's counted cells against A's, in the counting order.
-  ExtractCells(b_, n_, slot_values_.data(), include_);
-  int k = 0;
-  for (int r = 0; r < n_; ++r) {
-    for (int c = 0; c < n_; ++c) {
-      if (c != r || include_) slot_weights_[k++] = static_cast<std::uint8_t>(a_[r * n_ + c]);
-    }
-  }
-  CommitSegment(counted_, 0);
-}
-
-void OverlapSampler::PrepareDensitySymmetric() {
-  // B's dyads (its upper triangle) are shuffled among the pairs and mirrored, so each meets A
-  // at both (i, j) and (j, i); then, when counted, B's loops among the actors.
-  const int dyads = DyadCount(n_);
-  int upper_ties = 0;
-  int k = 0;
-  for (int i = 0; i < n_; ++i) {
-    for (int j = i + 1; j < n_; ++j, ++k) {
-      slot_values_[k] = b_[i * n_ + j];
-      slot_weights_[k] = static_cast<std::uint8_t>(a_[i * n_ + j] + a_[j * n_ + i]);
-      upper_ties += b_[i * n_ + j];
-    }
-  }
-  second_ties_ = 2 * upper_ties;
-  CommitSegment(dyads, 0);
-  if (include_) {
-    for (int i = 0; i < n_; ++i) {
-      slot_values_[slot_end_ + i] = b_[i * n_ + i];
-      slot_weights_[slot_end_ + i] = static_cast<std::uint8_t>(a_[i * n_ + i]);
-      second_ties_ += b_[i * n_ + i];
-    }
-    CommitSegment(n_, dyads);
-  }
-}
-
 void OverlapSampler::PrepareActors() {
   // W[r][c] = B[P r][P c] maps counted cells onto counted cells, so the overlap is a sum over
   // any one of four cell lists; the shortest is kept.
@@ -270,117 +234,66 @@ void OverlapSampler::PrepareActors() {
 }
 
 void OverlapSampler::PrepareRows() {
-  // Row r of W is a row of B (without its loop when loops are not counted) with its entries
-  // shuffled, set against row r of A taken the same way.
-  row_length_ = include_ ? n_ : n_ - 1;
+  // Row r of W is a row class of B with its values shuffled, set against row r's class of A.
+  const CellClasses& rows = Classes();
+  row_length_ = n_ > 0 ? rows.Size(0) : 0;
   const int len = row_length_;
   for (int r = 0; r < n_; ++r) {
+    const int* cells = rows.slot_cell.data() + rows.Begin(r);
     std::int8_t* first = first_rows_.data() + r * len;
     std::int8_t* second = second_rows_.data() + r * len;
-    int k = 0;
     first_row_ties_[r] = second_row_ties_[r] = 0;
-    for (int c = 0; c < n_; ++c) {
-      if (c == r && !include_) continue;
-      first[k] = a_[r * n_ + c];
-      second[k] = b_[r * n_ + c];
+    for (int k = 0; k < len; ++k) {
+      first[k] = a_[cells[k]];
+      second[k] = b_[cells[k]];
       first_row_ties_[r] += first[k];
       second_row_ties_[r] += second[k];
-      ++k;
     }
     const auto* weights = reinterpret_cast<const std::uint8_t*>(first);
     row_steps_[r] = ConstantTailStart(weights, len);
     row_tail_[r] = len > 0 ? weights[len - 1] : 0;
   }
-  if (control_ == kME) {
-    // The outdegree distribution control carries its actor permutation from sample to sample
-    // of a pair, starting from the identity.
+  if (model_.carried_actors) {
+    // A carried actor permutation starts from the identity once per pair.
     for (int r = 0; r < n_; ++r) perm_[r] = static_cast<std::int16_t>(r);
   }
 }
 
 void OverlapSampler::PrepareDyads() {
-  const int dyads = DyadCount(n_);
-  int k = 0;
-  for (int i = 0; i < n_; ++i) {
-    for (int j = i + 1; j < n_; ++j, ++k) {
-      codes_[k] = static_cast<std::int8_t>(b_[i * n_ + j] + 2 * b_[j * n_ + i]);
-      first_dyads_[k] = static_cast<std::int8_t>(a_[i * n_ + j] + 2 * a_[j * n_ + i]);
-    }
+  // Class 0 holds the dyads as their upper cells, class 1 (when counted) the loops.
+  const CellClasses& classes = Classes();
+  const int dyads = classes.Size(0);
+  for (int k = 0; k < dyads; ++k) {
+    const int cell = classes.slot_cell[k];
+    const int mirror = (cell % n_) * n_ + cell / n_;
+    codes_[k] = static_cast<std::int8_t>(b_[cell] + 2 * b_[mirror]);
+    first_dyads_[k] = static_cast<std::int8_t>(a_[cell] + 2 * a_[mirror]);
   }
   // The code shuffle is followed as long as A's dyad states change; a tail of null or mutual
   // states of A takes no direction draw, so what it meets is fixed by the codes left.
   const auto* states = reinterpret_cast<const std::uint8_t*>(first_dyads_.data());
   dyad_steps_ = ConstantTailStart(states, dyads);
   if (dyads > 0 && kAsymmetric[states[dyads - 1]] != 0) dyad_steps_ = dyads - 1;
-  if (include_) {
-    for (int i = 0; i < n_; ++i) {
-      slot_values_[i] = b_[i * n_ + i];
-      slot_weights_[i] = static_cast<std::uint8_t>(a_[i * n_ + i]);
+  // The direction draws follow every class's draws.
+  first_direction_ = classes.Slots();
+  for (int k = 1; k < classes.Count(); ++k) {
+    const int* cells = classes.slot_cell.data() + classes.Begin(k);
+    for (int s = 0; s < classes.Size(k); ++s) {
+      slot_values_[slot_end_ + s] = b_[cells[s]];
+      slot_weights_[slot_end_ + s] = static_cast<std::uint8_t>(a_[cells[s]]);
     }
-    CommitSegment(n_, dyads);
+    CommitSegment(classes.Size(k), classes.Begin(k));
   }
 }
 
-const OverlapSampler::GroupPlan& OverlapSampler::Plan() {
-  GroupPlan& plan = plans_[include_ ? 1 : 0];
-  if (plan.built) return plan;
+void OverlapSampler::PrepareClasses() {
+  // W holds at each counted cell the value of its source slot, or B's own value. A slot's
+  // value meets A at every cell it lands on.
+  const CellClasses& classes = Classes();
   const int n = n_;
-  const bool within_rows = control_ == kMG;
-  const bool mirrored = !within_rows && directionality_ == 1;
-  plan.slot_cell.clear();
-  plan.segment_begin.assign(1, 0);
-  plan.segment_draw.clear();
-  plan.source.assign(static_cast<std::size_t>(n) * n, -1);
-  int draw = 0;
-  // A group of one cell, or an actor's only cell of a value, is written with B's own value.
-  const auto keep = [&](const CellNode& cell) { plan.source[cell.Row * n + cell.Col] = -1; };
-  const auto close_segment = [&]() {
-    const int begin = plan.segment_begin.back();
-    plan.segment_draw.push_back(draw);
-    draw += static_cast<int>(plan.slot_cell.size()) - begin;
-    plan.segment_begin.push_back(static_cast<int>(plan.slot_cell.size()));
-  };
-  const auto add_slot = [&](const CellNode& cell) {
-    const int slot = static_cast<int>(plan.slot_cell.size());
-    plan.slot_cell.push_back(cell.Row * n + cell.Col);
-    plan.source[cell.Row * n + cell.Col] = slot;
-    if (mirrored) plan.source[cell.Col * n + cell.Row] = slot;
-  };
-  for (const CellGroup& group : fixed_->Groups) {
-    if (!within_rows) {
-      if (group.Cells.size() == 1) {
-        keep(group.Cells.front());
-        continue;
-      }
-      for (const CellNode& cell : group.Cells) {
-        if (TakesPartInGroup(cell, include_, mirrored)) add_slot(cell);
-      }
-      close_segment();
-    } else {
-      ForEachActorRun(group, [&](std::size_t begin, std::size_t end) {
-        if (end - begin == 1) {
-          keep(group.Cells[begin]);
-          return;
-        }
-        for (std::size_t i = begin; i < end; ++i) {
-          const CellNode& cell = group.Cells[i];
-          if (include_ || cell.Row != cell.Col) add_slot(cell);
-        }
-        close_segment();
-      });
-    }
-  }
-  plan.built = true;
-  return plan;
-}
-
-void OverlapSampler::PrepareGroups() {
-  const GroupPlan& plan = Plan();
-  const int n = n_;
-  const int slots = static_cast<int>(plan.slot_cell.size());
-  // Per slot of the plan: the weight of A its value meets and the counted cells it lands on.
-  std::uint8_t* weight = plan_weights_.data();
-  std::uint8_t* lands = plan_lands_.data();
+  const int slots = classes.Slots();
+  std::uint8_t* weight = class_weights_.data();
+  std::uint8_t* lands = class_lands_.data();
   std::fill(weight, weight + slots, 0);
   std::fill(lands, lands + slots, 0);
   second_ties_ = 0;
@@ -388,7 +301,7 @@ void OverlapSampler::PrepareGroups() {
     for (int c = 0; c < n; ++c) {
       if (c == r && !include_) continue;
       const int cell = r * n + c;
-      const int slot = plan.source[cell];
+      const int slot = classes.source[cell];
       if (slot < 0) {
         fixed_overlap_ += a_[cell] & b_[cell];
         second_ties_ += b_[cell];
@@ -398,32 +311,31 @@ void OverlapSampler::PrepareGroups() {
       }
     }
   }
-  const std::size_t segments = plan.segment_draw.size();
-  for (std::size_t s = 0; s < segments; ++s) {
-    const int begin = plan.segment_begin[s];
-    const int length = plan.segment_begin[s + 1] - begin;
+  for (int k = 0; k < classes.Count(); ++k) {
+    const int begin = classes.Begin(k);
+    const int length = classes.Size(k);
     if (length == 0) continue;
     bool same_landing = true;
     int ones = 0;
-    for (int k = 0; k < length; ++k) {
-      const std::int8_t value = b_[plan.slot_cell[begin + k]];
-      slot_values_[slot_end_ + k] = value;
-      slot_weights_[slot_end_ + k] = weight[begin + k];
-      slot_lands_[slot_end_ + k] = lands[begin + k];
-      same_landing = same_landing && lands[begin + k] == lands[begin];
+    for (int s = 0; s < length; ++s) {
+      const std::int8_t value = b_[classes.slot_cell[begin + s]];
+      slot_values_[slot_end_ + s] = value;
+      slot_weights_[slot_end_ + s] = weight[begin + s];
+      slot_lands_[slot_end_ + s] = lands[begin + s];
+      same_landing = same_landing && lands[begin + s] == lands[begin];
       ones += value;
     }
     if (same_landing || length == 1) {
       second_ties_ += lands[begin] * ones;
-      CommitSegment(length, plan.segment_draw[s]);
+      CommitSegment(length, begin);
       continue;
     }
-    // The segment's values land on different numbers of counted cells (a mirror overwritten
-    // by a later one-cell group): it is shuffled in full and W's ties counted per sample.
+    // The class's values land on different numbers of counted cells (a mirror overwritten by
+    // a later one-cell group): it is shuffled in full and W's ties counted per sample.
     Segment segment;
     segment.start = slot_end_;
     segment.length = length;
-    segment.draw = plan.segment_draw[s];
+    segment.draw = begin;
     segment.steps = length - 1;
     varying_.push_back(segment);
     slot_end_ += length;
@@ -501,6 +413,28 @@ int OverlapSampler::RowOverlap(std::uint64_t state, int row, int source_row, int
                        steps, tail);
 }
 
+int OverlapSampler::RowsOverlap(std::uint64_t state) {
+  // Row i of W is row class perm[i] of B, shuffled by the draws of class i or, when rows are
+  // shuffled by their source, of class perm[i]; the permutation's draws come before or after
+  // every class's. A carried permutation goes on from the previous sample.
+  const int n = n_;
+  std::int16_t* perm = perm_.data();
+  if (!model_.carried_actors) {
+    for (int r = 0; r < n; ++r) perm[r] = static_cast<std::int16_t>(r);
+  }
+  const std::int64_t class_draws = static_cast<std::int64_t>(n) * row_length_;
+  const int steps = n > 0 ? n - 1 : 0;
+  ShufflePicks(kernel_, StateAfter(state, model_.actors_first ? 0 : class_draws), n, steps, picks_.data());
+  Exchange(perm, picks_.data(), steps);
+  const int first_row_draw = model_.actors_first ? n : 0;
+  int overlap = 0;
+  for (int i = 0; i < n; ++i) {
+    const int row_class = model_.rows_by_source ? perm[i] : i;
+    overlap += RowOverlap(state, i, perm[i], first_row_draw + row_class * row_length_);
+  }
+  return overlap;
+}
+
 int OverlapSampler::DyadsOverlap(std::uint64_t state) {
   const int dyads = DyadCount(n_);
   const int steps = dyad_steps_;
@@ -536,9 +470,8 @@ int OverlapSampler::DyadsOverlap(std::uint64_t state) {
     waiting += kWaits[index];
   }
   // An even draw points the dyad from i to j (meeting A[i][j]), an odd one from j to i.
-  const std::int64_t first_direction = dyads + (include_ ? n_ : 0);
   for (int w = 0; w < waiting; ++w) {
-    const int odd = RandomSource::DrawAt(state, static_cast<std::uint64_t>(first_direction + (pending[w] >> 1))) & 1;
+    const int odd = RandomSource::DrawAt(state, static_cast<std::uint64_t>(first_direction_ + (pending[w] >> 1))) & 1;
     overlap += odd == (pending[w] & 1) ? 1 : 0;
   }
   return overlap;
@@ -549,36 +482,15 @@ OverlapSample OverlapSampler::Draw(std::uint64_t state) {
   if (!active_) return sample;
   int overlap = fixed_overlap_;
   int second_ties = second_ties_;
-  const int n = n_;
-  switch (control_) {
-    case kMB: overlap += ActorsOverlap(state); break;
-    case kMC: {
-      // The actor permutation first, then row r's column shuffle.
-      std::int16_t* perm = perm_.data();
-      for (int r = 0; r < n; ++r) perm[r] = static_cast<std::int16_t>(r);
-      const int steps = n > 0 ? n - 1 : 0;
-      ShufflePicks(kernel_, state, n, steps, picks_.data());
-      Exchange(perm, picks_.data(), steps);
-      for (int r = 0; r < n; ++r) overlap += RowOverlap(state, r, perm[r], n + r * row_length_);
-      break;
-    }
-    case kME: {
-      // Every row of B is shuffled (row s from draw s * len on), then the carried actor
-      // permutation, whose draws come last, hands row perm[i] to actor i.
-      std::int16_t* perm = perm_.data();
-      const int steps = n > 0 ? n - 1 : 0;
-      ShufflePicks(kernel_, StateAfter(state, static_cast<std::int64_t>(n) * row_length_), n, steps, picks_.data());
-      Exchange(perm, picks_.data(), steps);
-      for (int i = 0; i < n; ++i) overlap += RowOverlap(state, i, perm[i], perm[i] * row_length_);
-      break;
-    }
-    case kMD:
-      overlap += DyadsOverlap(state) + SegmentsOverlap(state);
-      break;
-    default:
-      overlap += SegmentsOverlap(state);
-      if (!varying_.empty()) overlap += VaryingOverlap(state, second_ties);
-      break;
+  if (model_.actors == ActorRelabelling::kRowsAndColumns) {
+    overlap += ActorsOverlap(state);
+  } else if (model_.actors == ActorRelabelling::kRows) {
+    overlap += RowsOverlap(state);
+  } else if (model_.dyad_codes) {
+    overlap += DyadsOverlap(state) + SegmentsOverlap(state);
+  } else {
+    overlap += SegmentsOverlap(state);
+    if (!varying_.empty()) overlap += VaryingOverlap(state, second_ties);
   }
   sample.overlap = overlap;
   sample.second_ties = second_ties;

@@ -5,13 +5,18 @@
 
 #include "core/fixed_matrix.hpp"
 #include "core/storage_gate.hpp"
+#include "sampling/null_model.hpp"
 #include "sampling/positioned_draws.hpp"
 #include "sampling/workspace_status.hpp"
 
 namespace quorel {
 
 // The samples of a pair of relations (A first, B second) reduced to the few counts that decide
-// them, drawn from the same stream positions as the draw routines of pair_draws.hpp.
+// them. A sample randomises B under the control's null model (null_model.hpp) into a copy W,
+// and counts over the counted cells the sample table X of the pairs (A, W) and the swap table Y
+// of the pairs (A, B) with the two values exchanged on a fair draw, cell by cell in row-major
+// order. The draws are those of drawing W plainly and then one exchange draw per cell
+// (PairSampleDrawCount), taken from their known positions in the stream.
 //
 // Sample table X. A is never randomised, so X's row totals are A's ties and non-ties on the
 // counted cells; and each null model moves B's values among the counted cells without changing
@@ -56,7 +61,7 @@ class OverlapSampler {
   void Prepare(const std::int8_t* first, const std::int8_t* second, bool include_diagonal);
 
   // False when the control has no sampler (a value outside 0..6, or MF / MG without a fixed
-  // matrix): the draw routines then leave both tables empty and draw nothing.
+  // matrix): a sample then leaves both tables empty and draws nothing.
   bool Active() const { return active_; }
 
   // One sample of the prepared pair whose draws start at a source in state `state`; the sample
@@ -85,25 +90,13 @@ class OverlapSampler {
     int tail_weight = 0;
   };
 
-  // Which cells the fixed-matrix controls move, for one diagonal decision: the slots (cells
-  // whose values are shuffled), grouped into one segment per group or actor run, and for every
-  // cell the slot whose value W holds there at the end (-1: B's own value).
-  struct GroupPlan {
-    bool built = false;
-    std::vector<int> slot_cell;
-    std::vector<int> segment_begin;  // segment s covers slots [begin[s], begin[s+1])
-    std::vector<int> segment_draw;
-    std::vector<int> source;
-  };
-
   void PrepareSwaps();
-  void PrepareDensity();
-  void PrepareDensitySymmetric();
+  void PrepareClasses();
   void PrepareActors();
   void PrepareRows();
   void PrepareDyads();
-  void PrepareGroups();
-  const GroupPlan& Plan();
+  // The cell classes of the model under the pair's diagonal decision, built once for each.
+  const CellClasses& Classes();
   // Makes the `length` slots written at slot_end_ a segment drawn from `draw` on, or adds
   // them to the fixed overlap when no draw can change what they meet.
   void CommitSegment(int length, int draw);
@@ -111,6 +104,7 @@ class OverlapSampler {
   int SegmentsOverlap(std::uint64_t state);
   int VaryingOverlap(std::uint64_t state, int& second_ties);
   int ActorsOverlap(std::uint64_t state);
+  int RowsOverlap(std::uint64_t state);
   int RowOverlap(std::uint64_t state, int row, int source_row, int draw);
   int DyadsOverlap(std::uint64_t state);
 
@@ -118,6 +112,7 @@ class OverlapSampler {
   int n_ = 0;
   int control_ = -1;
   int directionality_ = 0;
+  NullModel model_;
   const FixedMatrixRecord* fixed_ = nullptr;
   DrawKernel kernel_ = DrawKernel::kPlain;
 
@@ -140,17 +135,20 @@ class OverlapSampler {
   int second_only_count_ = 0;
   int first_only_count_ = 0;
 
-  // MA, MF, MG: the segments; their values (B), weights (A) and, for the fixed-matrix control
-  // with varying ties, the number of counted cells each slot's value lands on.
+  CellClasses classes_[2];  // without and with the diagonal
+  bool classes_built_[2] = {false, false};
+
+  // MA, MF, MG (and MD's loops): the segments; their values (B), weights (A) and, for the
+  // fixed-matrix control with varying ties, the number of counted cells each slot's value
+  // lands on.
   std::vector<Segment> segments_;
   std::vector<Segment> varying_;
   int slot_end_ = 0;
   std::vector<std::int8_t> slot_values_;
   std::vector<std::uint8_t> slot_weights_;
   std::vector<std::uint8_t> slot_lands_;
-  GroupPlan plans_[2];  // without and with the diagonal
-  std::vector<std::uint8_t> plan_weights_;  // per slot of the plan, while a pair is prepared
-  std::vector<std::uint8_t> plan_lands_;
+  std::vector<std::uint8_t> class_weights_;  // per slot of the classes, while a pair is prepared
+  std::vector<std::uint8_t> class_lands_;
 
   // MB: the shortest of four lists of counted cells (A's ties or non-ties, B's ties or
   // non-ties), row by row, and how the overlap follows from its sum.
@@ -171,10 +169,12 @@ class OverlapSampler {
   std::vector<int> second_row_ties_;
 
   // MD: B's dyad codes, A's dyad states (A[i][j] + 2 A[j][i]), the steps of the code shuffle
-  // to follow, and the dyads waiting for their direction draw (B's loops are a segment).
+  // to follow, the first direction draw, and the dyads waiting for their direction draw (B's
+  // loops are a segment).
   std::vector<std::int8_t> codes_;
   std::vector<std::int8_t> first_dyads_;
   int dyad_steps_ = 0;
+  int first_direction_ = 0;
   std::vector<int> pending_;
 
   // Work buffers.
@@ -182,8 +182,8 @@ class OverlapSampler {
   std::vector<std::uint16_t> picks_;
   std::vector<std::int16_t> perm_;     // MB, MC: the sample's actor permutation; ME: carried
   std::vector<std::int16_t> inverse_;  // MB: its inverse
-  std::vector<std::int8_t> row_work_;  // ME: the shuffle's work buffer, obtained like the
-                                       // straightforward sampler's
+  std::vector<std::int8_t> row_work_;  // ME: the row shuffle's work buffer, requested as
+                                       // shuffle work like the generator permutations' own
 };
 
 }  // namespace quorel

@@ -29,37 +29,6 @@ void ShuffleBytes(RandomSource& random, const std::int8_t* source, int count,
   ShuffleForward(random, source, count, destination);
 }
 
-int ExtractCells(const std::int8_t* matrix, int n, std::int8_t* buffer, bool include_diagonal) {
-  int k = 0;
-  for (int r = 0; r < n; ++r) {
-    const std::int8_t* row = matrix + r * n;
-    for (int c = 0; c < n; ++c) {
-      if (c == r && !include_diagonal) continue;
-      buffer[k++] = row[c];
-    }
-  }
-  return k;
-}
-
-void ExtractUpperTriangle(const std::int8_t* matrix, int n, std::int8_t* buffer) {
-  int k = 0;
-  for (int r = 0; r < n; ++r) {
-    for (int c = r + 1; c < n; ++c) buffer[k++] = matrix[r * n + c];
-  }
-}
-
-void ExtractDiagonal(const std::int8_t* matrix, int n, std::int8_t* buffer) {
-  for (int i = 0; i < n; ++i) buffer[i] = matrix[i * n + i];
-}
-
-void CountCellWithRandomSwap(RandomSource& random, FourfoldTable& table, int a, int b) {
-  if (random.Draw() >= 16384) {
-    table[2 * (a == 0 ? 1 : 0) + (b == 0 ? 1 : 0)] += 1.0f;
-  } else {
-    table[2 * a + b] += 1.0f;
-  }
-}
-
 void ShuffleDyads(RandomSource& random, const std::int8_t* matrix, int n, std::int16_t* codes,
                   std::int8_t* diagonal, bool include_diagonal) {
   const int dyads = DyadCount(n);
@@ -72,7 +41,7 @@ void ShuffleDyads(RandomSource& random, const std::int8_t* matrix, int n, std::i
   }
   ShuffleShorts(random, codes, dyads, codes);
   if (include_diagonal) {
-    ExtractDiagonal(matrix, n, diagonal);
+    for (int i = 0; i < n; ++i) diagonal[i] = matrix[i * n + i];
     ShuffleBytes(random, diagonal, n, diagonal);
   }
   // An asymmetric dyad keeps being asymmetric but points either way with equal chance.
@@ -97,30 +66,41 @@ void WriteDyads(std::int8_t* matrix, int n, const std::int16_t* codes,
   }
 }
 
-void ShuffleRowsAndActors(RandomSource& random, const std::int8_t* source, std::int8_t* target,
-                          int n, std::int16_t* perm, int row_length, bool include_diagonal,
-                          std::int8_t* work) {
+void ShuffleRows(RandomSource& random, const NullModel& model, int n, bool include_diagonal,
+                 const std::int8_t* source, std::int8_t* target, std::int16_t* perm, std::int8_t* values) {
   if (n <= 0) return;
-  if (include_diagonal) {
-    std::memcpy(work, source, static_cast<std::size_t>(n) * n);
+  const int length = include_diagonal ? n : n - 1;
+  RandomSource row_draws = random;
+  if (model.actors_first) {
+    ShuffleShorts(random, perm, n, perm);
+    row_draws = random;
+    random.Skip(static_cast<std::uint64_t>(n) * length);
   } else {
-    // Row i without its loop: columns 0..i-1, then i+1..N-1, closed up.
-    for (int i = 0; i < n; ++i) {
-      const std::int8_t* from = source + i * n;
-      std::int8_t* to = work + i * n;
-      for (int p = 0; p < n - 1; ++p) to[p] = p < i ? from[p] : from[p + 1];
-    }
+    random.Skip(static_cast<std::uint64_t>(n) * length);
+    ShuffleShorts(random, perm, n, perm);
   }
-  for (int i = 0; i < n; ++i) ShuffleBytes(random, work + i * n, row_length, work + i * n);
-  ShuffleShorts(random, perm, n, perm);
+  // values[k * length..] holds the row that class k's draws shuffle: the relation's row k when
+  // rows are shuffled by their source, else the row that lands in row k of the target. A row
+  // class is read and written as the row without its loop (when not counted), closed up.
+  for (int k = 0; k < n; ++k) {
+    const int from_row = model.rows_by_source ? k : perm[k];
+    const std::int8_t* from = source + from_row * n;
+    std::int8_t* row = values + k * length;
+    if (include_diagonal) {
+      std::memcpy(row, from, static_cast<std::size_t>(n));
+    } else {
+      for (int p = 0; p < length; ++p) row[p] = p < from_row ? from[p] : from[p + 1];
+    }
+    ShuffleBytes(row_draws, row, length, row);
+  }
   for (int i = 0; i < n; ++i) {
-    const std::int8_t* from = work + perm[i] * n;
+    const std::int8_t* row = values + (model.rows_by_source ? perm[i] : i) * length;
     std::int8_t* to = target + i * n;
     if (include_diagonal) {
-      std::memcpy(to, from, static_cast<std::size_t>(n));
+      std::memcpy(to, row, static_cast<std::size_t>(n));
     } else {
-      for (int j = 0; j < i; ++j) to[j] = from[j];
-      for (int j = i + 1; j < n; ++j) to[j] = from[j - 1];
+      for (int j = 0; j < i; ++j) to[j] = row[j];
+      for (int j = i + 1; j < n; ++j) to[j] = row[j - 1];
     }
   }
 }

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "measures/fourfold_table.hpp"
 #include "core/random_source.hpp"
+#include "sampling/null_model.hpp"
 
 namespace quorel {
 
@@ -20,11 +20,6 @@ inline int PickIndex(int k, int m, int r) { return k + ((r * m) >> 15); }
 // Unordered actor pairs {i, j}, i < j: N(N-1)/2.
 inline int DyadCount(int n) { return n > 1 ? n * (n - 1) / 2 : 0; }
 
-// Cells of an N x N relation that are counted: N*N with the diagonal, N(N-1) without.
-inline int CountedCellCount(int n, bool include_diagonal) {
-  return include_diagonal ? n * n : n * (n - 1);
-}
-
 // destination[0..count-1] = a uniformly random permutation of source[0..count-1], by a
 // forward exchange shuffle. source and destination may be the same buffer. A count of 0 or
 // less does nothing; otherwise exactly `count` draws, the last one always picking its own
@@ -33,21 +28,6 @@ void ShuffleShorts(RandomSource& random, const std::int16_t* source, int count,
                    std::int16_t* destination);
 void ShuffleBytes(RandomSource& random, const std::int8_t* source, int count,
                   std::int8_t* destination);
-
-// buffer = the relation's cells in row-major order, the diagonal cells left out unless
-// included. Returns the number written, N*N or N(N-1).
-int ExtractCells(const std::int8_t* matrix, int n, std::int8_t* buffer, bool include_diagonal);
-
-// buffer = the cells (r, c), r < c, in row-major order: one per dyad.
-void ExtractUpperTriangle(const std::int8_t* matrix, int n, std::int8_t* buffer);
-
-// buffer[i] = the loop of actor i.
-void ExtractDiagonal(const std::int8_t* matrix, int n, std::int8_t* buffer);
-
-// Counts one cell where the first relation has a and the second b, with the two values
-// exchanged on a fair draw (r >= 16384): a discordant cell then counts in the opposite
-// discordant cell, a concordant one in the opposite concordant cell. One draw.
-void CountCellWithRandomSwap(RandomSource& random, FourfoldTable& table, int a, int b);
 
 // Dyad codes: the state of the pair {i, j}, i < j, as M[i][j] + 2 M[j][i]
 // (0 null, 1 tie from i to j, 2 tie from j to i, 3 mutual).
@@ -66,14 +46,14 @@ void ShuffleDyads(RandomSource& random, const std::int8_t* matrix, int n, std::i
 void WriteDyads(std::int8_t* matrix, int n, const std::int16_t* codes,
                 const std::int8_t* diagonal, bool include_diagonal);
 
-// target = source with the entries of each row shuffled within the row and the rows then
-// handed to the actors by the permutation `perm`, itself shuffled in place from whatever it
-// holds. Without the diagonal each row is packed without its loop first, so outdegrees travel
-// with their rows and the target's diagonal is not written. row_length is N with the diagonal
-// and N - 1 without. `work` is an N x N byte buffer owned by the caller; source, target and
-// work are distinct. Draws: row_length per row, row by row, then N for the permutation.
-void ShuffleRowsAndActors(RandomSource& random, const std::int8_t* source, std::int8_t* target,
-                          int n, std::int16_t* perm, int row_length, bool include_diagonal,
-                          std::int8_t* work);
+// target = the relation `source` with the values of each row class shuffled and the rows
+// handed to relabelled actors (MC, ME): row i of the target takes the counted cells of row
+// perm[i], shuffled by the draws of row class i, or of class perm[i] when the model shuffles
+// rows by their source. `perm` is shuffled in place from whatever it holds, its N draws before
+// the classes' when the model draws the actors first, else after them. An excluded loop is
+// not written. `values` holds N x N bytes; source and target are distinct. Draws: N * the row
+// length (N, or N - 1 without the diagonal), then or first N.
+void ShuffleRows(RandomSource& random, const NullModel& model, int n, bool include_diagonal,
+                 const std::int8_t* source, std::int8_t* target, std::int16_t* perm, std::int8_t* values);
 
 }  // namespace quorel

@@ -4,8 +4,8 @@
 
 #include <tuple>
 
-#include "sampling/pair_draws.hpp"
-#include "sampling/shuffles.hpp"
+#include "measures/diagonal_rule.hpp"
+#include "sampling/null_model.hpp"
 #include "sampling_test_support.hpp"
 
 namespace quorel {
@@ -39,7 +39,7 @@ TEST_P(GeneratorNullModel, KeepsWhatTheControlPromisesAndDrawsTheStatedCount) {
     for (int sample = 0; sample < 2; ++sample) {
       // A generator consumes what a pair sample does without its swap draws, except that the
       // directional density shuffle has no separate swap draws.
-      const std::int64_t counted = CountedCellCount(n, include);
+      const std::int64_t counted = CountedCells(n, include);
       const std::int64_t as_pair =
           PairSampleDrawCount(n, include, control, non_directional, m.data(), &fixed);
       const std::int64_t expected = control == 0 && !non_directional ? counted : as_pair - counted;
@@ -84,8 +84,8 @@ TEST(GeneratorNullModel, SingleValueFixedMatrixShufflesLikeDensity) {
     Relation by_density = testing_support::RandomRelation(gen, n, false);
     Relation by_groups = by_density;
     RandomSource first(seed), second(seed);
-    PermuteDensity(first, by_density.data(), n, include, density);
-    PermuteWithinGroups(second, by_groups.data(), n, include, false, fixed, groups);
+    PermuteUnderControl(first, by_density.data(), n, 0, include ? 2 : 0, false, nullptr, density);
+    PermuteUnderControl(second, by_groups.data(), n, 5, include ? 2 : 0, false, &fixed, groups);
     EXPECT_EQ(by_groups, by_density) << "n=" << n;
     EXPECT_EQ(first.State(), second.State());
   }
@@ -116,6 +116,23 @@ TEST(GeneratorNullModel, FixedMatricesThatLeaveNothingToShuffle) {
     PermuteUnderControl(random, m.data(), n, c.control, 2, false, &fixed, ws);
     EXPECT_EQ(m, observed) << c.control;
     EXPECT_EQ(DrawsBetween(start, random), 0u);
+  }
+}
+
+TEST(GeneratorNullModel, ReportsWhichBufferCouldNotBeObtained) {
+  struct Case {
+    int control;
+    StorageKind kind;
+    std::uint32_t nth;
+    WorkspaceStatus status;
+  };
+  for (const Case& c : {Case{2, StorageKind::kSamplerBuffer, 3, WorkspaceStatus::kSamplerBufferFailed},
+                        Case{4, StorageKind::kShuffleWork, 1, WorkspaceStatus::kShuffleWorkFailed},
+                        Case{6, StorageKind::kSamplerBuffer, 1, WorkspaceStatus::kSamplerBufferFailed}}) {
+    StorageGate gate;
+    gate.FailAt(c.kind, c.nth);
+    PermutationWorkspace ws;
+    EXPECT_EQ(ws.Obtain(gate, 5, c.control, 4), c.status) << "control " << c.control;
   }
 }
 

@@ -1,4 +1,4 @@
-// The counting samplers against the straightforward draw routines: the same stream positions
+// The counting samplers against the straightforward pair samples: the same stream positions
 // must give the sample table's overlap and tie count and the swap table's "second only" count,
 // sample by sample, for every control, directionality, diagonal decision and network size.
 
@@ -8,15 +8,17 @@
 
 #include <tuple>
 
-#include "sampling/pair_draws.hpp"
 #include "sampling/positioned_draws.hpp"
+#include "sampling/reference_pair_draws.hpp"
 #include "sampling/shuffles.hpp"
 #include "sampling_test_support.hpp"
 
 namespace quorel {
 namespace {
 
+using testing_support::DrawReferenceSample;
 using testing_support::DrawsBetween;
+using testing_support::ReferencePairWorkspace;
 using testing_support::Relation;
 
 std::vector<DrawKernel> AvailableKernels() {
@@ -105,7 +107,7 @@ PairCase MakeCase(std::mt19937& gen, int n, int variant) {
 // (measure control, directionality)
 class OverlapSamplerMatches : public ::testing::TestWithParam<std::tuple<int, int>> {};
 
-TEST_P(OverlapSamplerMatches, TheDrawRoutinesSampleBySample) {
+TEST_P(OverlapSamplerMatches, TheStraightforwardSamplesSampleBySample) {
   const auto [control, directionality] = GetParam();
   std::mt19937 gen(100 * control + directionality);
   int varying = 0;
@@ -116,9 +118,8 @@ TEST_P(OverlapSamplerMatches, TheDrawRoutinesSampleBySample) {
       const PairCase p = MakeCase(gen, n, variant);
       for (bool include : {false, true}) {
         StorageGate gate;
-        PairWorkspace plain;
+        ReferencePairWorkspace plain(n, control, directionality, &p.fixed);
         OverlapSampler counting;
-        ASSERT_EQ(plain.Obtain(gate, n, control, p.fixed.MaxGroupSize), WorkspaceStatus::kReady);
         ASSERT_EQ(counting.Obtain(gate, n, control, directionality, &p.fixed), WorkspaceStatus::kReady);
         plain.Prepare(p.a.data(), p.b.data(), include);
         counting.Prepare(p.a.data(), p.b.data(), include);
@@ -130,7 +131,7 @@ TEST_P(OverlapSamplerMatches, TheDrawRoutinesSampleBySample) {
         for (int sample = 0; sample < 4; ++sample) {
           const RandomSource start = random;
           FourfoldTable x, y;
-          ASSERT_TRUE(DrawPairSample(random, control, directionality, &p.fixed, plain, x, y));
+          ASSERT_TRUE(DrawReferenceSample(random, plain, x, y));
           const OverlapSample counted = counting.Draw(start.State());
           ASSERT_EQ(DrawsBetween(start, random), static_cast<std::uint64_t>(counting.DrawsPerSample()));
           ASSERT_EQ(counted.overlap, x[3]) << "n=" << n << " variant=" << variant << " include=" << include
@@ -171,9 +172,8 @@ TEST(OverlapSampler, EveryKernelGivesTheSameSamples) {
       for (bool include : {false, true}) {
         StorageGate gate;
         OverlapSampler sampler;
-        PairWorkspace plain;
+        ReferencePairWorkspace plain(n, control, 0, &p.fixed);
         ASSERT_EQ(sampler.Obtain(gate, n, control, 0, &p.fixed), WorkspaceStatus::kReady);
-        ASSERT_EQ(plain.Obtain(gate, n, control, p.fixed.MaxGroupSize), WorkspaceStatus::kReady);
         sampler.UseKernel(kernel);
         sampler.Prepare(p.a.data(), p.b.data(), include);
         plain.Prepare(p.a.data(), p.b.data(), include);
@@ -181,7 +181,7 @@ TEST(OverlapSampler, EveryKernelGivesTheSameSamples) {
         for (int sample = 0; sample < 10; ++sample) {
           const std::uint64_t state = random.State();
           FourfoldTable x, y;
-          DrawPairSample(random, control, 0, &p.fixed, plain, x, y);
+          DrawReferenceSample(random, plain, x, y);
           const OverlapSample s = sampler.Draw(state);
           ASSERT_EQ(s.overlap, x[3]) << "control " << control;
           ASSERT_EQ(s.second_only, y[1]) << "control " << control;
@@ -200,6 +200,29 @@ TEST(OverlapSampler, ControlsWithoutASamplerAreInactive) {
     sampler.Prepare(b.data(), b.data(), true);
     EXPECT_FALSE(sampler.Active());
     EXPECT_EQ(sampler.DrawsPerSample(), 0);
+  }
+}
+
+TEST(OverlapSampler, NonDirectionalGroupsOnAnAsymmetricFixedMatrixKeepTheLowerCell) {
+  // All relations non-directional, loops excluded, B with a tie only from actor 1 to actor 0,
+  // which A shares. Either way W keeps B's tie at (1,0), so every sample is B itself:
+  // Fixed 1 2 / 1 1: cell (1,0) shares its group with the loops, but its mirror (0,1) is a
+  //   group of its own, so nothing is shuffled into (1,0).
+  // Fixed 1 1 / 2 1: (0,1) is mirrored into (1,0), then (1,0), a later group of its own, takes
+  //   B's value back.
+  const Relation a = {0, 1, 1, 0};
+  const Relation b = {0, 0, 1, 0};
+  for (const std::vector<int>& values : {std::vector<int>{1, 2, 1, 1}, std::vector<int>{1, 1, 2, 1}}) {
+    const FixedMatrixRecord fixed = testing_support::GroupFixedMatrix(values, 2);
+    StorageGate gate;
+    OverlapSampler sampler;
+    ASSERT_EQ(sampler.Obtain(gate, 2, 5, 1, &fixed), WorkspaceStatus::kReady);
+    sampler.Prepare(a.data(), b.data(), false);
+    for (std::uint64_t state = 0; state < 5; ++state) {
+      const OverlapSample s = sampler.Draw(state);
+      EXPECT_EQ(s.second_ties, 1) << values[1];
+      EXPECT_EQ(s.overlap, 1) << values[1];
+    }
   }
 }
 

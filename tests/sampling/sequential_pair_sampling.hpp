@@ -9,7 +9,7 @@
 #include "measures/diagonal_rule.hpp"
 #include "measures/pair_measures.hpp"
 #include "sampling/compound_sampling.hpp"
-#include "sampling/pair_draws.hpp"
+#include "sampling/reference_pair_draws.hpp"
 
 namespace quorel::testing_support {
 
@@ -25,17 +25,15 @@ inline void SamplePairsSequentially(const MatrixList& relations, int elements, i
   const std::size_t cells = static_cast<std::size_t>(n) * n;
   std::vector<std::int8_t> bytes(cells * e);
   for (int k = 0; k < e; ++k) UnpackMatrix(relations.Matrix(k), relations.Shape(), &bytes[cells * k]);
-  StorageGate gate;
-  PairWorkspace ws;
-  ws.Obtain(gate, n, settings.measure_control, fixed_matrix.MaxGroupSize);
   const FixedMatrixRecord* fixed = fixed_matrix.Groups.empty() ? nullptr : &fixed_matrix;
+  ReferencePairWorkspace ws(n, settings.measure_control, directionality, fixed);
   for (int i = 0; i < e; ++i) {
     for (int j = i + 1; j < e; ++j) {
       const bool include = PairIncludesDiagonal(settings.diagonal, i, j, generators);
       ws.Prepare(&bytes[cells * i], &bytes[cells * j], include);
       FourfoldTable x, y;
       for (int s = 0; s < settings.sample_size; ++s) {
-        DrawPairSample(random, settings.measure_control, directionality, fixed, ws, x, y);
+        DrawReferenceSample(random, ws, x, y);
         TallySampledTables(stats, e, x, y, i, j, CountedCells(n, include));
       }
     }

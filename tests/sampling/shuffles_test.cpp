@@ -56,41 +56,6 @@ TEST(Shuffle, EveryOrderOfThreeIsEquallyLikely) {
   for (const auto& [order, times] : seen) EXPECT_NEAR(times, 1000, 150);
 }
 
-TEST(ExtractCells, RowMajorWithOrWithoutTheDiagonal) {
-  Relation m(9);
-  std::iota(m.begin(), m.end(), 0);  // each cell holds its own number r*3 + c
-  Relation out(9, -1);
-  EXPECT_EQ(ExtractCells(m.data(), 3, out.data(), true), 9);
-  EXPECT_EQ(out, m);
-  EXPECT_EQ(ExtractCells(m.data(), 3, out.data(), false), 6);
-  EXPECT_EQ(Relation(out.begin(), out.begin() + 6), (Relation{1, 2, 3, 5, 6, 7}));
-  ExtractUpperTriangle(m.data(), 3, out.data());
-  ExtractDiagonal(m.data(), 3, out.data() + 3);
-  EXPECT_EQ(Relation(out.begin(), out.begin() + 6), (Relation{1, 2, 5, 0, 4, 8}));
-}
-
-// A stream whose next draw is exactly `value`.
-RandomSource SourceWithDraw(int value) {
-  for (std::uint64_t position = 0;; ++position) {
-    RandomSource probe = RandomSource::At(1, position);
-    if (probe.Draw() == value) return RandomSource::At(1, position);
-  }
-}
-
-TEST(CountCellWithRandomSwap, DrawsFrom16384OnExchangeTheTwoValues) {
-  struct Case { int a, b, kept, exchanged; };
-  for (const Case c : {Case{1, 0, 2, 1}, Case{0, 1, 1, 2}, Case{1, 1, 3, 0}, Case{0, 0, 0, 3}}) {
-    for (int draw : {0, 16383, 16384, 32767}) {
-      RandomSource random = SourceWithDraw(draw);
-      const RandomSource start = random;
-      FourfoldTable table;
-      CountCellWithRandomSwap(random, table, c.a, c.b);
-      EXPECT_EQ(DrawsBetween(start, random), 1u);
-      EXPECT_EQ(table[draw >= 16384 ? c.exchanged : c.kept], 1.0f) << c.a << c.b << " " << draw;
-    }
-  }
-}
-
 TEST(ShuffleDyads, AsymmetricDyadPointsEitherWay) {
   const Relation one_tie = {0, 1, 0, 0};  // actor 0 chooses actor 1
   int forward = 0;
