@@ -98,19 +98,9 @@ void AnalyseProblem(AnalysisState& state, const AnalysisOptions& options, Status
   sink.PartialOrderBuilt(partial_order);
 
   status.AddStatusMessage("Calculating statistical upper triangle matrices...");
-  MeasuresOptions measures;
-  measures.m_SampleSize = static_cast<std::int16_t>(options.m_SampleSize);
-  measures.m_PermutationStrategy = options.m_PermutationStrategy;
-  measures.m_Diagonal = options.m_Diagonal;
-  measures.m_MeasureControl = options.m_MeasureControl;
-  measures.Threads = options.Threads;
-  // The samplers read the tables from the state while they run.
-  state.MultTable.swap(semigroup.mult_table);
-  state.WordTable.swap(semigroup.word_table);
-  const std::int16_t code = RunMeasures(state, measures, NonDirectionalGenerators(state, ident, distinct_inputs));
-  state.MultTable.swap(semigroup.mult_table);
-  state.WordTable.swap(semigroup.word_table);
-  if (code != 0) EndWithCompletion(static_cast<CompletionCode>(code));
+  const std::vector<std::uint8_t> non_directional = NonDirectionalGenerators(state, ident, distinct_inputs);
+  const MeasuresInput measures{state.MatrixList, semigroup, state.Directionality, state.FixedMatrix, non_directional};
+  state.Statistics = RunMeasures(measures, options, state.Random, state.Storage, state.Progress);
   MarkStep(state.Progress, Step::kStatisticsReport);
   sink.StatisticsDone(state.Statistics, semigroup.element_count);
 

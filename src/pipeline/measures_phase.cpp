@@ -1,8 +1,6 @@
 #include "pipeline/measures_phase.hpp"
 
-#include <cstdio>
-
-#include "pipeline/analysis_state.hpp"
+#include "core/error.hpp"
 #include "core/worker_pool.hpp"
 #include "measures/diagonal_rule.hpp"
 #include "measures/pair_measures.hpp"
@@ -13,29 +11,29 @@ namespace quorel {
 
 namespace {
 
-// Allocates the six matrices in record order; the completion code of the first that fails.
-std::int16_t ObtainStatistics(AnalysisState& state) {
-  StatisticMatrices& s = state.Statistics;
-  const std::size_t cells = static_cast<std::size_t>(state.ElementCount) * state.ElementCount;
+// Allocates the six matrices in record order; the first that fails ends the run with its code.
+void ObtainStatistics(StatisticMatrices& s, int e, StorageGate& gate) {
+  const std::size_t cells = static_cast<std::size_t>(e) * e;
   std::vector<float>* matrices[] = {&s.L, &s.McNemarZ, &s.Kappa, &s.StdKappa, &s.PValue, &s.Estvar};
   for (int k = 0; k < 6; ++k) {
-    if (!state.Storage.Obtain(StorageKind::kStatistic, *matrices[k], cells, 0.0f)) return static_cast<std::int16_t>(31 + k);
+    if (!gate.Obtain(StorageKind::kStatistic, *matrices[k], cells, 0.0f)) {
+      EndWithCompletion(static_cast<CompletionCode>(static_cast<int>(CompletionCode::kLikelihoodRatioStorage) + k));
+    }
   }
-  return 0;
 }
 
 }  // namespace
 
-std::int16_t RunMeasures(AnalysisState& state, const MeasuresOptions& options,
-                         const std::vector<std::uint8_t>& non_directional) {
-  if (const std::int16_t code = ObtainStatistics(state); code != 0) return code;
-  StatisticMatrices& stats = state.Statistics;
-  const int e = state.ElementCount;
-  const int g = state.GeneratorCount;
-  const MatrixList& list = state.MatrixList;
+StatisticMatrices RunMeasures(const MeasuresInput& input, const AnalysisOptions& options, RandomSource& random,
+                              StorageGate& gate, ProgressObserver* progress) {
+  const int e = input.semigroup.element_count;
+  const int g = input.semigroup.generator_count;
+  const MatrixList& list = input.relations;
+  StatisticMatrices stats;
+  ObtainStatistics(stats, e, gate);
   const int workers = WorkerCount(options.Threads);
 
-  MarkStep(state.Progress, Step::kStatistics);
+  MarkStep(progress, Step::kStatistics);
   // The observed statistics; every pair writes only its own cells.
   ParallelFor(workers, e, 1, [&](int, std::int64_t begin, std::int64_t end) {
     for (int i = static_cast<int>(begin); i < end; ++i) {
@@ -48,21 +46,20 @@ std::int16_t RunMeasures(AnalysisState& state, const MeasuresOptions& options,
 
   // The counters in the lower cells start at 0 (the matrices were allocated zeroed).
   SamplingSettings settings;
-  settings.sample_size = options.m_SampleSize;
+  settings.sample_size = static_cast<std::int16_t>(options.m_SampleSize);
   settings.measure_control = options.m_MeasureControl;
   settings.diagonal = options.m_Diagonal;
   settings.workers = workers;
-  MarkStep(state.Progress, Step::kSampling);
+  MarkStep(progress, Step::kSampling);
   const std::int16_t code =
       options.m_PermutationStrategy == 0
-          ? SampleCompoundPairs(list, e, g, state.Directionality, state.FixedMatrix, settings, stats, state.Random,
-                                state.Storage, state.Progress)
-          : SampleGenerators(list, e, g, state.WordTable, non_directional, state.FixedMatrix, settings, stats,
-                             state.Random, state.Storage, state.Progress);
-  if (code != 0) return code;
+          ? SampleCompoundPairs(list, e, g, input.directionality, input.fixed, settings, stats, random, gate, progress)
+          : SampleGenerators(list, e, g, input.semigroup.word_table, input.non_directional, input.fixed, settings,
+                             stats, random, gate, progress);
+  if (code != 0) EndWithCompletion(static_cast<CompletionCode>(code));
 
   // Proportions: the share of samples reaching the observed statistic (0/0 without samples).
-  const float samples = static_cast<float>(options.m_SampleSize);
+  const float samples = static_cast<float>(static_cast<std::int16_t>(options.m_SampleSize));
   for (int i = 0; i < e; ++i) {
     for (int j = i + 1; j < e; ++j) {
       const std::size_t low = static_cast<std::size_t>(j) * e + i;
@@ -72,7 +69,7 @@ std::int16_t RunMeasures(AnalysisState& state, const MeasuresOptions& options,
       if (options.m_PermutationStrategy == 0) stats.McNemarZ[low] = stats.McNemarZ[low] / samples;
     }
   }
-  return 0;
+  return stats;
 }
 
 }  // namespace quorel

@@ -3,25 +3,32 @@
 #include <cstdint>
 #include <vector>
 
+#include "algebra/semigroup.hpp"
+#include "core/analysis_options.hpp"
+#include "core/fixed_matrix.hpp"
+#include "core/matrix_list.hpp"
+#include "core/progress_observer.hpp"
+#include "core/random_source.hpp"
+#include "core/storage_gate.hpp"
+#include "measures/statistic_matrices.hpp"
+
 namespace quorel {
 
-struct AnalysisState;
-
-// The options the measures phase works with, copied from the run options by the driver.
-struct MeasuresOptions {
-  std::int16_t m_SampleSize = 1000;
-  std::int32_t m_PermutationStrategy = 1;
-  std::int32_t m_Diagonal = 1;
-  std::int32_t m_MeasureControl = 0;
-  int Threads = 0;  // workers for the sampling; 0: all cores
+// What the measures of a problem are computed from.
+struct MeasuresInput {
+  const MatrixList& relations;    // the elements, slots 0..E-1
+  const Semigroup& semigroup;
+  int directionality = 0;         // 0 all directional, 1 all non-directional, 2 mixed
+  const FixedMatrixRecord& fixed;  // empty unless a fixed matrix is supplied
+  const std::vector<std::uint8_t>& non_directional;  // per generator
 };
 
 // The measures of association: the observed statistics of every pair of elements, the
 // random samples under the permutation strategy and measure control, and the proportions.
-// Fills state.Statistics. `non_directional[g]` tells whether
-// generator g is non-directional. Returns the completion code: 0; 31 to 36 when a statistic
-// matrix cannot be allocated; 29 when the samplers' buffers cannot be obtained.
-std::int16_t RunMeasures(AnalysisState& state, const MeasuresOptions& options,
-                         const std::vector<std::uint8_t>& non_directional);
+// A statistic matrix or a sampler's buffers that cannot be had end the run with their
+// completion code (an Error of kind kCompletion: 31 to 36, 29).
+// Cost: E^2 / 2 tables of N^2 / 64 word operations, then the sampling (see the samplers).
+StatisticMatrices RunMeasures(const MeasuresInput& input, const AnalysisOptions& options, RandomSource& random,
+                              StorageGate& gate, ProgressObserver* progress);
 
 }  // namespace quorel
