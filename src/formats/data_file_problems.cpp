@@ -4,6 +4,7 @@
 
 #include "pipeline/analysis_state.hpp"
 #include "formats/data_reader.hpp"
+#include "formats/fixed_matrix_reader.hpp"
 
 namespace quorel {
 
@@ -29,20 +30,6 @@ ImportedNetwork ProblemOf(const AnalysisState& state, const std::vector<std::int
   return network;
 }
 
-bool ReadFixedValues(std::FILE* in, std::FILE* err, ImportedNetwork& network) {
-  const std::size_t cells = static_cast<std::size_t>(network.N) * network.N;
-  network.FixedMatrix.resize(cells);
-  for (float& value : network.FixedMatrix) {
-    if (std::fscanf(in, "%f", &value) != 1) {
-      std::fprintf(err, "ERROR: Could not read fixed matrix.  %d x %d matrix expected immediately \n", network.N,
-                   network.N);
-      std::fprintf(err, "\tafter network relations.\n");
-      return false;
-    }
-  }
-  return true;
-}
-
 }  // namespace
 
 bool ReadDataFileProblems(std::FILE* in, std::FILE* err, StatusSink& sink, bool fixed_matrix,
@@ -57,7 +44,7 @@ bool ReadDataFileProblems(std::FILE* in, std::FILE* err, StatusSink& sink, bool 
   while ((r = ReadProblem(state, sink, label, ident)) == 1) {
     problems.push_back(ProblemOf(state, ident, label));
     state.MatrixList.Release();
-    if (fixed_matrix && !ReadFixedValues(in, err, problems.back())) return false;
+    if (fixed_matrix && !ReadFixedValues(in, err, problems.back().N, problems.back().FixedMatrix)) return false;
   }
   state.InFile = nullptr;
   return r != 0;
