@@ -12,11 +12,12 @@ namespace {
 
 // The problem just read: the reader keeps each distinct matrix once and records in
 // `ident` which held matrix a repeat equals (-1 for a matrix kept in turn).
-ImportedNetwork ProblemOf(const AnalysisState& state, const std::vector<std::int16_t>& ident, std::string label) {
-  ImportedNetwork network;
+Network ProblemOf(const AnalysisState& state, const std::vector<std::int16_t>& ident, std::string label) {
+  Network network;
   network.Label = std::move(label);
   network.N = state.N;
   const std::size_t cells = static_cast<std::size_t>(state.N) * state.N;
+  if (state.ND != 0) network.NonDirectional.emplace();
   int next_kept = 0;
   for (int i = 0; i < state.NR; ++i) {
     const int held = ident[i] < 0 ? next_kept++ : ident[i];
@@ -25,7 +26,7 @@ ImportedNetwork ProblemOf(const AnalysisState& state, const std::vector<std::int
       for (int c = 0; c < state.N; ++c) matrix[static_cast<std::size_t>(r) * state.N + c] = state.MatrixList.Cell(held, r, c);
     }
     network.Relations.push_back(std::move(matrix));
-    if (state.ND != 0) network.NonDirectional.push_back(state.NDI[held]);
+    if (state.ND != 0) network.NonDirectional->push_back(static_cast<std::uint8_t>(state.NDI[held]));
   }
   return network;
 }
@@ -33,7 +34,7 @@ ImportedNetwork ProblemOf(const AnalysisState& state, const std::vector<std::int
 }  // namespace
 
 bool ReadDataFileProblems(std::FILE* in, std::FILE* err, StatusSink& sink, bool fixed_matrix,
-                          std::vector<ImportedNetwork>& problems) {
+                          std::vector<Network>& problems, std::vector<std::vector<float>>& fixed_matrices) {
   AnalysisState state;
   state.InFile = in;
   state.ErrFile = err;
@@ -44,7 +45,8 @@ bool ReadDataFileProblems(std::FILE* in, std::FILE* err, StatusSink& sink, bool 
   while ((r = ReadProblem(state, sink, label, ident)) == 1) {
     problems.push_back(ProblemOf(state, ident, label));
     state.MatrixList.Release();
-    if (fixed_matrix && !ReadFixedValues(in, err, problems.back().N, problems.back().FixedMatrix)) return false;
+    fixed_matrices.emplace_back();
+    if (fixed_matrix && !ReadFixedValues(in, err, problems.back().N, fixed_matrices.back())) return false;
   }
   state.InFile = nullptr;
   return r != 0;

@@ -1,12 +1,14 @@
 #include "formats/input_conversion.hpp"
 
 #include <cstdio>
+#include <sstream>
 
 #include "pipeline/analysis_state.hpp"
 #include "formats/dl_reader.hpp"
 #include "formats/edge_list_reader.hpp"
 #include "core/fatal_error.hpp"
-#include "formats/imported_network.hpp"
+#include "formats/data_file_writer.hpp"
+#include "formats/input_error.hpp"
 
 namespace quorel {
 
@@ -34,9 +36,11 @@ ConvertedInput ConvertInput(std::string_view text, InputFormat format, const std
     converted.DataText = std::string(text);
     return converted;
   }
-  ImportedNetwork network = converted.Format == InputFormat::kDl ? ReadDl(text) : ReadEdgeList(text);
+  Network network = converted.Format == InputFormat::kDl ? ReadDl(text) : ReadEdgeList(text);
   network.Label = InputLabel(path);
-  converted.DataText = DataFileText(network);
+  std::ostringstream data;
+  WriteDataFile(network, data);
+  converted.DataText = data.str();
   converted.ActorNames = std::move(network.ActorNames);
   converted.RelationNames = std::move(network.RelationNames);
   return converted;

@@ -5,10 +5,12 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <sstream>
 #include <vector>
 
 #include "formats/data_file_problems.hpp"
-#include "formats/imported_network.hpp"
+#include "formats/data_file_writer.hpp"
+#include "formats/input_error.hpp"
 #include "formats/input_conversion.hpp"
 #include "core/message_list.hpp"
 #include "shell/command_line.hpp"
@@ -38,12 +40,15 @@ bool NormaliseDataFile(const std::string& text, bool fixed_matrix, std::string& 
     std::fputs(line.c_str(), stderr);
     std::fputc('\n', stderr);
   });
-  std::vector<ImportedNetwork> problems;
-  if (!ReadDataFileProblems(in.get(), stderr, messages, fixed_matrix, problems)) return false;
+  std::vector<Network> problems;
+  std::vector<std::vector<float>> fixed_matrices;
+  if (!ReadDataFileProblems(in.get(), stderr, messages, fixed_matrix, problems, fixed_matrices)) return false;
+  std::ostringstream data;
   for (std::size_t k = 0; k < problems.size(); ++k) {
-    if (k != 0) output += '\n';  // an empty line between problems
-    output += DataFileText(problems[k]);
+    if (k != 0) data << '\n';  // an empty line between problems
+    WriteDataFile(problems[k], data, fixed_matrices[k]);
   }
+  output += data.str();
   return true;
 }
 
