@@ -10,12 +10,12 @@
 #include "algebra/transposes.hpp"
 #include "core/analysis_options.hpp"
 #include "pipeline/analysis_state.hpp"
-#include "formats/data_reader.hpp"
 #include "core/fatal_error.hpp"
 #include "formats/fixed_matrix_reader.hpp"
-#include "formats/input_conversion.hpp"
+#include "formats/network_reader.hpp"
 #include "views/input_report.hpp"
 #include "pipeline/option_checks.hpp"
+#include "pipeline/problem_reading.hpp"
 #include "core/status_sink.hpp"
 #include "measures/measures_phase.hpp"
 #include "omega/factorization.hpp"
@@ -110,13 +110,15 @@ std::int16_t RunAnalysis(AnalysisState& state, AnalysisOptions& options, StatusS
   state.OutFile = std::fopen(options.ReportPath.c_str(), "w");
   if (state.OutFile == nullptr) return 5;
   std::setvbuf(state.OutFile, nullptr, _IOFBF, kReportBuffer);
-  // A DL file or an edge list is read as the data file of its one network.
-  if (!PrepareInputFile(state, options.DataFormat, options.DataPath)) return 3;
+  // A DL file or an edge list is read whole as its one network.
+  NetworkReader reader(state.InFile, ReaderChannels{sink, state.ErrFile, state.ProgressFile, &state.Storage});
+  if (!OpenInput(reader, options, state.ErrFile)) return 3;
 
-  std::string label;
+  Network network;
+  const std::string& label = network.Label;
   std::vector<std::int16_t> ident;
   MarkStep(state.Progress, "reading");
-  std::int16_t r = ReadProblem(state, sink, label, ident);
+  std::int16_t r = ReadProblem(state, reader, sink, network, ident);
   // "Reapply to all remaining networks": the option check of the first problem serves
   // every later one, which keeps its cutoff list and measure control without new warnings.
   const bool reapply = options.m_Reapply != 0;
@@ -129,7 +131,7 @@ std::int16_t RunAnalysis(AnalysisState& state, AnalysisOptions& options, StatusS
     if (first_problem || !reapply) cutoffs = CheckOptions(options, state.Directionality, sink);
     first_problem = false;
     if (options.m_FixedSupplied) {
-      r = ReadFixed(state.InFile, state.ErrFile, state.Storage, state.FixedMatrix, state.N);
+      r = ReadFixed(reader.Stream(), state.ErrFile, state.Storage, state.FixedMatrix, state.N);
       if (r != 1) break;
     }
     if (state.ProgressFile != nullptr) std::fprintf(state.ProgressFile, "QUOREL processing '%s'.....\n", label.c_str());
@@ -189,12 +191,12 @@ std::int16_t RunAnalysis(AnalysisState& state, AnalysisOptions& options, StatusS
     state.Statistics.Release();
 
     MarkStep(state.Progress, "reading");
-    r = ReadProblem(state, sink, label, ident);
+    r = ReadProblem(state, reader, sink, network, ident);
     if (r == 1) std::fprintf(state.OutFile, "\n\n\n");
   }
   // A read error looks like the end of the data to the reader; the data file could not be
   // read to its end, which is the open failure's code rather than a completion.
-  if (std::ferror(state.InFile)) return 3;
+  if (std::ferror(reader.Stream())) return 3;
   if (r == 0) FatalError(1);
   return 0;
 }

@@ -1,5 +1,3 @@
-#include "formats/data_reader.hpp"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -188,12 +186,6 @@ TEST(Reader, SecondProblemMalformedKeepsFirstReportAndAborts) {
   EXPECT_EQ(run.report, first_only.report);
   EXPECT_THAT(run.messages, Contains("ERROR: Incorrect input - range error in matrix dimension"));
   EXPECT_EQ(run.errors, "ABORT QUOREL\n");
-}
-
-TEST(Reader, IsBlankLineAcceptsOnlyWhiteSpace) {
-  EXPECT_TRUE(IsBlankLine(""));
-  EXPECT_TRUE(IsBlankLine(" \t\r\n\v\f"));
-  EXPECT_FALSE(IsBlankLine("  0\n"));
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-// DL files and CSV edge lists: recognised by their content, read as the data file of
-// their one network (so the report is the data file's, label line apart), their names
-// kept, and malformed ones refused with the file and line, as malformed data is.
+// DL files and CSV edge lists: recognised by their content, read as the network their
+// data file holds (so the report is the data file's, label line apart), their names kept,
+// and malformed ones refused with the file and line, as malformed data is.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -10,8 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "formats/input_conversion.hpp"
 #include "core/input_format.hpp"
+#include "formats/data_file_writer.hpp"
+#include "formats/network_reader.hpp"
 #include "support/run_harness.hpp"
 
 namespace quorel {
@@ -132,10 +133,12 @@ class Conversion : public ::testing::TestWithParam<ConversionCase> {};
 
 TEST_P(Conversion, GivesTheDataFileAndTheNames) {
   const ConversionCase& c = GetParam();
-  const ConvertedInput converted = ConvertInput(c.text, InputFormat::kAuto, "some/dir/net");
-  EXPECT_EQ(converted.DataText, "net\n" + c.data);
-  EXPECT_EQ(converted.ActorNames, c.actors);
-  EXPECT_EQ(converted.RelationNames, c.relations);
+  const Network network = ReadSingleNetwork(c.text, DetectInputFormat(c.text), "some/dir/net");
+  std::ostringstream data;
+  WriteDataFile(network, data);
+  EXPECT_EQ(data.str(), "net\n" + c.data);
+  EXPECT_EQ(network.ActorNames, c.actors);
+  EXPECT_EQ(network.RelationNames, c.relations);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -251,8 +254,9 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<MalformedInputCase>& info) { return std::string(info.param.name); });
 
 TEST(Formats, LargestDlNetworkIsRead) {
-  const ConvertedInput converted = ConvertInput(kBigDl, InputFormat::kAuto, "big.dl");
-  EXPECT_THAT(converted.DataText, StartsWith("big.dl\n181 1\n\n0 0"));
+  std::ostringstream data;
+  WriteDataFile(ReadSingleNetwork(kBigDl, InputFormat::kDl, "big.dl"), data);
+  EXPECT_THAT(data.str(), StartsWith("big.dl\n181 1\n\n0 0"));
 }
 
 TEST(Formats, ForcedDataFormatReadsADlLookalikeAsADataFile) {
