@@ -1,7 +1,14 @@
 #include "formats/network_reader.hpp"
 
+#include <cstdlib>
+#include <memory>
+#include <system_error>
+
+#include "core/fatal_error.hpp"
+#include "core/message_list.hpp"
 #include "formats/dl_reader.hpp"
 #include "formats/edge_list_reader.hpp"
+#include "formats/input_error.hpp"
 
 namespace quorel {
 
@@ -13,6 +20,43 @@ bool ReadRest(std::FILE* in, std::string& text) {
   std::size_t got;
   while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0) text.append(buffer, got);
   return std::ferror(in) == 0;
+}
+
+// Text written to a FILE*, held in memory.
+class TextChannel {
+ public:
+  TextChannel() : file_(open_memstream(&data_, &size_)) {}
+  ~TextChannel() {
+    if (file_ != nullptr) std::fclose(file_);
+    std::free(data_);
+  }
+  TextChannel(const TextChannel&) = delete;
+  TextChannel& operator=(const TextChannel&) = delete;
+
+  std::FILE* File() const { return file_; }
+  std::string Text() {
+    if (file_ == nullptr) return {};
+    std::fflush(file_);
+    return std::string(data_, size_);
+  }
+
+ private:
+  char* data_ = nullptr;
+  std::size_t size_ = 0;
+  std::FILE* file_;
+};
+
+// The lines of `text`, each with its line feed.
+std::vector<std::string> LinesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    end = end == std::string::npos ? text.size() : end + 1;
+    lines.push_back(text.substr(start, end - start));
+    start = end;
+  }
+  return lines;
 }
 
 }  // namespace
@@ -72,5 +116,45 @@ ReadOutcome NetworkReader::Next(Network& network) {
 }
 
 int NetworkReader::ProblemCount() const { return data_.has_value() ? data_->ProblemCount() : single_count_; }
+
+std::vector<Network> ReadNetworks(const std::filesystem::path& path, InputFormat format,
+                                  std::vector<std::string>* warnings) {
+  std::error_code ignored;
+  const bool directory = std::filesystem::is_directory(path, ignored);
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(directory ? nullptr : std::fopen(path.c_str(), "r"), &std::fclose);
+  if (in == nullptr) throw FatalErrorExit{3, "??? Input file open failure.\n"};
+
+  MessageList messages;
+  TextChannel errors;
+  std::vector<Network> networks;
+  std::string failure;
+  ReadOutcome outcome = ReadOutcome::kEnd;
+  {
+    NetworkReader reader(in.get(), ReaderChannels{messages, errors.File()});
+    try {
+      if (!reader.Open(format, path.string())) throw FatalErrorExit{3, "??? Input file open failure.\n"};
+      Network network;
+      while ((outcome = reader.Next(network)) == ReadOutcome::kNetwork) networks.push_back(std::move(network));
+    } catch (const InputError& error) {
+      failure = "ERROR: " + DescribeInputError(path.string(), error) + "\n";
+    }
+  }
+  // The diagnostics hold the warnings and the reason the data is malformed; the message
+  // list the reason for errors in a problem's outline, before the format help.
+  for (const std::string& line : LinesOf(errors.Text())) {
+    if (line.rfind("WARNING: ", 0) == 0) {
+      if (warnings != nullptr) warnings->push_back(line.substr(0, line.size() - 1));
+    } else {
+      failure += line;
+    }
+  }
+  if (failure.empty() && outcome == ReadOutcome::kEnd) return networks;
+  std::string reason;
+  for (const std::string& line : messages.Lines()) {
+    if (line == "Required data format -") break;
+    if (!line.empty()) reason += line + "\n";
+  }
+  throw FatalErrorExit{1, reason + failure};
+}
 
 }  // namespace quorel

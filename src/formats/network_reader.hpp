@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -55,5 +56,14 @@ class NetworkReader {
   std::optional<Network> single_;  // the network of a DL file or an edge list, until read
   int single_count_ = 0;
 };
+
+// Every network of the file at `path`, in `format` or in the layout its content shows (as
+// the command line recognises it), each as the analysis reads it. Writes nothing: warnings
+// (a label cut to 80 characters) are added to `warnings` when it is given. Throws
+// FatalErrorExit with the text the command line shows for the failure before "ABORT
+// QUOREL" (code 1: malformed input, e.g. "ERROR: Could not read arguments\n"; code 3: the
+// file could not be read).
+std::vector<Network> ReadNetworks(const std::filesystem::path& path, InputFormat format = InputFormat::kAuto,
+                                  std::vector<std::string>* warnings = nullptr);
 
 }  // namespace quorel

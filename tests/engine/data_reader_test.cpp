@@ -1,6 +1,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "core/fatal_error.hpp"
+#include "formats/network_reader.hpp"
 #include "support/run_harness.hpp"
 
 namespace quorel {
@@ -37,6 +39,19 @@ TEST_P(MalformedData, ShowsItsMessagesThenTheFormatHelpAndAborts) {
   EXPECT_EQ(run.messages[c.messages_before_help.size()], kFormatHelpFirst);
   EXPECT_EQ(run.messages.back(), kFormatHelpLast);
   EXPECT_EQ(run.errors, c.errors + "ABORT QUOREL\n");
+
+  // Read as a library, the data is refused with the same reason, and nothing is shown.
+  testing::ScratchDirectory dir;
+  testing::WriteWholeFile(dir.File("in.dat"), c.data);
+  std::string reason;
+  for (const std::string& line : c.messages_before_help) reason += line.empty() ? "" : line + "\n";
+  try {
+    ReadNetworks(dir.File("in.dat"));
+    ADD_FAILURE() << "read";
+  } catch (const FatalErrorExit& refused) {
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_EQ(refused.message, reason + c.errors);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(

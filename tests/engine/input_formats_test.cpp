@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/fatal_error.hpp"
 #include "core/input_format.hpp"
 #include "formats/data_file_writer.hpp"
 #include "formats/network_reader.hpp"
@@ -76,6 +77,16 @@ TEST_P(SharedNetworkInOtherLayout, GivesTheDataFilesReport) {
     EXPECT_EQ(run.actor_names.back(), c.actors.back());
   }
   EXPECT_EQ(run.relation_names, c.relations);
+
+  // Read as a library, the file gives the network of its data file, names apart.
+  testing::ScratchDirectory dir;
+  testing::WriteWholeFile(dir.File("copy.dat"), DirectionalCopy(c.network, c.file));
+  std::vector<Network> networks = ReadNetworks(kTestData + c.file);
+  ASSERT_EQ(networks.size(), 1u);
+  EXPECT_EQ(networks[0].RelationNames, c.relations);
+  networks[0].ActorNames.clear();
+  networks[0].RelationNames.clear();
+  EXPECT_EQ(networks, ReadNetworks(dir.File("copy.dat")));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -189,6 +200,12 @@ TEST_P(MalformedInput, EndsTheRunWithFileLineAndReason) {
   EXPECT_EQ(run.code, 1);
   EXPECT_EQ(run.errors, "ERROR: " + dir.File(c.error) + "\nABORT QUOREL\n");
   EXPECT_TRUE(run.report.empty());
+  try {
+    ReadNetworks(dir.File(c.file), c.format);
+    ADD_FAILURE() << "read";
+  } catch (const FatalErrorExit& refused) {
+    EXPECT_EQ(refused.message, "ERROR: " + dir.File(c.error) + "\n");
+  }
 }
 
 const std::string kBigDl = [] {
