@@ -59,12 +59,13 @@ std::vector<std::string> LinesOf(const std::string& text) {
   return lines;
 }
 
-}  // namespace
-
+// The label a DL file or an edge list gets: the file's name without its directories.
 std::string InputLabel(const std::string& path) {
   const std::size_t slash = path.find_last_of('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
+
+}  // namespace
 
 Network ReadSingleNetwork(std::string_view text, InputFormat format, const std::string& path) {
   Network network = format == InputFormat::kDl ? ReadDl(text) : ReadEdgeList(text);

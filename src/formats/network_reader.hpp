@@ -13,11 +13,8 @@
 
 namespace quorel {
 
-// The label a DL file or an edge list gets: the file's name without its directories.
-std::string InputLabel(const std::string& path);
-
 // The one network of `text`, a DL file (format kDl) or a CSV edge list (kCsv), labelled
-// InputLabel(path). Throws InputError.
+// with the name of its file `path` without the directories. Throws InputError.
 Network ReadSingleNetwork(std::string_view text, InputFormat format, const std::string& path);
 
 // The networks of an input file of any layout, one at a time in file order: a data file's
