@@ -6,7 +6,7 @@ namespace quorel {
 
 // The layouts an input file may have. A data file holds one or more problem specifications
 // in Quorel's own layout; a DL file (a "dl" keyword header, then full matrices) and a CSV
-// edge list (one tie a row) hold one network each and are turned into data-file text.
+// edge list (one tie a row) hold one network each.
 enum class InputFormat { kAuto, kData, kDl, kCsv };
 
 // "auto", "data", "dl", "csv".

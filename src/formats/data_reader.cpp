@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "pipeline/analysis_state.hpp"
 #include "core/status_sink.hpp"
 #include "core/text_classes.hpp"
 
@@ -23,6 +22,28 @@ int GetLineChar(std::FILE* in) {
     const int next = std::getc(in);
     if (next == '\n') return '\n';
     if (next != EOF) std::ungetc(next, in);
+  }
+  return ch;
+}
+
+// The rest of a label line whose first character is `first`, the characters coming from
+// `get` (line characters as GetLineChar gives them, EOF at the end): up to the line end and
+// at most 80 characters; a longer line is cut with a warning on `err` and its rest skipped.
+// Returns the character that ended the line, '\n' or EOF.
+template <class Get>
+int ReadLabelRest(int first, Get get, std::FILE* err, std::string& label) {
+  label.assign(1, static_cast<char>(first));
+  int ch;
+  for (;;) {
+    ch = get();
+    if (ch == EOF || ch == '\n' || static_cast<int>(label.size()) >= kLabelLimit) break;
+    label.push_back(static_cast<char>(ch));
+  }
+  if (static_cast<int>(label.size()) == kLabelLimit && ch != '\n' && ch != EOF) {
+    std::fprintf(err, "WARNING: Label line truncated after %2d characters\n", kLabelLimit);
+    do {
+      ch = get();
+    } while (ch != '\n' && ch != EOF);
   }
   return ch;
 }
@@ -53,33 +74,32 @@ std::int16_t Low16(long value) {
   return static_cast<std::int16_t>(static_cast<std::uint16_t>(static_cast<unsigned long>(value) & 0xFFFFu));
 }
 
-// Reads input matrix i into the spare slot; 0 when the data ends or a letter comes before
-// N x N binary digits were read.
-std::int16_t ReadRelationMatrix(AnalysisState& state, std::vector<std::int16_t>& ident, int i) {
-  const int n = state.N;
-  const MatrixShape& shape = state.MatrixList.Shape();
-  BitWord* target = state.MatrixList.Matrix(state.GeneratorCount);
-  std::FILE* in = state.InFile;
-  bool complete = true;
-  for (int r = 0; r < n && complete; ++r) {
-    for (int c = 0; c < n; ++c) {
-      int ch;
-      do {
-        ch = std::getc(in);
-      } while (ch != EOF && ch != '0' && ch != '1' && !IsLetter(ch));
-      if (ch == EOF || IsLetter(ch)) {
-        complete = false;
-        break;
-      }
-      SetCell(target, shape, r, c, ch == '1');
-    }
+// True when every character of the text (up to its terminator) is white space.
+bool IsBlankLine(const char* text) {
+  for (; *text != '\0'; ++text) {
+    if (!IsWhiteSpace(static_cast<unsigned char>(*text))) return false;
   }
-  if (!complete) {
-    std::fprintf(state.ErrFile, "ERROR: input matrix %d not of dimension %d x %d\n", i + 1, n, n);
-    return 0;
-  }
-  return RegisterInputMatrix(state.MatrixList, state.Storage, state.ErrFile, ident, state.GeneratorCount, i,
-                             state.ND, state.NDI);
+  return true;
+}
+
+// The header line "N NR {ND}" after any blank lines: N and NR as 16-bit values, and whether
+// a non-directionality vector follows (a third token not starting with '0'). False when no
+// line with two integers comes.
+bool ReadHeader(std::FILE* in, std::int16_t& n, std::int16_t& nr, bool& vector) {
+  char line[kHeaderLimit + 1];
+  do {
+    if (std::fgets(line, sizeof line, in) == nullptr) return false;
+  } while (IsBlankLine(line));
+
+  const char* p = line;
+  long first = 0;
+  long second = 0;
+  std::string token;
+  if (!ScanInteger(p, first) || !ScanInteger(p, second)) return false;
+  n = Low16(first);
+  nr = Low16(second);
+  vector = ScanToken(p, token) && token[0] != '0';
+  return true;
 }
 
 }  // namespace
@@ -102,79 +122,68 @@ void ShowFormatHelp(StatusSink& sink) {
   for (const char* line : kLines) sink.AddStatusMessage(line);
 }
 
-bool IsBlankLine(const char* text) {
-  for (; *text != '\0'; ++text) {
-    if (!IsWhiteSpace(static_cast<unsigned char>(*text))) return false;
-  }
-  return true;
+std::string LabelLine(std::string_view text, std::FILE* err) {
+  // Read as the line it would be in a data file: the text and a line end.
+  const std::string line = std::string(text) + '\n';
+  std::size_t k = 0;
+  while (k < text.size() && IsWhiteSpace(static_cast<unsigned char>(text[k]))) ++k;
+  std::string label;
+  if (k == text.size()) return label;
+  const int first = static_cast<unsigned char>(line[k++]);
+  ReadLabelRest(
+      first,
+      [&]() -> int {
+        if (k >= line.size()) return EOF;
+        const char ch = line[k++];
+        if (ch == '\r' && line[k] == '\n') return line[k++];
+        return static_cast<unsigned char>(ch);
+      },
+      err, label);
+  return label;
 }
 
-std::int16_t ReadLabel(AnalysisState& state, StatusSink& sink, std::string& label) {
-  std::FILE* in = state.InFile;
+DataFileReader::DataFileReader(std::FILE* in, const ReaderChannels& channels)
+    : in_(in), channels_(channels), gate_(channels.Storage != nullptr ? channels.Storage : &own_gate_) {}
+
+std::int16_t DataFileReader::ReadLabel(std::string& label) {
   int ch;
   do {
-    ch = std::getc(in);
+    ch = std::getc(in_);
   } while (ch != EOF && IsWhiteSpace(ch));
   if (ch == EOF) return -1;
 
-  ++state.ProblemCount;
-  if (state.ProgressFile != nullptr) {
-    std::fprintf(state.ProgressFile, "\nPROBLEM SPECIFICATION #%d :\n", state.ProblemCount);
-  }
-  label.assign(1, static_cast<char>(ch));
-  for (;;) {
-    ch = GetLineChar(in);
-    if (ch == EOF || ch == '\n' || static_cast<int>(label.size()) >= kLabelLimit) break;
-    label.push_back(static_cast<char>(ch));
-  }
-  if (static_cast<int>(label.size()) == kLabelLimit && ch != '\n' && ch != EOF) {
-    std::fprintf(state.ErrFile, "WARNING: Label line truncated after %2d characters\n", kLabelLimit);
-    do {
-      ch = GetLineChar(in);
-    } while (ch != '\n' && ch != EOF);
-  }
-  if (state.ProgressFile != nullptr) std::fprintf(state.ProgressFile, "%s\n\n", label.c_str());
+  ++problems_;
+  if (channels_.Progress != nullptr) std::fprintf(channels_.Progress, "\nPROBLEM SPECIFICATION #%d :\n", problems_);
+  ch = ReadLabelRest(ch, [this] { return GetLineChar(in_); }, channels_.Errors, label);
+  if (channels_.Progress != nullptr) std::fprintf(channels_.Progress, "%s\n\n", label.c_str());
   if (ch == EOF) {
-    sink.AddStatusMessage("ERROR: Unexpected End_Of_File after label");
+    channels_.Messages.AddStatusMessage("ERROR: Unexpected End_Of_File after label");
     return 0;
   }
   return 1;
 }
 
-std::int16_t ReadHeader(std::FILE* in, std::int16_t& n, std::int16_t& nr, std::uint8_t& nd) {
-  char line[kHeaderLimit + 1];
-  do {
-    if (std::fgets(line, sizeof line, in) == nullptr) return 0;
-  } while (IsBlankLine(line));
-
-  const char* p = line;
-  long first = 0;
-  long second = 0;
-  std::string token;
-  if (!ScanInteger(p, first) || !ScanInteger(p, second)) return 0;
-  n = Low16(first);
-  nr = Low16(second);
-  nd = (ScanToken(p, token) && token[0] != '0') ? 1 : 0;
-  return 1;
-}
-
-std::int16_t ReadNDI(AnalysisState& state) {
-  std::FILE* err = state.ErrFile;
-  if (!state.Storage.Obtain(StorageKind::kNdi, state.NDI, static_cast<std::size_t>(state.NR), std::int8_t{0})) {
+std::int16_t DataFileReader::ReadNonDirectionality(int nr, Network& network) {
+  std::FILE* err = channels_.Errors;
+  std::vector<std::uint8_t> flags;
+  if (!gate_->Obtain(StorageKind::kNdi, flags, static_cast<std::size_t>(nr), std::uint8_t{0})) {
     std::fprintf(err, "ERROR: Unable to allocate memory for ");
     std::fprintf(err, "Non-Directionality Indicator vector - NDI\n");
-    return 0;
+    return -1;
   }
   int stored = 0;
   int ch = 0;
-  while (stored < state.NR) {
-    ch = std::getc(state.InFile);
+  while (stored < nr) {
+    ch = std::getc(in_);
     if (ch == EOF || IsLetter(ch)) break;
-    if (ch == '0' || ch == '1') state.NDI[stored++] = static_cast<std::int8_t>(ch - '0');
+    if (ch == '0' || ch == '1') flags[stored++] = static_cast<std::uint8_t>(ch - '0');
   }
-  if (stored == state.NR) return 1;
+  if (stored == nr) {
+    network.NonDirectional = std::move(flags);
+    return 1;
+  }
   if (ch == EOF) {
-    std::fprintf(err, "ERROR: EOF found before the %1d values of ", state.NR);
+    std::fprintf(err, "ERROR: EOF found before the %1d values of ", nr);
     std::fprintf(err, "the Non-Directionality Indicator\n");
     std::fprintf(err, "\tvector could be read.\n");
   } else {
@@ -184,54 +193,76 @@ std::int16_t ReadNDI(AnalysisState& state) {
   return 0;
 }
 
-std::int16_t ReadProblem(AnalysisState& state, StatusSink& sink, std::string& label,
-                         std::vector<std::int16_t>& ident) {
-  std::vector<std::int8_t>().swap(state.NDI);
-  state.GeneratorCount = 0;
+// Matrix `index` (0-based) is N x N binary digits; anything else between them is skipped,
+// but the data ending or a letter before the last digit makes the matrix short.
+bool DataFileReader::ReadMatrix(int n, int index, std::vector<std::uint8_t>& cells) {
+  cells.assign(static_cast<std::size_t>(n) * n, 0);
+  for (std::uint8_t& cell : cells) {
+    int ch;
+    do {
+      ch = std::getc(in_);
+    } while (ch != EOF && ch != '0' && ch != '1' && !IsLetter(ch));
+    if (ch == EOF || IsLetter(ch)) {
+      std::fprintf(channels_.Errors, "ERROR: input matrix %d not of dimension %d x %d\n", index + 1, n, n);
+      return false;
+    }
+    cell = ch == '1' ? 1 : 0;
+  }
+  return true;
+}
 
-  const std::int16_t labelled = ReadLabel(state, sink, label);
+ReadOutcome DataFileReader::Next(Network& network) {
+  StatusSink& sink = channels_.Messages;
+  network = Network{};
+  const std::int16_t labelled = ReadLabel(network.Label);
   if (labelled == -1) {
-    if (state.ProblemCount == 0) sink.AddStatusMessage("EMPTY DATA FILE");
-    return -1;
+    if (problems_ == 0) sink.AddStatusMessage("EMPTY DATA FILE");
+    return ReadOutcome::kEnd;
   }
   if (labelled == 0) {
     ShowFormatHelp(sink);
-    return 0;
+    return ReadOutcome::kMalformed;
   }
-  if (ReadHeader(state.InFile, state.N, state.NR, state.ND) == 0) {
+  std::int16_t n = 0;
+  std::int16_t nr = 0;
+  bool vector = false;
+  if (!ReadHeader(in_, n, nr, vector)) {
     sink.AddStatusMessage("ERROR: Could not read arguments\n");
     ShowFormatHelp(sink);
-    return 0;
+    return ReadOutcome::kMalformed;
   }
-  if (state.N <= 0 || state.NR <= 0) {
+  if (n <= 0 || nr <= 0) {
     sink.AddStatusMessage("ERROR: Incorrect input - range error in matrix dimension");
     sink.AddStatusMessage("  and/or number of relations.");
     ShowFormatHelp(sink);
-    return 0;
+    return ReadOutcome::kMalformed;
   }
-  if (state.N > kMaxActors) {
+  if (n > kMaxActors) {
     // A table of two relations counts N x N cells in 16 bits.
     char text[160];
     std::snprintf(text, sizeof text,
-                  "ERROR: Matrix dimension %d is too large - N x N may not exceed 32767 (N at most %d).",
-                  state.N, kMaxActors);
+                  "ERROR: Matrix dimension %d is too large - N x N may not exceed 32767 (N at most %d).", n,
+                  kMaxActors);
     sink.AddStatusMessage(text);
     ShowFormatHelp(sink);
-    return 0;
+    return ReadOutcome::kMalformed;
   }
-  if (state.ND == 1 && ReadNDI(state) == 0) {
-    ShowFormatHelp(sink);
-    return 0;
+  network.N = n;
+  if (vector) {
+    const std::int16_t read = ReadNonDirectionality(nr, network);
+    if (read != 1) {
+      ShowFormatHelp(sink);
+      return read == 0 ? ReadOutcome::kMalformed : ReadOutcome::kStorageFailure;
+    }
   }
-  if (CreateMatrixList(state.MatrixList, state.Storage, sink, state.N, state.NR, ident) != 1) {
-    // The list could not be created: nothing can be read into it, so the data ends here.
-    state.MatrixList.Release();
-    return -1;
+  network.Relations.resize(static_cast<std::size_t>(nr));
+  for (int i = 0; i < nr; ++i) {
+    if (!ReadMatrix(n, i, network.Relations[i])) {
+      ShowFormatHelp(sink);
+      return ReadOutcome::kMalformed;
+    }
   }
-  std::int16_t result = 1;
-  for (int i = 0; i < state.NR && result == 1; ++i) result = ReadRelationMatrix(state, ident, i);
-  if (result == 0) ShowFormatHelp(sink);
-  return result;
+  return ReadOutcome::kNetwork;
 }
 
 }  // namespace quorel

@@ -65,7 +65,7 @@ class DlParser {
  public:
   explicit DlParser(std::string_view text) : tokens_(Tokenize(text)) {}
 
-  ImportedNetwork Parse() {
+  Network Parse() {
     if (tokens_.empty() || !IsWord(0, "dl")) throw InputError(tokens_.empty() ? 1 : tokens_[0].line, "no \"dl\" keyword");
     next_ = 1;
     ReadHeader();
@@ -225,14 +225,14 @@ class DlParser {
 
   std::vector<Token> tokens_;
   std::size_t next_ = 0;
-  ImportedNetwork network_;
+  Network network_;
   int relations_ = 1;
   bool embedded_ = false;
 };
 
 }  // namespace
 
-ImportedNetwork ReadDl(std::string_view text) { return DlParser(text).Parse(); }
+Network ReadDl(std::string_view text) { return DlParser(text).Parse(); }
 
 bool LooksLikeDl(std::string_view text) {
   // The keyword and the first assignment stand on the first non-blank line, or the

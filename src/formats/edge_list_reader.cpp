@@ -118,7 +118,7 @@ bool FindEdgeListColumns(std::string_view header, EdgeListColumns& columns) {
   return columns.Source >= 0 && columns.Target >= 0;
 }
 
-ImportedNetwork ReadEdgeList(std::string_view text) {
+Network ReadEdgeList(std::string_view text) {
   // The rows, with their line numbers; carriage returns before line ends are dropped.
   std::vector<std::pair<int, std::string_view>> lines;
   int line = 0;
@@ -166,7 +166,7 @@ ImportedNetwork ReadEdgeList(std::string_view text) {
   }
   if (rows.empty()) throw InputError(lines[0].first, "no rows follow the header row");
 
-  ImportedNetwork network;
+  Network network;
   std::vector<std::pair<int, int>> actors;  // per row: source and target numbers
   if (numbered) {
     for (const EdgeRow& edge : rows) {

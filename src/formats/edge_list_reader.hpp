@@ -4,7 +4,8 @@
 #include <string_view>
 #include <vector>
 
-#include "formats/imported_network.hpp"
+#include "core/network.hpp"
+#include "formats/input_error.hpp"
 
 namespace quorel {
 
@@ -31,6 +32,6 @@ bool FindEdgeListColumns(std::string_view header, EdgeListColumns& columns);
 // appear, unless every actor field is a whole number from 1 up, in which case the numbers
 // are the actors (N the largest). Relations are numbered in the order they first appear;
 // without a relation column there is one relation. Throws InputError.
-ImportedNetwork ReadEdgeList(std::string_view text);
+Network ReadEdgeList(std::string_view text);
 
 }  // namespace quorel

@@ -17,6 +17,19 @@ std::uint32_t ValueKey(float value) { return value == 0.0f ? 0u : std::bit_cast<
 
 }  // namespace
 
+bool ReadFixedValues(std::FILE* in, std::FILE* err, int n, std::vector<float>& values) {
+  values.resize(static_cast<std::size_t>(n) * n);
+  for (float& value : values) {
+    if (std::fscanf(in, "%f", &value) != 1) {
+      std::fprintf(err, "ERROR: Could not read fixed matrix.  ");
+      std::fprintf(err, "%d x %d matrix expected immediately \n", n, n);
+      std::fprintf(err, "\tafter network relations.\n");
+      return false;
+    }
+  }
+  return true;
+}
+
 std::int16_t ReadFixed(std::FILE* in, std::FILE* err, StorageGate& gate, FixedMatrixRecord& fixed, int n) {
   const std::size_t cells = static_cast<std::size_t>(n) * n;
   std::vector<float> values;
@@ -25,17 +38,10 @@ std::int16_t ReadFixed(std::FILE* in, std::FILE* err, StorageGate& gate, FixedMa
     std::fprintf(err, "ERROR: Unable to allocate memory in ReadFixed()\n");
     return -1;
   }
+  if (!ReadFixedValues(in, err, n, values)) return 0;
   fixed.GroupCount = 0;
   std::unordered_map<std::uint32_t, int> seen;  // value -> its place among the distinct values
-  for (std::size_t k = 0; k < cells; ++k) {
-    float value = 0.0f;
-    if (std::fscanf(in, "%f", &value) != 1) {
-      std::fprintf(err, "ERROR: Could not read fixed matrix.  ");
-      std::fprintf(err, "%d x %d matrix expected immediately \n", n, n);
-      std::fprintf(err, "\tafter network relations.\n");
-      return 0;
-    }
-    values[k] = value;
+  for (const float value : values) {
     if (value != value) {  // not a number: equal to no value seen before
       distinct[fixed.GroupCount++] = value;
     } else if (seen.emplace(ValueKey(value), fixed.GroupCount).second) {

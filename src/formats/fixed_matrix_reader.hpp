@@ -10,6 +10,11 @@ namespace quorel {
 
 class StorageGate;
 
+// Reads the N x N values of a fixed matrix (numbers in the C library's "%f" input form,
+// separated by white space) into `values`, row-major. False when a number is missing or
+// malformed (message written to `err`).
+bool ReadFixedValues(std::FILE* in, std::FILE* err, int n, std::vector<float>& values);
+
 // Reads the N x N fixed matrix that follows a problem's relations (numbers in the C
 // library's "%f" input form, separated by white space) and groups its cells by value.
 // Returns 1; 0 when a number is missing or malformed (message written to `err`); -1 when

@@ -12,12 +12,12 @@
 #include "core/error.hpp"
 #include "core/option_checks.hpp"
 #include "core/status_sink.hpp"
-#include "formats/data_reader.hpp"
 #include "formats/fixed_matrix_reader.hpp"
-#include "formats/input_conversion.hpp"
+#include "formats/network_reader.hpp"
 #include "pipeline/analysis_state.hpp"
 #include "pipeline/cutoff_levels.hpp"
 #include "pipeline/measures_phase.hpp"
+#include "pipeline/problem_reading.hpp"
 #include "views/report_view.hpp"
 #include "views/sink_fanout.hpp"
 
@@ -135,20 +135,20 @@ void RunAnalysis(AnalysisState& state, AnalysisOptions& options, StatusSink& sta
   state.OutFile = std::fopen(options.ReportPath.c_str(), "w");
   if (state.OutFile == nullptr) EndWithCompletion(CompletionCode::kOutputOpenFailure);
   std::setvbuf(state.OutFile, nullptr, _IOFBF, kReportBuffer);
-  // A DL file or an edge list is read as the data file of its one network.
-  if (!PrepareInputFile(state, options.DataFormat, options.DataPath)) {
-    EndWithCompletion(CompletionCode::kInputOpenFailure);
-  }
+  // A DL file or an edge list is read whole as its one network.
+  NetworkReader reader(state.InFile, ReaderChannels{status, state.ErrFile, state.ProgressFile, &state.Storage});
+  if (!OpenInput(reader, options, state.ErrFile)) EndWithCompletion(CompletionCode::kInputOpenFailure);
 
   ReportView report(state.OutFile, state.Storage);
   SinkFanout sink;
   sink.Add(&report);
   sink.Add(state.Results);
 
-  std::string label;
+  Network network;
+  const std::string& label = network.Label;
   std::vector<std::int16_t> ident;
   MarkStep(state.Progress, Step::kReading);
-  std::int16_t r = ReadProblem(state, status, label, ident);
+  std::int16_t r = ReadProblem(state, reader, status, network, ident);
   // "Reapply to all remaining networks": the option check of the first problem serves
   // every later one, which keeps its cutoff list and measure control without new warnings.
   const bool reapply = options.m_Reapply != 0;
@@ -161,19 +161,19 @@ void RunAnalysis(AnalysisState& state, AnalysisOptions& options, StatusSink& sta
     if (first_problem || !reapply) cutoffs = CheckOptions(options, state.Directionality, status);
     first_problem = false;
     if (options.m_FixedSupplied) {
-      r = ReadFixed(state.InFile, state.ErrFile, state.Storage, state.FixedMatrix, state.N);
+      r = ReadFixed(reader.Stream(), state.ErrFile, state.Storage, state.FixedMatrix, state.N);
       if (r != 1) break;
     }
     if (state.ProgressFile != nullptr) std::fprintf(state.ProgressFile, "QUOREL processing '%s'.....\n", label.c_str());
     if (state.Progress != nullptr) state.Progress->ProblemStarted(state.ProblemCount, label);
     AnalyseProblem(state, options, status, sink, label, ident, cutoffs);
     MarkStep(state.Progress, Step::kReading);
-    r = ReadProblem(state, status, label, ident);
+    r = ReadProblem(state, reader, status, network, ident);
     if (r == 1) sink.ProblemFollows();
   }
   // A read error looks like the end of the data to the reader; the data file could not be
   // read to its end, which is the open failure's code rather than a completion.
-  if (std::ferror(state.InFile)) EndWithCompletion(CompletionCode::kInputOpenFailure);
+  if (std::ferror(reader.Stream())) EndWithCompletion(CompletionCode::kInputOpenFailure);
   if (r == 0) FatalError(FatalCode::kAbort);
 }
 

@@ -5,12 +5,15 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <sstream>
 #include <vector>
 
-#include "formats/data_file_problems.hpp"
-#include "formats/imported_network.hpp"
-#include "formats/input_conversion.hpp"
 #include "core/message_list.hpp"
+#include "formats/data_file_writer.hpp"
+#include "formats/data_reader.hpp"
+#include "formats/fixed_matrix_reader.hpp"
+#include "formats/input_error.hpp"
+#include "formats/network_reader.hpp"
 #include "shell/command_line.hpp"
 
 namespace quorel {
@@ -30,7 +33,7 @@ bool ReadAll(std::FILE* in, std::string& text) {
 }
 
 // A data file's problems, normalised; false when malformed (messages on standard error).
-bool NormaliseDataFile(const std::string& text, bool fixed_matrix, std::string& output) {
+bool NormaliseDataFile(const std::string& text, bool fixed_matrix, std::ostream& output) {
   if (text.empty()) return true;
   File in(fmemopen(const_cast<char*>(text.data()), text.size(), "r"));
   if (in == nullptr) return false;
@@ -38,13 +41,16 @@ bool NormaliseDataFile(const std::string& text, bool fixed_matrix, std::string& 
     std::fputs(line.c_str(), stderr);
     std::fputc('\n', stderr);
   });
-  std::vector<ImportedNetwork> problems;
-  if (!ReadDataFileProblems(in.get(), stderr, messages, fixed_matrix, problems)) return false;
-  for (std::size_t k = 0; k < problems.size(); ++k) {
-    if (k != 0) output += '\n';  // an empty line between problems
-    output += DataFileText(problems[k]);
+  DataFileReader reader(in.get(), ReaderChannels{messages, stderr});
+  Network network;
+  ReadOutcome outcome;
+  for (bool first = true; (outcome = reader.Next(network)) == ReadOutcome::kNetwork; first = false) {
+    std::vector<float> fixed;
+    if (fixed_matrix && !ReadFixedValues(in.get(), stderr, network.N, fixed)) return false;
+    if (!first) output << '\n';  // an empty line between problems
+    WriteDataFile(network, output, fixed);
   }
-  return true;
+  return outcome == ReadOutcome::kEnd;
 }
 
 }  // namespace
@@ -60,12 +66,12 @@ int RunConvert(const ConvertRequest& request) {
   }
   in.reset();
 
-  std::string output;
+  std::ostringstream converted;
   try {
-    ConvertedInput converted = ConvertInput(text, request.Format, request.InputPath);
-    if (converted.Format != InputFormat::kData) {
-      output = std::move(converted.DataText);
-    } else if (!NormaliseDataFile(text, request.FixedMatrix, output)) {
+    const InputFormat format = ResolveInputFormat(request.Format, text);
+    if (format != InputFormat::kData) {
+      WriteDataFile(ReadSingleNetwork(text, format, request.InputPath), converted);
+    } else if (!NormaliseDataFile(text, request.FixedMatrix, converted)) {
       std::fprintf(stderr, "ABORT QUOREL\n");
       return kExitFatal;
     }
@@ -74,6 +80,7 @@ int RunConvert(const ConvertRequest& request) {
     return kExitFatal;
   }
 
+  const std::string output = converted.str();
   File out(std::fopen(request.OutputPath.c_str(), "wb"));
   if (out == nullptr) {
     std::fprintf(stderr, "quorel: the output '%s' could not be opened for writing\n", request.OutputPath.c_str());

@@ -1,8 +1,8 @@
-#include "formats/data_reader.hpp"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "core/error.hpp"
+#include "formats/network_reader.hpp"
 #include "support/run_harness.hpp"
 
 namespace quorel {
@@ -39,6 +39,19 @@ TEST_P(MalformedData, ShowsItsMessagesThenTheFormatHelpAndAborts) {
   EXPECT_EQ(run.messages[c.messages_before_help.size()], kFormatHelpFirst);
   EXPECT_EQ(run.messages.back(), kFormatHelpLast);
   EXPECT_EQ(run.errors, c.errors + "ABORT QUOREL\n");
+
+  // Read as a library, the data is refused with the same reason, and nothing is shown.
+  testing::ScratchDirectory dir;
+  testing::WriteWholeFile(dir.File("in.dat"), c.data);
+  std::string reason;
+  for (const std::string& line : c.messages_before_help) reason += line.empty() ? "" : line + "\n";
+  try {
+    ReadNetworkFile(dir.File("in.dat"));
+    ADD_FAILURE() << "read";
+  } catch (const Error& refused) {
+    EXPECT_EQ(refused.code(), 1);
+    EXPECT_EQ(std::string(refused.what()), reason + c.errors);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -188,12 +201,6 @@ TEST(Reader, SecondProblemMalformedKeepsFirstReportAndAborts) {
   EXPECT_EQ(run.report, first_only.report);
   EXPECT_THAT(run.messages, Contains("ERROR: Incorrect input - range error in matrix dimension"));
   EXPECT_EQ(run.errors, "ABORT QUOREL\n");
-}
-
-TEST(Reader, IsBlankLineAcceptsOnlyWhiteSpace) {
-  EXPECT_TRUE(IsBlankLine(""));
-  EXPECT_TRUE(IsBlankLine(" \t\r\n\v\f"));
-  EXPECT_FALSE(IsBlankLine("  0\n"));
 }
 
 }  // namespace

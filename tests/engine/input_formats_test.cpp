@@ -1,6 +1,6 @@
-// DL files and CSV edge lists: recognised by their content, read as the data file of
-// their one network (so the report is the data file's, label line apart), their names
-// kept, and malformed ones refused with the file and line, as malformed data is.
+// DL files and CSV edge lists: recognised by their content, read as the network their
+// data file holds (so the report is the data file's, label line apart), their names kept,
+// and malformed ones refused with the file and line, as malformed data is.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -10,8 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "formats/input_conversion.hpp"
+#include "core/error.hpp"
 #include "core/input_format.hpp"
+#include "formats/data_file_writer.hpp"
+#include "formats/network_reader.hpp"
 #include "support/run_harness.hpp"
 
 namespace quorel {
@@ -75,6 +77,16 @@ TEST_P(SharedNetworkInOtherLayout, GivesTheDataFilesReport) {
     EXPECT_EQ(run.actor_names.back(), c.actors.back());
   }
   EXPECT_EQ(run.relation_names, c.relations);
+
+  // Read as a library, the file gives the network of its data file, names apart.
+  testing::ScratchDirectory dir;
+  testing::WriteWholeFile(dir.File("copy.dat"), DirectionalCopy(c.network, c.file));
+  std::vector<Network> networks = ReadNetworkFile(kTestData + c.file);
+  ASSERT_EQ(networks.size(), 1u);
+  EXPECT_EQ(networks[0].RelationNames, c.relations);
+  networks[0].ActorNames.clear();
+  networks[0].RelationNames.clear();
+  EXPECT_EQ(networks, ReadNetworkFile(dir.File("copy.dat")));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -132,10 +144,12 @@ class Conversion : public ::testing::TestWithParam<ConversionCase> {};
 
 TEST_P(Conversion, GivesTheDataFileAndTheNames) {
   const ConversionCase& c = GetParam();
-  const ConvertedInput converted = ConvertInput(c.text, InputFormat::kAuto, "some/dir/net");
-  EXPECT_EQ(converted.DataText, "net\n" + c.data);
-  EXPECT_EQ(converted.ActorNames, c.actors);
-  EXPECT_EQ(converted.RelationNames, c.relations);
+  const Network network = ReadSingleNetwork(c.text, DetectInputFormat(c.text), "some/dir/net");
+  std::ostringstream data;
+  WriteDataFile(network, data);
+  EXPECT_EQ(data.str(), "net\n" + c.data);
+  EXPECT_EQ(network.ActorNames, c.actors);
+  EXPECT_EQ(network.RelationNames, c.relations);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -186,6 +200,12 @@ TEST_P(MalformedInput, EndsTheRunWithFileLineAndReason) {
   EXPECT_EQ(run.code, 1);
   EXPECT_EQ(run.errors, "ERROR: " + dir.File(c.error) + "\nABORT QUOREL\n");
   EXPECT_TRUE(run.report.empty());
+  try {
+    ReadNetworkFile(dir.File(c.file), c.format);
+    ADD_FAILURE() << "read";
+  } catch (const Error& refused) {
+    EXPECT_EQ(std::string(refused.what()), "ERROR: " + dir.File(c.error) + "\n");
+  }
 }
 
 const std::string kBigDl = [] {
@@ -251,8 +271,9 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<MalformedInputCase>& info) { return std::string(info.param.name); });
 
 TEST(Formats, LargestDlNetworkIsRead) {
-  const ConvertedInput converted = ConvertInput(kBigDl, InputFormat::kAuto, "big.dl");
-  EXPECT_THAT(converted.DataText, StartsWith("big.dl\n181 1\n\n0 0"));
+  std::ostringstream data;
+  WriteDataFile(ReadSingleNetwork(kBigDl, InputFormat::kDl, "big.dl"), data);
+  EXPECT_THAT(data.str(), StartsWith("big.dl\n181 1\n\n0 0"));
 }
 
 TEST(Formats, ForcedDataFormatReadsADlLookalikeAsADataFile) {

@@ -1,7 +1,8 @@
-#include "formats/imported_network.hpp"
+#include "formats/data_file_writer.hpp"
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 namespace quorel {
 
@@ -17,44 +18,39 @@ std::string FloatText(float value) {
 
 }  // namespace
 
-std::string DataFileText(const ImportedNetwork& network) {
+void WriteDataFile(const Network& network, std::ostream& out, const std::vector<float>& fixed_matrix) {
   const int n = network.N;
   std::string text = network.Label + "\n";
-  text += std::to_string(n) + " " + std::to_string(network.Relations.size());
-  if (!network.NonDirectional.empty()) {
+  text += std::to_string(n) + " " + std::to_string(network.RelationCount());
+  if (network.NonDirectional.has_value()) {
     text += " 1\n";
-    for (std::size_t k = 0; k < network.NonDirectional.size(); ++k) {
+    for (std::size_t k = 0; k < network.NonDirectional->size(); ++k) {
       if (k != 0) text += ' ';
-      text += std::to_string(network.NonDirectional[k]);
+      text += std::to_string((*network.NonDirectional)[k]);
     }
   }
   text += "\n";
-  for (const std::vector<std::uint8_t>& cells : network.Relations) {
+  for (int k = 0; k < network.RelationCount(); ++k) {
     text += "\n";
     for (int r = 0; r < n; ++r) {
       for (int c = 0; c < n; ++c) {
         if (c != 0) text += ' ';
-        text += cells[static_cast<std::size_t>(r) * n + c] != 0 ? '1' : '0';
+        text += network.Tie(k, r, c) ? '1' : '0';
       }
       text += '\n';
     }
   }
-  if (!network.FixedMatrix.empty()) {
+  if (!fixed_matrix.empty()) {
     text += "\n";
     for (int r = 0; r < n; ++r) {
       for (int c = 0; c < n; ++c) {
         if (c != 0) text += ' ';
-        text += FloatText(network.FixedMatrix[static_cast<std::size_t>(r) * n + c]);
+        text += FloatText(fixed_matrix[static_cast<std::size_t>(r) * n + c]);
       }
       text += '\n';
     }
   }
-  return text;
-}
-
-std::string DescribeInputError(const std::string& file, const InputError& error) {
-  if (error.Line() <= 0) return file + ": " + error.what();
-  return file + ":" + std::to_string(error.Line()) + ": " + error.what();
+  out << text;
 }
 
 }  // namespace quorel

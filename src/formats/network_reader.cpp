@@ -1,0 +1,161 @@
+#include "formats/network_reader.hpp"
+
+#include <cstdlib>
+#include <memory>
+#include <system_error>
+
+#include "core/error.hpp"
+#include "core/message_list.hpp"
+#include "formats/dl_reader.hpp"
+#include "formats/edge_list_reader.hpp"
+#include "formats/input_error.hpp"
+
+namespace quorel {
+
+namespace {
+
+// The whole file from where it stands; false on a read error.
+bool ReadRest(std::FILE* in, std::string& text) {
+  char buffer[65536];
+  std::size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0) text.append(buffer, got);
+  return std::ferror(in) == 0;
+}
+
+// Text written to a FILE*, held in memory.
+class TextChannel {
+ public:
+  TextChannel() : file_(open_memstream(&data_, &size_)) {}
+  ~TextChannel() {
+    if (file_ != nullptr) std::fclose(file_);
+    std::free(data_);
+  }
+  TextChannel(const TextChannel&) = delete;
+  TextChannel& operator=(const TextChannel&) = delete;
+
+  std::FILE* File() const { return file_; }
+  std::string Text() {
+    if (file_ == nullptr) return {};
+    std::fflush(file_);
+    return std::string(data_, size_);
+  }
+
+ private:
+  char* data_ = nullptr;
+  std::size_t size_ = 0;
+  std::FILE* file_;
+};
+
+// The lines of `text`, each with its line feed.
+std::vector<std::string> LinesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    end = end == std::string::npos ? text.size() : end + 1;
+    lines.push_back(text.substr(start, end - start));
+    start = end;
+  }
+  return lines;
+}
+
+// The label a DL file or an edge list gets: the file's name without its directories.
+std::string InputLabel(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+Network ReadSingleNetwork(std::string_view text, InputFormat format, const std::string& path) {
+  Network network = format == InputFormat::kDl ? ReadDl(text) : ReadEdgeList(text);
+  network.Label = InputLabel(path);
+  return network;
+}
+
+NetworkReader::NetworkReader(std::FILE* in, const ReaderChannels& channels) : in_(in), channels_(channels) {}
+
+NetworkReader::~NetworkReader() {
+  data_.reset();
+  if (copy_ != nullptr) std::fclose(copy_);
+}
+
+bool NetworkReader::Open(InputFormat format, const std::string& path) {
+  if (format != InputFormat::kData) {
+    std::string text;
+    if (!ReadRest(in_, text)) return false;
+    format = ResolveInputFormat(format, text);
+    if (format != InputFormat::kData) {
+      single_ = ReadSingleNetwork(text, format, path);
+      return true;
+    }
+    // A data file is read from its start again; one that cannot be rewound (a pipe) is
+    // read from a copy of the text already taken.
+    if (std::fseek(in_, 0, SEEK_SET) != 0) {
+      copy_ = std::tmpfile();
+      if (copy_ == nullptr) return false;
+      if (std::fwrite(text.data(), 1, text.size(), copy_) != text.size() || std::fseek(copy_, 0, SEEK_SET) != 0) {
+        return false;
+      }
+    }
+  }
+  data_.emplace(Stream(), channels_);
+  return true;
+}
+
+ReadOutcome NetworkReader::Next(Network& network) {
+  if (data_.has_value()) return data_->Next(network);
+  if (!single_.has_value()) return ReadOutcome::kEnd;
+  // Announced as the data reader announces a problem.
+  single_count_ = 1;
+  if (channels_.Progress != nullptr) std::fprintf(channels_.Progress, "\nPROBLEM SPECIFICATION #%d :\n", single_count_);
+  network = std::move(*single_);
+  single_.reset();
+  network.Label = LabelLine(network.Label, channels_.Errors);
+  if (channels_.Progress != nullptr) std::fprintf(channels_.Progress, "%s\n\n", network.Label.c_str());
+  return ReadOutcome::kNetwork;
+}
+
+int NetworkReader::ProblemCount() const { return data_.has_value() ? data_->ProblemCount() : single_count_; }
+
+std::vector<Network> ReadNetworkFile(const std::filesystem::path& path, InputFormat format,
+                                  std::vector<std::string>* warnings) {
+  std::error_code ignored;
+  const bool directory = std::filesystem::is_directory(path, ignored);
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(directory ? nullptr : std::fopen(path.c_str(), "r"), &std::fclose);
+  if (in == nullptr) throw Error(ErrorKind::kFile, 3, "??? Input file open failure.\n");
+
+  MessageList messages;
+  TextChannel errors;
+  std::vector<Network> networks;
+  std::string failure;
+  ReadOutcome outcome = ReadOutcome::kEnd;
+  {
+    NetworkReader reader(in.get(), ReaderChannels{messages, errors.File()});
+    try {
+      if (!reader.Open(format, path.string())) throw Error(ErrorKind::kFile, 3, "??? Input file open failure.\n");
+      Network network;
+      while ((outcome = reader.Next(network)) == ReadOutcome::kNetwork) networks.push_back(std::move(network));
+    } catch (const InputError& error) {
+      failure = "ERROR: " + DescribeInputError(path.string(), error) + "\n";
+    }
+  }
+  // The diagnostics hold the warnings and the reason the data is malformed; the message
+  // list the reason for errors in a problem's outline, before the format help.
+  for (const std::string& line : LinesOf(errors.Text())) {
+    if (line.rfind("WARNING: ", 0) == 0) {
+      if (warnings != nullptr) warnings->push_back(line.substr(0, line.size() - 1));
+    } else {
+      failure += line;
+    }
+  }
+  if (failure.empty() && outcome == ReadOutcome::kEnd) return networks;
+  std::string reason;
+  for (const std::string& line : messages.Lines()) {
+    if (line == "Required data format -") break;
+    if (!line.empty()) reason += line + "\n";
+  }
+  throw Error(ErrorKind::kMalformedInput, 1, reason + failure);
+}
+
+}  // namespace quorel

@@ -1,0 +1,67 @@
+#include "pipeline/problem_reading.hpp"
+
+#include "core/analysis_options.hpp"
+#include "core/error.hpp"
+#include "core/matrix_list.hpp"
+#include "formats/input_error.hpp"
+#include "formats/network_reader.hpp"
+#include "pipeline/analysis_state.hpp"
+
+namespace quorel {
+
+bool OpenInput(NetworkReader& reader, const AnalysisOptions& options, std::FILE* err) {
+  try {
+    return reader.Open(options.DataFormat, options.DataPath);
+  } catch (const InputError& error) {
+    std::fprintf(err, "ERROR: %s\n", DescribeInputError(options.DataPath, error).c_str());
+    FatalError(FatalCode::kAbort);
+  }
+}
+
+std::int16_t ReadProblem(AnalysisState& state, NetworkReader& reader, StatusSink& sink, Network& network,
+                         std::vector<std::int16_t>& ident) {
+  std::vector<std::int8_t>().swap(state.NDI);
+  state.GeneratorCount = 0;
+  const ReadOutcome outcome = reader.Next(network);
+  state.ProblemCount = static_cast<std::int16_t>(reader.ProblemCount());
+  switch (outcome) {
+    case ReadOutcome::kNetwork: return LoadNetwork(state, sink, network, ident);
+    case ReadOutcome::kEnd: return -1;
+    default: return 0;
+  }
+}
+
+std::int16_t LoadNetwork(AnalysisState& state, StatusSink& sink, const Network& network,
+                         std::vector<std::int16_t>& ident) {
+  state.N = static_cast<std::int16_t>(network.N);
+  state.NR = static_cast<std::int16_t>(network.RelationCount());
+  state.ND = network.NonDirectional.has_value() ? 1 : 0;
+  if (network.NonDirectional.has_value()) {
+    state.NDI.assign(network.NonDirectional->begin(), network.NonDirectional->end());
+  } else {
+    std::vector<std::int8_t>().swap(state.NDI);
+  }
+  state.ActorNames = network.ActorNames;
+  state.RelationNames = network.RelationNames;
+  state.GeneratorCount = 0;
+  if (CreateMatrixList(state.MatrixList, state.Storage, sink, state.N, state.NR, ident) != 1) {
+    // The list could not be created: nothing can be held in it, so the data ends here.
+    state.MatrixList.Release();
+    return -1;
+  }
+  for (int i = 0; i < state.NR; ++i) {
+    // Each input matrix goes into the spare slot, where it is kept or found a repeat.
+    BitWord* spare = state.MatrixList.Matrix(state.GeneratorCount);
+    const MatrixShape& shape = state.MatrixList.Shape();
+    for (int r = 0; r < state.N; ++r) {
+      for (int c = 0; c < state.N; ++c) SetCell(spare, shape, r, c, network.Tie(i, r, c));
+    }
+    if (RegisterInputMatrix(state.MatrixList, state.Storage, state.ErrFile, ident, state.GeneratorCount, i, state.ND,
+                            state.NDI) != 1) {
+      return -1;
+    }
+  }
+  return 1;
+}
+
+}  // namespace quorel
