@@ -25,56 +25,10 @@
 
 #include "quorel/error.hpp"
 #include "quorel/network.hpp"
+#include "quorel/options.hpp"
+#include "quorel/progress.hpp"
 
 namespace quorel {
-
-// The layouts an input file may have; kAuto recognises it by its content.
-enum class InputFormat { kAuto, kData, kDl, kCsv };
-
-// What the random samples keep fixed when the second relation of a pair is randomised.
-enum class MeasureControl {
-  kMA,  // density
-  kMB,  // directed graph structure
-  kMC,  // density and outdegrees
-  kMD,  // mutual, asymmetric and null ties
-  kME,  // outdegree distribution
-  kMF,  // the fixed matrix's groups of cells
-  kMG,  // the fixed matrix's groups within each row
-};
-
-enum class PermutationStrategy {
-  kPairs,       // permute each pair of matrices ("permute Compounds")
-  kGenerators,  // permute the generator matrices and rebuild the compounds
-};
-
-// Which relations count their diagonal cells.
-enum class DiagonalRule { kExcludeAll, kExcludeGenerators, kIncludeAll };
-
-// The analysis options, named after the command line's long options; the defaults are
-// the command line's.
-struct Options {
-  bool transposes = false;               // add the transposes of the input relations as generators
-  bool generator_products_only = false;  // only the powers of each generator
-  int max_word_length = 2;               // stages: words of up to max_word_length + 1 letters
-  PermutationStrategy permutation_strategy = PermutationStrategy::kGenerators;
-  MeasureControl measure_control = MeasureControl::kMA;
-  int sample_size = 1000;                // random samples, 0 to 32767
-  float min_kappa = 0.01f;               // MinKappa of Omega
-  DiagonalRule diagonal = DiagonalRule::kExcludeGenerators;
-  std::string cutoffs = "0.05";          // cutoff probabilities as the command line takes them
-  bool factor_omega = false;
-  bool factor_lower_omega = false;
-  bool full_factor_output = false;       // list every single-inclusion extension too
-  bool reapply = false;                  // later networks keep the first one's checked options
-  std::uint64_t seed = 0;                // start of the random stream
-  int threads = 0;                       // workers for the sampling; 0: every core
-};
-
-// The steps of an analysis, in the order they are taken.
-enum class Step { kReading, kSemigroup, kPartialOrder, kStatistics, kSampling, kStatisticsReport, kOmega, kFactorization };
-
-// The step's name as --timings shows it ("partial order").
-const char* StepName(Step step);
 
 // How a caller follows and stops an analysis.
 struct Hooks {
@@ -86,7 +40,9 @@ struct Hooks {
   const std::atomic<bool>* cancel = nullptr;
 };
 
-struct ProblemRecord;
+namespace detail {
+struct ResultData;
+}
 
 // Every result of one analysed network. Cheap to copy (the results are shared).
 class Result {
@@ -99,7 +55,7 @@ class Result {
     bool unique_meet_complement = false;
   };
 
-  explicit Result(std::shared_ptr<const ProblemRecord> record);
+  explicit Result(std::shared_ptr<const detail::ResultData> data);
 
   const std::string& label() const;
   int actor_count() const;
@@ -151,10 +107,11 @@ class Result {
   // at a level; empty when that factorization was not asked for.
   std::vector<Atom> atoms(int level, bool of_omega) const;
 
-  const ProblemRecord& record() const { return *record_; }
+  // Everything the analysis found, for the library's own views.
+  const detail::ResultData& data() const { return *data_; }
 
  private:
-  std::shared_ptr<const ProblemRecord> record_;
+  std::shared_ptr<const detail::ResultData> data_;
 };
 
 // Every network of a data file, DL file or CSV edge list, recognised as the command line

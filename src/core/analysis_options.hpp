@@ -33,8 +33,9 @@ struct AnalysisOptions {
   int Threads = 0;  // 0: all cores
 };
 
-// Measure controls.
-enum MeasureControl : std::int32_t {
+// The measure controls as the option members number them (MeasureControl in the public
+// options header names the same controls).
+enum MeasureControlIndex : std::int32_t {
   kMA = 0,  // density
   kMB = 1,  // directed graph structure
   kMC = 2,  // density and outdegrees

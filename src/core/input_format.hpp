@@ -2,12 +2,14 @@
 
 #include <string_view>
 
+#include "quorel/options.hpp"
+
 namespace quorel {
 
-// The layouts an input file may have. A data file holds one or more problem specifications
-// in Quorel's own layout; a DL file (a "dl" keyword header, then full matrices) and a CSV
-// edge list (one tie a row) hold one network each.
-enum class InputFormat { kAuto, kData, kDl, kCsv };
+// The layouts an input file may have (InputFormat, in the public options header). A data
+// file holds one or more problem specifications in Quorel's own layout; a DL file (a "dl"
+// keyword header, then full matrices) and a CSV edge list (one tie a row) hold one
+// network each.
 
 // "auto", "data", "dl", "csv".
 const char* InputFormatName(InputFormat format);

@@ -19,23 +19,23 @@ std::string FloatText(float value) {
 }  // namespace
 
 void WriteDataFile(const Network& network, std::ostream& out, const std::vector<float>& fixed_matrix) {
-  const int n = network.N;
-  std::string text = network.Label + "\n";
-  text += std::to_string(n) + " " + std::to_string(network.RelationCount());
-  if (network.NonDirectional.has_value()) {
+  const int n = network.actor_count;
+  std::string text = network.label + "\n";
+  text += std::to_string(n) + " " + std::to_string(network.relation_count());
+  if (network.non_directional.has_value()) {
     text += " 1\n";
-    for (std::size_t k = 0; k < network.NonDirectional->size(); ++k) {
+    for (std::size_t k = 0; k < network.non_directional->size(); ++k) {
       if (k != 0) text += ' ';
-      text += std::to_string((*network.NonDirectional)[k]);
+      text += std::to_string((*network.non_directional)[k]);
     }
   }
   text += "\n";
-  for (int k = 0; k < network.RelationCount(); ++k) {
+  for (int k = 0; k < network.relation_count(); ++k) {
     text += "\n";
     for (int r = 0; r < n; ++r) {
       for (int c = 0; c < n; ++c) {
         if (c != 0) text += ' ';
-        text += network.Tie(k, r, c) ? '1' : '0';
+        text += network.tie(k, r, c) ? '1' : '0';
       }
       text += '\n';
     }

@@ -179,7 +179,7 @@ std::int16_t DataFileReader::ReadNonDirectionality(int nr, Network& network) {
     if (ch == '0' || ch == '1') flags[stored++] = static_cast<std::uint8_t>(ch - '0');
   }
   if (stored == nr) {
-    network.NonDirectional = std::move(flags);
+    network.non_directional = std::move(flags);
     return 1;
   }
   if (ch == EOF) {
@@ -214,7 +214,7 @@ bool DataFileReader::ReadMatrix(int n, int index, std::vector<std::uint8_t>& cel
 ReadOutcome DataFileReader::Next(Network& network) {
   StatusSink& sink = channels_.Messages;
   network = Network{};
-  const std::int16_t labelled = ReadLabel(network.Label);
+  const std::int16_t labelled = ReadLabel(network.label);
   if (labelled == -1) {
     if (problems_ == 0) sink.AddStatusMessage("EMPTY DATA FILE");
     return ReadOutcome::kEnd;
@@ -247,7 +247,7 @@ ReadOutcome DataFileReader::Next(Network& network) {
     ShowFormatHelp(sink);
     return ReadOutcome::kMalformed;
   }
-  network.N = n;
+  network.actor_count = n;
   if (vector) {
     const std::int16_t read = ReadNonDirectionality(nr, network);
     if (read != 1) {
@@ -255,9 +255,9 @@ ReadOutcome DataFileReader::Next(Network& network) {
       return read == 0 ? ReadOutcome::kMalformed : ReadOutcome::kStorageFailure;
     }
   }
-  network.Relations.resize(static_cast<std::size_t>(nr));
+  network.relations.resize(static_cast<std::size_t>(nr));
   for (int i = 0; i < nr; ++i) {
-    if (!ReadMatrix(n, i, network.Relations[i])) {
+    if (!ReadMatrix(n, i, network.relations[i])) {
       ShowFormatHelp(sink);
       return ReadOutcome::kMalformed;
     }

@@ -69,7 +69,7 @@ class DlParser {
     if (tokens_.empty() || !IsWord(0, "dl")) throw InputError(tokens_.empty() ? 1 : tokens_[0].line, "no \"dl\" keyword");
     next_ = 1;
     ReadHeader();
-    if (network_.N == 0) throw InputError(LastLine(), "the header gives no \"n =\"");
+    if (network_.actor_count == 0) throw InputError(LastLine(), "the header gives no \"n =\"");
     ReadData();
     return std::move(network_);
   }
@@ -132,7 +132,7 @@ class DlParser {
       const std::string key = token.mark == 0 ? Lower(token.text) : token.text;
       ++next_;
       if (key == "n") {
-        network_.N = Count(Assignment(key), "n", kMaxActors);
+        network_.actor_count = Count(Assignment(key), "n", kMaxActors);
       } else if (key == "nm") {
         relations_ = Count(Assignment(key), "nm", 32767);
       } else if (key == "nr" || key == "nc") {
@@ -153,16 +153,16 @@ class DlParser {
       } else if (key == "labels" || ((key == "row" || key == "column" || key == "col") && IsWord(next_, "labels"))) {
         if (key != "labels") ++next_;
         ExpectColon(key == "labels" ? "labels" : key + " labels");
-        if (network_.N == 0) throw InputError(token.line, "labels come before \"n =\"");
+        if (network_.actor_count == 0) throw InputError(token.line, "labels come before \"n =\"");
         std::vector<std::string> labels =
-            Labels(static_cast<std::size_t>(network_.N), key == "labels" ? key : key + " labels");
+            Labels(static_cast<std::size_t>(network_.actor_count), key == "labels" ? key : key + " labels");
         // Column labels name the actors only when no row labels do (one-mode: the same).
         const bool columns = key == "column" || key == "col";
-        if (!columns || network_.ActorNames.empty()) network_.ActorNames = std::move(labels);
+        if (!columns || network_.actor_names.empty()) network_.actor_names = std::move(labels);
       } else if (key == "matrix" && IsWord(next_, "labels")) {
         ++next_;
         ExpectColon("matrix labels");
-        network_.RelationNames = Labels(static_cast<std::size_t>(relations_), "matrix labels");
+        network_.relation_names = Labels(static_cast<std::size_t>(relations_), "matrix labels");
       } else if (key == "data") {
         ExpectColon("data");
         return;
@@ -185,21 +185,21 @@ class DlParser {
   }
 
   void ReadData() {
-    const int n = network_.N;
+    const int n = network_.actor_count;
     const std::size_t cells = static_cast<std::size_t>(n) * n;
     for (int m = 0; m < relations_; ++m) {
       const std::string matrix = "matrix " + std::to_string(m + 1);
       std::vector<std::string> columns;
       if (embedded_) columns = Labels(static_cast<std::size_t>(n), matrix + " column");
-      if (m == 0 && embedded_) network_.ActorNames = columns;
+      if (m == 0 && embedded_) network_.actor_names = columns;
       std::vector<std::uint8_t> values(cells, 0);
       for (int r = 0; r < n; ++r) {
         if (embedded_) {
           if (next_ >= tokens_.size()) throw Short(m, r, 0);
           const Token& row_label = tokens_[next_++];
-          if (row_label.text != network_.ActorNames[r]) {
+          if (row_label.text != network_.actor_names[r]) {
             throw InputError(row_label.line, matrix + ": row " + std::to_string(r + 1) + " is labelled \"" +
-                                                 row_label.text + "\", its column \"" + network_.ActorNames[r] + "\"");
+                                                 row_label.text + "\", its column \"" + network_.actor_names[r] + "\"");
           }
         }
         for (int c = 0; c < n; ++c) {
@@ -207,7 +207,7 @@ class DlParser {
           values[static_cast<std::size_t>(r) * n + c] = Value(next_++);
         }
       }
-      network_.Relations.push_back(std::move(values));
+      network_.relations.push_back(std::move(values));
     }
     if (next_ < tokens_.size()) {
       throw InputError(tokens_[next_].line, "more data than nm = " + std::to_string(relations_) +
@@ -219,8 +219,8 @@ class DlParser {
   InputError Short(int m, int r, int c) const {
     return InputError(LastLine(), "the data ends in matrix " + std::to_string(m + 1) + ", row " + std::to_string(r + 1) +
                                       ", column " + std::to_string(c + 1) + ": nm = " + std::to_string(relations_) +
-                                      " matrices of " + std::to_string(network_.N) + " x " +
-                                      std::to_string(network_.N) + " values expected");
+                                      " matrices of " + std::to_string(network_.actor_count) + " x " +
+                                      std::to_string(network_.actor_count) + " values expected");
   }
 
   std::vector<Token> tokens_;

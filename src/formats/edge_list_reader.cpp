@@ -177,7 +177,7 @@ Network ReadEdgeList(std::string_view text) {
         throw InputError(edge.line, "actor " + std::to_string(largest) + " is beyond the most actors, " +
                                         std::to_string(kMaxActors) + " (N x N may not exceed 32767)");
       }
-      network.N = std::max(network.N, static_cast<int>(largest));
+      network.actor_count = std::max(network.actor_count, static_cast<int>(largest));
       actors.emplace_back(static_cast<int>(source) - 1, static_cast<int>(target) - 1);
     }
   } else {
@@ -191,23 +191,23 @@ Network ReadEdgeList(std::string_view text) {
       }
       actors.emplace_back(source, target);
     }
-    network.N = static_cast<int>(names.Size());
-    network.ActorNames = std::move(names.Names());
+    network.actor_count = static_cast<int>(names.Size());
+    network.actor_names = std::move(names.Names());
   }
 
   Numbering relations;
-  const std::size_t cells = static_cast<std::size_t>(network.N) * network.N;
+  const std::size_t cells = static_cast<std::size_t>(network.actor_count) * network.actor_count;
   for (std::size_t k = 0; k < rows.size(); ++k) {
     const auto relation = static_cast<std::size_t>(relations.Number(rows[k].relation));
-    if (relation == network.Relations.size()) {
+    if (relation == network.relations.size()) {
       if (relation == 32767) throw InputError(rows[k].line, "more than 32767 relations");
-      network.Relations.emplace_back(cells, 0);
+      network.relations.emplace_back(cells, 0);
     }
     if (rows[k].tie) {
-      network.Relations[relation][static_cast<std::size_t>(actors[k].first) * network.N + actors[k].second] = 1;
+      network.relations[relation][static_cast<std::size_t>(actors[k].first) * network.actor_count + actors[k].second] = 1;
     }
   }
-  if (columns.Relation >= 0) network.RelationNames = std::move(relations.Names());
+  if (columns.Relation >= 0) network.relation_names = std::move(relations.Names());
   return network;
 }
 

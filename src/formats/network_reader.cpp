@@ -69,7 +69,7 @@ std::string InputLabel(const std::string& path) {
 
 Network ReadSingleNetwork(std::string_view text, InputFormat format, const std::string& path) {
   Network network = format == InputFormat::kDl ? ReadDl(text) : ReadEdgeList(text);
-  network.Label = InputLabel(path);
+  network.label = InputLabel(path);
   return network;
 }
 
@@ -111,8 +111,8 @@ ReadOutcome NetworkReader::Next(Network& network) {
   if (channels_.Progress != nullptr) std::fprintf(channels_.Progress, "\nPROBLEM SPECIFICATION #%d :\n", single_count_);
   network = std::move(*single_);
   single_.reset();
-  network.Label = LabelLine(network.Label, channels_.Errors);
-  if (channels_.Progress != nullptr) std::fprintf(channels_.Progress, "%s\n\n", network.Label.c_str());
+  network.label = LabelLine(network.label, channels_.Errors);
+  if (channels_.Progress != nullptr) std::fprintf(channels_.Progress, "%s\n\n", network.label.c_str());
   return ReadOutcome::kNetwork;
 }
 

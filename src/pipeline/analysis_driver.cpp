@@ -145,7 +145,7 @@ void RunAnalysis(AnalysisState& state, AnalysisOptions& options, StatusSink& sta
   sink.Add(state.Results);
 
   Network network;
-  const std::string& label = network.Label;
+  const std::string& label = network.label;
   std::vector<std::int16_t> ident;
   MarkStep(state.Progress, Step::kReading);
   std::int16_t r = ReadProblem(state, reader, status, network, ident);

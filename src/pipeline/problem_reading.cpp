@@ -33,16 +33,16 @@ std::int16_t ReadProblem(AnalysisState& state, NetworkReader& reader, StatusSink
 
 std::int16_t LoadNetwork(AnalysisState& state, StatusSink& sink, const Network& network,
                          std::vector<std::int16_t>& ident) {
-  state.N = static_cast<std::int16_t>(network.N);
-  state.NR = static_cast<std::int16_t>(network.RelationCount());
-  state.ND = network.NonDirectional.has_value() ? 1 : 0;
-  if (network.NonDirectional.has_value()) {
-    state.NDI.assign(network.NonDirectional->begin(), network.NonDirectional->end());
+  state.N = static_cast<std::int16_t>(network.actor_count);
+  state.NR = static_cast<std::int16_t>(network.relation_count());
+  state.ND = network.non_directional.has_value() ? 1 : 0;
+  if (network.non_directional.has_value()) {
+    state.NDI.assign(network.non_directional->begin(), network.non_directional->end());
   } else {
     std::vector<std::int8_t>().swap(state.NDI);
   }
-  state.ActorNames = network.ActorNames;
-  state.RelationNames = network.RelationNames;
+  state.ActorNames = network.actor_names;
+  state.RelationNames = network.relation_names;
   state.GeneratorCount = 0;
   if (CreateMatrixList(state.MatrixList, state.Storage, sink, state.N, state.NR, ident) != 1) {
     // The list could not be created: nothing can be held in it, so the data ends here.
@@ -54,7 +54,7 @@ std::int16_t LoadNetwork(AnalysisState& state, StatusSink& sink, const Network& 
     BitWord* spare = state.MatrixList.Matrix(state.GeneratorCount);
     const MatrixShape& shape = state.MatrixList.Shape();
     for (int r = 0; r < state.N; ++r) {
-      for (int c = 0; c < state.N; ++c) SetCell(spare, shape, r, c, network.Tie(i, r, c));
+      for (int c = 0; c < state.N; ++c) SetCell(spare, shape, r, c, network.tie(i, r, c));
     }
     if (RegisterInputMatrix(state.MatrixList, state.Storage, state.ErrFile, ident, state.GeneratorCount, i, state.ND,
                             state.NDI) != 1) {

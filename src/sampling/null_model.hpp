@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "quorel/options.hpp"
 #include "core/fixed_matrix.hpp"
 
 namespace quorel {
@@ -35,11 +36,6 @@ namespace quorel {
 //
 // A loop belongs to a class only when the diagonal is counted. A cell that no class, mirror,
 // relabelling or dyad code reaches keeps the relation's value.
-
-// The two ways of drawing samples: "permute each pair" randomises the second relation of
-// every pair of elements; "permute generator matrices" randomises every generator and
-// rebuilds the compounds from them.
-enum class PermutationStrategy : std::uint8_t { kPairs, kGenerators };
 
 enum class CellClassKind : std::uint8_t {
   kNone,           // no cells are shuffled

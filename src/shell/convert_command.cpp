@@ -46,7 +46,7 @@ bool NormaliseDataFile(const std::string& text, bool fixed_matrix, std::ostream&
   ReadOutcome outcome;
   for (bool first = true; (outcome = reader.Next(network)) == ReadOutcome::kNetwork; first = false) {
     std::vector<float> fixed;
-    if (fixed_matrix && !ReadFixedValues(in.get(), stderr, network.N, fixed)) return false;
+    if (fixed_matrix && !ReadFixedValues(in.get(), stderr, network.actor_count, fixed)) return false;
     if (!first) output << '\n';  // an empty line between problems
     WriteDataFile(network, output, fixed);
   }

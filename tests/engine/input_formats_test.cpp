@@ -83,9 +83,9 @@ TEST_P(SharedNetworkInOtherLayout, GivesTheDataFilesReport) {
   testing::WriteWholeFile(dir.File("copy.dat"), DirectionalCopy(c.network, c.file));
   std::vector<Network> networks = ReadNetworkFile(kTestData + c.file);
   ASSERT_EQ(networks.size(), 1u);
-  EXPECT_EQ(networks[0].RelationNames, c.relations);
-  networks[0].ActorNames.clear();
-  networks[0].RelationNames.clear();
+  EXPECT_EQ(networks[0].relation_names, c.relations);
+  networks[0].actor_names.clear();
+  networks[0].relation_names.clear();
   EXPECT_EQ(networks, ReadNetworkFile(dir.File("copy.dat")));
 }
 
@@ -148,8 +148,8 @@ TEST_P(Conversion, GivesTheDataFileAndTheNames) {
   std::ostringstream data;
   WriteDataFile(network, data);
   EXPECT_EQ(data.str(), "net\n" + c.data);
-  EXPECT_EQ(network.ActorNames, c.actors);
-  EXPECT_EQ(network.RelationNames, c.relations);
+  EXPECT_EQ(network.actor_names, c.actors);
+  EXPECT_EQ(network.relation_names, c.relations);
 }
 
 INSTANTIATE_TEST_SUITE_P(

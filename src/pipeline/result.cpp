@@ -1,0 +1,188 @@
+#include <cmath>
+#include <string>
+
+#include "pipeline/result_data.hpp"
+#include "quorel/quorel.hpp"
+#include "views/element_words.hpp"
+
+namespace quorel {
+
+AnalysisOptions ToAnalysisOptions(const Options& o) {
+  AnalysisOptions a;
+  a.m_Transposes = o.transposes ? 1 : 0;
+  a.m_GeneratorProductsOnly = o.generator_products_only ? 1 : 0;
+  a.m_MaxWordLength = o.max_word_length;
+  a.m_PermutationStrategy = o.permutation_strategy == PermutationStrategy::kPairs ? 0 : 1;
+  a.m_MeasureControl = static_cast<std::int32_t>(o.measure_control);
+  a.m_SampleSize = o.sample_size;
+  a.m_MinKappa = o.min_kappa;
+  a.m_Diagonal = static_cast<std::int32_t>(o.diagonal);
+  a.m_FactorOmega = o.factor_omega ? 1 : 0;
+  a.m_FactorLowerOmega = o.factor_lower_omega ? 1 : 0;
+  a.m_FullFactorOutput = o.full_factor_output ? 1 : 0;
+  a.m_Reapply = o.reapply ? 1 : 0;
+  a.m_CutoffList = o.cutoffs;
+  a.Seed = o.seed;
+  a.Threads = o.threads;
+  return a;
+}
+
+Options ToOptions(const AnalysisOptions& a) {
+  Options o;
+  o.transposes = a.m_Transposes != 0;
+  o.generator_products_only = a.m_GeneratorProductsOnly != 0;
+  o.max_word_length = a.m_MaxWordLength;
+  o.permutation_strategy = a.m_PermutationStrategy == 0 ? PermutationStrategy::kPairs : PermutationStrategy::kGenerators;
+  o.measure_control = static_cast<MeasureControl>(a.m_MeasureControl);
+  o.sample_size = a.m_SampleSize;
+  o.min_kappa = a.m_MinKappa;
+  o.diagonal = static_cast<DiagonalRule>(a.m_Diagonal);
+  o.factor_omega = a.m_FactorOmega != 0;
+  o.factor_lower_omega = a.m_FactorLowerOmega != 0;
+  o.full_factor_output = a.m_FullFactorOutput != 0;
+  o.reapply = a.m_Reapply != 0;
+  o.cutoffs = a.m_CutoffList;
+  o.seed = a.Seed;
+  o.threads = a.Threads;
+  return o;
+}
+
+namespace {
+
+const ProblemRecord& Record(const detail::ResultData& d) { return d.record; }
+
+void CheckElement(const ProblemRecord& r, int i) {
+  if (i < 0 || i >= r.semigroup.element_count) {
+    throw Error(ErrorKind::kInvalidArgument, 0,
+                "element " + std::to_string(i) + " is outside 0.." + std::to_string(r.semigroup.element_count - 1));
+  }
+}
+
+// The upper cell (i, j) or the lower cell (j, i) of a statistic matrix, for a pair i < j.
+double PairCell(const ProblemRecord& r, const std::vector<float>& matrix, int i, int j, bool upper) {
+  CheckElement(r, i);
+  CheckElement(r, j);
+  if (i >= j) {
+    throw Error(ErrorKind::kInvalidArgument, 0,
+                "a pair of elements is (i, j) with i < j; got (" + std::to_string(i) + ", " + std::to_string(j) + ")");
+  }
+  const std::size_t e = static_cast<std::size_t>(r.semigroup.element_count);
+  return upper ? matrix[i * e + j] : matrix[j * e + i];
+}
+
+const ProblemRecord::Level& LevelOf(const ProblemRecord& r, int level) {
+  if (level < 0 || level >= static_cast<int>(r.levels.size())) {
+    throw Error(ErrorKind::kInvalidArgument, 0, "cutoff level " + std::to_string(level) + " does not exist");
+  }
+  return r.levels[static_cast<std::size_t>(level)];
+}
+
+bool Cell(const ProblemRecord& r, const ElementRelation& relation, int i, int j) {
+  CheckElement(r, i);
+  CheckElement(r, j);
+  if (relation.Size() == 0) return false;
+  return relation.Get(i, j);
+}
+
+}  // namespace
+
+Result::Result(std::shared_ptr<const detail::ResultData> data) : data_(std::move(data)) {}
+
+const std::string& Result::label() const { return Record(*data_).facts.label; }
+int Result::actor_count() const { return Record(*data_).facts.n; }
+int Result::generator_count() const { return Record(*data_).semigroup.generator_count; }
+int Result::element_count() const { return Record(*data_).semigroup.element_count; }
+const Options& Result::options() const { return data_->options; }
+const std::vector<std::string>& Result::warnings() const { return data_->warnings; }
+
+std::string Result::word(int i) const {
+  const ProblemRecord& r = Record(*data_);
+  CheckElement(r, i);
+  return WordLabel(ElementWords(r.semigroup.word_table)[static_cast<std::size_t>(i)], r.semigroup.generator_count, {});
+}
+
+bool Result::tie(int i, int row, int column) const {
+  const ProblemRecord& r = Record(*data_);
+  CheckElement(r, i);
+  if (row < 0 || row >= r.facts.n || column < 0 || column >= r.facts.n) {
+    throw Error(ErrorKind::kInvalidArgument, 0,
+                "actor pair (" + std::to_string(row) + ", " + std::to_string(column) + ") is outside 0.." +
+                    std::to_string(r.facts.n - 1));
+  }
+  return r.elements.Cell(i, row, column);
+}
+
+int Result::product(int i, int j) const {
+  const ProblemRecord& r = Record(*data_);
+  CheckElement(r, i);
+  CheckElement(r, j);
+  return r.semigroup.mult_table[static_cast<std::size_t>(i) * r.semigroup.element_count + j];
+}
+
+bool Result::partial_order(int i, int j) const {
+  const ProblemRecord& r = Record(*data_);
+  return Cell(r, r.partial_order, i, j);
+}
+
+double Result::likelihood_ratio(int i, int j) const { return PairCell(data_->record, data_->record.statistics.L, i, j, true); }
+double Result::theta(int i, int j) const { return PairCell(data_->record, data_->record.statistics.L, i, j, false); }
+double Result::fisher_p(int i, int j) const {
+  if (data_->options.measure_control != MeasureControl::kMA) return std::nan("");
+  return PairCell(data_->record, data_->record.statistics.PValue, i, j, true);
+}
+double Result::mcnemar_z(int i, int j) const {
+  return PairCell(data_->record, data_->record.statistics.McNemarZ, i, j, true);
+}
+double Result::mcnemar_z_proportion(int i, int j) const {
+  if (data_->options.permutation_strategy != PermutationStrategy::kPairs) return std::nan("");
+  return PairCell(data_->record, data_->record.statistics.McNemarZ, i, j, false);
+}
+double Result::binomial_p(int i, int j) const {
+  return PairCell(data_->record, data_->record.statistics.PValue, i, j, false);
+}
+double Result::kappa(int i, int j) const { return PairCell(data_->record, data_->record.statistics.Kappa, i, j, true); }
+double Result::estvar(int i, int j) const { return PairCell(data_->record, data_->record.statistics.Estvar, i, j, true); }
+double Result::kappa_proportion(int i, int j) const {
+  return PairCell(data_->record, data_->record.statistics.Kappa, i, j, false);
+}
+double Result::standardized_kappa(int i, int j) const {
+  return PairCell(data_->record, data_->record.statistics.StdKappa, i, j, true);
+}
+double Result::standardized_kappa_proportion(int i, int j) const {
+  return PairCell(data_->record, data_->record.statistics.StdKappa, i, j, false);
+}
+
+int Result::cutoff_level_count() const { return static_cast<int>(data_->record.levels.size()); }
+float Result::alpha(int level) const { return LevelOf(data_->record, level).relations.Alpha; }
+bool Result::omega(int level, int i, int j) const {
+  return Cell(data_->record, LevelOf(data_->record, level).relations.Omega, i, j);
+}
+bool Result::lower_omega(int level, int i, int j) const {
+  const OmegaLevel& l = LevelOf(data_->record, level).relations;
+  return l.HasLowerOmega && Cell(data_->record, l.LowerOmega, i, j);
+}
+bool Result::lower_omega_closure(int level, int i, int j) const {
+  const OmegaLevel& l = LevelOf(data_->record, level).relations;
+  return l.HasLowerOmega && Cell(data_->record, l.LowerOmegaClosure, i, j);
+}
+bool Result::omega_closure(int level, int i, int j) const {
+  const OmegaLevel& l = LevelOf(data_->record, level).relations;
+  return l.HasLowerOmega && Cell(data_->record, l.OmegaClosure, i, j);
+}
+
+std::vector<Result::Atom> Result::atoms(int level, bool of_omega) const {
+  std::vector<Atom> atoms;
+  for (const ProblemRecord::Factorization& f : LevelOf(data_->record, level).factorizations) {
+    if (f.is_omega != of_omega) continue;
+    for (const AtomResult& a : f.atoms) {
+      Atom atom;
+      atom.generating = {a.Generating.First, a.Generating.Second};
+      for (const ElementPair& p : a.Induced) atom.induced.emplace_back(p.First, p.Second);
+      atom.unique_meet_complement = a.UniqueMeetComplement;
+      atoms.push_back(std::move(atom));
+    }
+  }
+  return atoms;
+}
+
+}  // namespace quorel
