@@ -39,6 +39,11 @@ std::int16_t ReadFixed(std::FILE* in, std::FILE* err, StorageGate& gate, FixedMa
     return -1;
   }
   if (!ReadFixedValues(in, err, n, values)) return 0;
+  return GroupValues(values, distinct, err, gate, fixed, n);
+}
+
+std::int16_t GroupValues(const std::vector<float>& values, std::vector<float>& distinct, std::FILE* err,
+                         StorageGate& gate, FixedMatrixRecord& fixed, int n) {
   fixed.GroupCount = 0;
   std::unordered_map<std::uint32_t, int> seen;  // value -> its place among the distinct values
   for (const float value : values) {

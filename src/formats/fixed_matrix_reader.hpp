@@ -21,6 +21,11 @@ bool ReadFixedValues(std::FILE* in, std::FILE* err, int n, std::vector<float>& v
 // storage is not available (message written).
 std::int16_t ReadFixed(std::FILE* in, std::FILE* err, StorageGate& gate, FixedMatrixRecord& fixed, int n);
 
+// Groups the N x N `values` (row-major) by value as ReadFixed does; `distinct` is work
+// space of N x N values. Returns 1 or -1 (storage, message written to `err`).
+std::int16_t GroupValues(const std::vector<float>& values, std::vector<float>& distinct, std::FILE* err,
+                         StorageGate& gate, FixedMatrixRecord& fixed, int n);
+
 // Builds one group per distinct value (values in order of first appearance) with its
 // cells in ascending row-major order. `values` holds the N x N values row-major. Returns 1
 // or -1 (storage).

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "core/error.hpp"
+#include "formats/fixed_matrix_reader.hpp"
 #include "core/message_list.hpp"
 #include "formats/dl_reader.hpp"
 #include "formats/edge_list_reader.hpp"
@@ -119,7 +120,7 @@ ReadOutcome NetworkReader::Next(Network& network) {
 int NetworkReader::ProblemCount() const { return data_.has_value() ? data_->ProblemCount() : single_count_; }
 
 std::vector<Network> ReadNetworkFile(const std::filesystem::path& path, InputFormat format,
-                                  std::vector<std::string>* warnings) {
+                                     std::vector<std::string>* warnings, bool fixed_matrix) {
   std::error_code ignored;
   const bool directory = std::filesystem::is_directory(path, ignored);
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(directory ? nullptr : std::fopen(path.c_str(), "r"), &std::fclose);
@@ -135,7 +136,17 @@ std::vector<Network> ReadNetworkFile(const std::filesystem::path& path, InputFor
     try {
       if (!reader.Open(format, path.string())) throw Error(ErrorKind::kFile, 3, "??? Input file open failure.\n");
       Network network;
-      while ((outcome = reader.Next(network)) == ReadOutcome::kNetwork) networks.push_back(std::move(network));
+      while ((outcome = reader.Next(network)) == ReadOutcome::kNetwork) {
+        if (fixed_matrix) {
+          std::vector<float> values;
+          if (!ReadFixedValues(reader.Stream(), errors.File(), network.actor_count, values)) {
+            outcome = ReadOutcome::kMalformed;
+            break;
+          }
+          network.fixed_matrix = std::move(values);
+        }
+        networks.push_back(std::move(network));
+      }
     } catch (const InputError& error) {
       failure = "ERROR: " + DescribeInputError(path.string(), error) + "\n";
     }

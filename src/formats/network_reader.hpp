@@ -56,11 +56,12 @@ class NetworkReader {
 
 // Every network of the file at `path`, in `format` or in the layout its content shows (as
 // the command line recognises it), each as the analysis reads it. Writes nothing: warnings
-// (a label cut to 80 characters) are added to `warnings` when it is given. Throws an Error
+// (a label cut to 80 characters) are added to `warnings` when it is given. With
+// `fixed_matrix`, a fixed matrix follows each network's relations. Throws an Error
 // with the text the command line shows for the failure before "ABORT QUOREL": of kind
 // kMalformedInput, code 1, for malformed input (e.g. "ERROR: Could not read arguments\n");
 // of kind kFile, code 3, when the file could not be read.
 std::vector<Network> ReadNetworkFile(const std::filesystem::path& path, InputFormat format = InputFormat::kAuto,
-                                  std::vector<std::string>* warnings = nullptr);
+                                     std::vector<std::string>* warnings = nullptr, bool fixed_matrix = false);
 
 }  // namespace quorel

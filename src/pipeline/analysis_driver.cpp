@@ -15,8 +15,7 @@
 #include "formats/fixed_matrix_reader.hpp"
 #include "formats/network_reader.hpp"
 #include "pipeline/analysis_state.hpp"
-#include "pipeline/cutoff_levels.hpp"
-#include "pipeline/measures_phase.hpp"
+#include "pipeline/problem_analysis.hpp"
 #include "pipeline/problem_reading.hpp"
 #include "views/report_view.hpp"
 #include "views/sink_fanout.hpp"
@@ -27,98 +26,8 @@ namespace {
 
 constexpr std::size_t kReportBuffer = 1 << 20;
 
-// Per generator: 1 when it is non-directional. A transpose added as a generator is as
-// directional as the matrix it is the transpose of.
-std::vector<std::uint8_t> NonDirectionalGenerators(const AnalysisState& state, const std::vector<std::int16_t>& ident,
-                                                   int distinct_inputs) {
-  std::vector<std::uint8_t> flags(state.GeneratorCount, 0);
-  if (state.ND == 0) return flags;
-  for (int k = 0; k < state.GeneratorCount; ++k) {
-    const int source = k < distinct_inputs ? k : ident[k];
-    flags[k] = state.NDI[source] != 0 ? 1 : 0;
-  }
-  return flags;
-}
-
-// Per input relation, the slot of the distinct matrix it stands for: a new matrix takes the
-// next slot, a repeat the slot of the matrix it repeats.
-std::vector<int> InputSlots(const std::vector<std::int16_t>& ident, int nr) {
-  std::vector<int> slots(static_cast<std::size_t>(nr));
-  int next = 0;
-  for (int i = 0; i < nr; ++i) slots[i] = ident[i] == -1 ? next++ : ident[i];
-  return slots;
-}
-
-ProblemFacts FactsOf(const AnalysisState& state, const std::string& label, const std::vector<std::int16_t>& ident,
-                     const AnalysisOptions& options, const std::vector<float>& cutoffs) {
-  ProblemFacts facts;
-  facts.number = state.ProblemCount;
-  facts.label = label;
-  facts.n = state.N;
-  facts.nr = state.NR;
-  facts.has_directionality = state.ND != 0;
-  facts.ndi = state.NDI;
-  facts.directionality = state.Directionality;
-  facts.actor_names = state.ActorNames;
-  facts.relation_names = state.RelationNames;
-  facts.input_slots = InputSlots(ident, state.NR);
-  facts.repeats.assign(ident.begin(), ident.begin() + state.NR);
-  facts.distinct_inputs = state.GeneratorCount;
-  facts.options = options;
-  facts.cutoffs = cutoffs;
-  return facts;
-}
-
-// One problem from its input to its last cutoff level.
-void AnalyseProblem(AnalysisState& state, const AnalysisOptions& options, StatusSink& status,
-                            ResultSink& sink, const std::string& label, std::vector<std::int16_t>& ident,
-                            const std::vector<float>& cutoffs) {
-  sink.ProblemStarted(FactsOf(state, label, ident, options, cutoffs), state.MatrixList,
-                      options.m_FixedSupplied ? &state.FixedMatrix : nullptr);
-  const int distinct_inputs = state.GeneratorCount;
-  int generators = distinct_inputs;
-  if (options.m_Transposes) {
-    generators = AddTransposes(state.MatrixList, distinct_inputs, state.Storage, ident,
-                               [&](int input, int equal_to) { sink.IdenticalTranspose(input, equal_to); });
-  }
-  state.GeneratorCount = static_cast<std::int16_t>(generators);
-  state.ElementCount = state.GeneratorCount;
-  std::vector<int> transpose_of(static_cast<std::size_t>(generators), -1);
-  for (int k = distinct_inputs; k < generators; ++k) transpose_of[k] = ident[k];
-  sink.GeneratorsChosen(state.MatrixList, generators, transpose_of);
-
-  MarkStep(state.Progress, Step::kSemigroup);
-  Semigroup semigroup = options.m_GeneratorProductsOnly
-                            ? BuildGeneratorPowers(state.MatrixList, generators, options.m_MaxWordLength, state.Storage)
-                            : BuildSemigroup(state.MatrixList, generators, options.m_MaxWordLength, state.Storage);
-  state.ElementCount = static_cast<std::int16_t>(semigroup.element_count);
-  sink.SemigroupBuilt(semigroup, state.MatrixList);
-  MarkStep(state.Progress, Step::kPartialOrder);
-  const ElementRelation partial_order = BuildPartialOrder(state.MatrixList, semigroup.element_count, state.Storage);
-  sink.PartialOrderBuilt(partial_order);
-
-  status.AddStatusMessage("Calculating statistical upper triangle matrices...");
-  const std::vector<std::uint8_t> non_directional = NonDirectionalGenerators(state, ident, distinct_inputs);
-  const MeasuresInput measures{state.MatrixList, semigroup, state.Directionality, state.FixedMatrix, non_directional};
-  state.Statistics = RunMeasures(measures, options, state.Random, state.Storage, state.Progress);
-  MarkStep(state.Progress, Step::kStatisticsReport);
-  sink.StatisticsDone(state.Statistics, semigroup.element_count);
-
-  FreeMatrixList(state, options);
-  std::vector<std::int16_t>().swap(ident);
-  sink.PartialAlgebraStarted();
-  RunCutoffLevels(semigroup, state.Statistics, partial_order, options, cutoffs, state.Storage, sink, state.Progress,
-                  state.ProgressFile);
-  sink.ProblemDone();
-  state.Statistics.Release();
-}
-
 }  // namespace
 
-void FreeMatrixList(AnalysisState& state, const AnalysisOptions& options) {
-  state.MatrixList.Release();
-  if (options.m_FixedSupplied) state.FixedMatrix.Release();
-}
 
 void RunAnalysis(AnalysisState& state, AnalysisOptions& options, StatusSink& status) {
   status.ClearStatusMessages();

@@ -16,7 +16,4 @@ class StatusSink;
 // stay open in `state` for the caller to close.
 void RunAnalysis(AnalysisState& state, AnalysisOptions& options, StatusSink& sink);
 
-// Releases the relation matrices, `ident` and the fixed matrix's groups.
-void FreeMatrixList(AnalysisState& state, const AnalysisOptions& options);
-
 }  // namespace quorel

@@ -1,0 +1,209 @@
+// The library API: networks read and analysed through <quorel/quorel.hpp> give the command
+// line's report byte for byte, every accessor reads the value the report shows, nothing is
+// written on the way, and every refusal is a quorel::Error of its kind.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <sstream>
+
+#include "quorel/quorel.hpp"
+#include "support/report_tables.hpp"
+#include "support/run_harness.hpp"
+
+namespace quorel {
+namespace {
+
+using testing::ScratchDirectory;
+
+// The report `quorel` writes for `data` with `arguments`.
+std::string CommandLineReport(const ScratchDirectory& dir, const std::string& data, const std::string& arguments) {
+  testing::WriteWholeFile(dir.File("in.dat"), data);
+  EXPECT_EQ(testing::RunQuorel(dir, "-q --data in.dat --report out.txt " + arguments), 0);
+  return testing::ReadWholeFile(dir.File("out.txt"));
+}
+
+std::string ReportOf(const std::vector<Result>& results) {
+  std::ostringstream out;
+  WriteReport(out, results);
+  return out.str();
+}
+
+struct RunCase {
+  const char* name;
+  std::vector<const char*> examples;  // networks of one data file, in order
+  std::string arguments;
+  std::function<void(Options&)> set;
+};
+
+class LibraryRun : public ::testing::TestWithParam<RunCase> {};
+
+// Several networks share one random stream and the factorizations are replayed whole, so
+// the report rebuilt from the results is the command line's to the byte.
+TEST_P(LibraryRun, ReportFromTheResultsIsTheCommandLines) {
+  const RunCase& c = GetParam();
+  ScratchDirectory dir;
+  std::string data;
+  for (const char* example : c.examples) data += testing::ExampleNetwork(example);
+  const std::string expected = CommandLineReport(dir, data, c.arguments);
+
+  Options options;
+  options.sample_size = 200;
+  options.threads = 2;
+  c.set(options);
+  const std::vector<Network> networks = ReadNetworks(dir.File("in.dat"));
+  ASSERT_EQ(networks.size(), c.examples.size());
+  const std::vector<Result> results = Analyze(networks, options);
+  EXPECT_EQ(ReportOf(results), expected);
+
+  std::ostringstream streamed;
+  Analyze(networks, options, Views{&streamed, nullptr});
+  EXPECT_EQ(streamed.str(), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Networks, LibraryRun,
+    ::testing::Values(
+        RunCase{"FactorizationsInFull", {"knoke_bureaucracies.dat"},
+                "--sample-size 200 --threads 2 --factor-omega --factor-lower-omega --full-factor-output --cutoffs 0.05,0.2",
+                [](Options& o) {
+                  o.factor_omega = o.factor_lower_omega = o.full_factor_output = true;
+                  o.cutoffs = "0.05,0.2";
+                }},
+        RunCase{"TwoNetworksOneStreamPairsUnderDyadCensus",
+                {"padgett_florentine.dat", "wolfe_primates.dat"},
+                "--sample-size 200 --threads 2 --permutation-strategy pairs --measure-control MD --seed 7 --transposes",
+                [](Options& o) {
+                  o.permutation_strategy = PermutationStrategy::kPairs;
+                  o.measure_control = MeasureControl::kMD;
+                  o.seed = 7;
+                  o.transposes = true;
+                }},
+        RunCase{"GeneratorPowers", {"kapferer_mine.dat"},
+                "--sample-size 200 --threads 2 --generator-products-only --max-word-length 3 --factor-omega",
+                [](Options& o) {
+                  o.generator_products_only = true;
+                  o.max_word_length = 3;
+                  o.factor_omega = true;
+                }}),
+    [](const ::testing::TestParamInfo<RunCase>& info) { return std::string(info.param.name); });
+
+// Every statistic accessor reads the triangle the report prints under its heading (upper
+// cells with the observed value, lower with the proportion), and the relation accessors
+// the element tables.
+TEST(Library, AccessorsReadWhatTheReportShows) {
+  ScratchDirectory dir;
+  testing::WriteWholeFile(dir.File("in.dat"), testing::ExampleNetwork("wolfe_primates.dat"));
+  Options options;
+  options.sample_size = 100;
+  options.permutation_strategy = PermutationStrategy::kPairs;
+  const Result result = Analyze(ReadNetworks(dir.File("in.dat")).front(), options);
+  const testing::ReportTables report(ReportOf({result}));
+  const int e = result.element_count();
+  ASSERT_GT(e, 3);
+
+  struct Statistic {
+    const char* heading;
+    double (Result::*read)(int, int) const;
+    bool upper;
+  };
+  for (const Statistic& s : {Statistic{"LIKELIHOOD RATIO STATISTIC:", &Result::likelihood_ratio, true},
+                             Statistic{"THETA", &Result::theta, false},
+                             Statistic{"FISHERP:", &Result::fisher_p, true},
+                             Statistic{"McNEMAR Z:", &Result::mcnemar_z, true},
+                             Statistic{"McNEMAR Z proportions:", &Result::mcnemar_z_proportion, false},
+                             Statistic{"BINP:", &Result::binomial_p, false},
+                             Statistic{"KAPPA:", &Result::kappa, true},
+                             Statistic{"ESTVAR:", &Result::estvar, true},
+                             Statistic{"KAPPA proportions:", &Result::kappa_proportion, false},
+                             Statistic{"STANDARDIZED KAPPA:", &Result::standardized_kappa, true},
+                             Statistic{"STANDARDIZED KAPPA proportions:", &Result::standardized_kappa_proportion,
+                                       false}}) {
+    const bool four_decimals = !s.upper || std::string(s.heading) == "FISHERP:" || std::string(s.heading) == "ESTVAR:";
+    const auto table = report.StatisticTable(report.After(s.heading), e);
+    for (int i = 0; i < e; ++i) {
+      for (int j = i + 1; j < e; ++j) {
+        char shown[32];
+        std::snprintf(shown, sizeof shown, four_decimals ? "%.4f" : "%.2f", (result.*s.read)(i, j));
+        ASSERT_EQ(table[i][j], shown) << s.heading << " (" << i + 1 << ", " << j + 1 << ")";
+      }
+    }
+  }
+
+  const auto order = report.ElementTable(report.After("PARTIAL ORDER TABLE:"), e);
+  const auto omega = report.ElementTable(report.After("OMEGA :"), e);
+  const auto closure = report.ElementTable(report.After("PARTIAL ALGEBRAIC CLOSURE OF OMEGA:"), e);
+  const auto product = report.ElementTable(report.After("PARTIAL MULTIPLICATION TABLE:"), e);
+  for (int i = 0; i < e; ++i) {
+    for (int j = 0; j < e; ++j) {
+      EXPECT_EQ(order[i][j], result.partial_order(i, j) ? "1" : "0");
+      EXPECT_EQ(omega[i][j], result.omega(0, i, j) ? "1" : "0");
+      EXPECT_EQ(closure[i][j], result.omega_closure(0, i, j) ? "1" : "0");
+      EXPECT_EQ(product[i][j], result.product(i, j) < 0 ? "*" : std::to_string(result.product(i, j) + 1));
+    }
+  }
+  EXPECT_EQ(result.word(0), "A");
+  EXPECT_EQ(result.word(result.generator_count()).size(), 2u);
+}
+
+TEST(Library, AnalysisWritesNothing) {
+  ScratchDirectory dir;
+  testing::WriteWholeFile(dir.File("in.dat"), testing::ExampleNetwork("padgett_florentine.dat"));
+  Options options;
+  options.sample_size = 50;
+  options.factor_omega = true;
+  options.measure_control = MeasureControl::kME;  // lowered with a warning for these relations
+  ::testing::internal::CaptureStdout();
+  ::testing::internal::CaptureStderr();
+  const Result result = Analyze(ReadNetworks(dir.File("in.dat")).front(), options);
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+  EXPECT_FALSE(result.warnings().empty());
+  EXPECT_NE(result.options().measure_control, MeasureControl::kME);
+}
+
+// What the library refuses, each as an Error of its kind with a message that names it.
+TEST(Library, RefusalsAreErrorsOfTheirKind) {
+  ScratchDirectory dir;
+  Network square{"square", 2, {{0, 1, 1, 0}}, {}, {}, {}, {}};
+  Network short_matrix = square;
+  short_matrix.relations[0].pop_back();
+  std::atomic<bool> cancel{true};
+  Hooks cancelling;
+  cancelling.cancel = &cancel;
+  testing::WriteWholeFile(dir.File("bad.dat"), "label\nthree relations\n");
+  struct Case {
+    const char* name;
+    std::function<void()> call;
+    ErrorKind kind;
+    const char* says;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"MatrixOfTheWrongSize", [&] { Analyze(short_matrix, Options{}); }, ErrorKind::kInvalidArgument,
+            "relation 1 has 3 cells, not 2 x 2"},
+           {"FixedMatrixControlWithoutOne",
+            [&] {
+              Options o;
+              o.measure_control = MeasureControl::kMF;
+              Analyze(square, o);
+            },
+            ErrorKind::kCompletion, "need a fixed matrix"},
+           {"Cancelled", [&] { Analyze(square, Options{}, cancelling); }, ErrorKind::kCancelled, "cancelled"},
+           {"PairOutOfOrder", [&] { Analyze(square, Options{}).kappa(1, 0); }, ErrorKind::kInvalidArgument, "i < j"},
+           {"MissingFile", [&] { ReadNetworks(dir.File("none.dat")); }, ErrorKind::kFile, "Input file open failure"},
+           {"MalformedData", [&] { ReadNetworks(dir.File("bad.dat")); }, ErrorKind::kMalformedInput,
+            "Could not read arguments"}}) {
+    try {
+      c.call();
+      ADD_FAILURE() << c.name << ": no error";
+    } catch (const Error& error) {
+      EXPECT_EQ(error.kind(), c.kind) << c.name;
+      EXPECT_THAT(error.what(), ::testing::HasSubstr(c.says)) << c.name;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace quorel
