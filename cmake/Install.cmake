@@ -7,6 +7,19 @@ install(DIRECTORY ${CMAKE_SOURCE_DIR}/examples/ DESTINATION ${CMAKE_INSTALL_DATA
         FILES_MATCHING PATTERN "*.dat" PATTERN "README.md")
 # quorel-gui installs itself from src/shell/gui when Qt 6 Widgets is found.
 
+# The library: libquorel.a, the public headers <quorel/...> and a CMake package, so that
+# find_package(Quorel) and target_link_libraries(app PRIVATE Quorel::quorel) work.
+include(CMakePackageConfigHelpers)
+set(QUOREL_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Quorel)
+install(TARGETS quorel_lib EXPORT QuorelTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/include/quorel DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(EXPORT QuorelTargets NAMESPACE Quorel:: DESTINATION ${QUOREL_CMAKE_DIR})
+configure_package_config_file(${CMAKE_SOURCE_DIR}/cmake/QuorelConfig.cmake.in
+                              ${CMAKE_BINARY_DIR}/QuorelConfig.cmake INSTALL_DESTINATION ${QUOREL_CMAKE_DIR})
+write_basic_package_version_file(${CMAKE_BINARY_DIR}/QuorelConfigVersion.cmake COMPATIBILITY SameMajorVersion)
+install(FILES ${CMAKE_BINARY_DIR}/QuorelConfig.cmake ${CMAKE_BINARY_DIR}/QuorelConfigVersion.cmake
+        DESTINATION ${QUOREL_CMAKE_DIR})
+
 set(CPACK_PACKAGE_NAME quorel)
 set(CPACK_PACKAGE_VENDOR "Quorel developers")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
