@@ -55,7 +55,7 @@ void ComputePartialOrder(const MatrixList& list, int e, ElementRelation& order) 
 
 ElementRelation BuildPartialOrder(const MatrixList& list, int element_count, StorageGate& gate) {
   ElementRelation order;
-  if (!order.Obtain(gate, StorageKind::kPartialOrder, element_count)) FatalError(3);
+  if (!order.Obtain(gate, StorageKind::kPartialOrder, element_count)) FatalError(FatalCode::kPartialOrder);
   ComputePartialOrder(list, element_count, order);
   return order;
 }

@@ -34,8 +34,8 @@ void AcceptSpare(MatrixList& list, StorageGate& gate, Semigroup& s) {
 
 void ObtainTables(StorageGate& gate, Semigroup& s) {
   const std::size_t e = static_cast<std::size_t>(s.element_count);
-  if (!gate.Obtain(StorageKind::kMultTable, s.mult_table, e * e, std::int16_t{-1})) FatalError(5);
-  if (!gate.Obtain(StorageKind::kWordTable, s.word_table, e)) FatalError(6);
+  if (!gate.Obtain(StorageKind::kMultTable, s.mult_table, e * e, std::int16_t{-1})) FatalError(FatalCode::kMultTable);
+  if (!gate.Obtain(StorageKind::kWordTable, s.word_table, e)) FatalError(FatalCode::kWordTable);
 }
 
 // The working records of the construction: per element its G right products and how it
@@ -63,7 +63,7 @@ class WorkingRecords {
         granted = false;
       }
     }
-    if (!granted) FatalError(2);
+    if (!granted) FatalError(FatalCode::kEdgeTable);
     rows_ = rows;
   }
 
@@ -180,7 +180,7 @@ Semigroup BuildGeneratorPowers(MatrixList& list, int generator_count, int max_wo
   const int levels = max_word_length > 0 ? max_word_length : 0;
   std::vector<std::int16_t> powers;
   if (!gate.Obtain(StorageKind::kWorkingRecords, powers, static_cast<std::size_t>(levels + 1) * g)) {
-    FatalError(2);
+    FatalError(FatalCode::kEdgeTable);
   }
   for (int k = 0; k < g; ++k) powers[k] = static_cast<std::int16_t>(k);
   for (int l = 1; l <= levels; ++l) {

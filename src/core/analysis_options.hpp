@@ -45,4 +45,15 @@ enum MeasureControlIndex : std::int32_t {
   kMG = 6,  // fixed matrix and outdegrees
 };
 
+// The permutation strategies and diagonal rules as the option members number them.
+enum PermutationStrategyIndex : std::int32_t {
+  kPermutePairs = 0,       // "permute Compounds": the second relation of each pair
+  kPermuteGenerators = 1,  // "permute Generators": the generators, compounds rebuilt
+};
+enum DiagonalIndex : std::int32_t {
+  kExcludeDiagonalForAll = 0,
+  kExcludeDiagonalForGenerators = 1,
+  kIncludeDiagonalForAll = 2,
+};
+
 }  // namespace quorel

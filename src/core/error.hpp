@@ -43,7 +43,6 @@ std::string FatalErrorMessage(FatalCode code, int error_number = 0);
 
 // Ends the run with `code`: throws a fatal Error carrying the code's message.
 [[noreturn]] void FatalError(FatalCode code);
-[[noreturn]] inline void FatalError(int code) { FatalError(static_cast<FatalCode>(code)); }
 
 // The same, with the code's message after a diagnostic of the failure that led to it.
 [[noreturn]] void FatalError(FatalCode code, const std::string& preceding);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/analysis_options.hpp"
 #include "measures/diagonal_rule.hpp"
 
 namespace quorel {
@@ -31,7 +32,7 @@ void ComputePairMeasures(StatisticMatrices& stats, int e, int i, int j, const Bi
   const std::size_t up = Upper(e, i, j);
   stats.Kappa[up] = static_cast<float>(KappaStatistic(table, r0, r1, c0, c1, n));
   stats.McNemarZ[up] = static_cast<float>(McNemarZStatistic(table));
-  if (measure_control == 0) stats.PValue[up] = static_cast<float>(FisherExactP(table));
+  if (measure_control == kMA) stats.PValue[up] = static_cast<float>(FisherExactP(table));
   stats.PValue[Lower(e, i, j)] = static_cast<float>(BinomialP(table));
   stats.Estvar[up] = static_cast<float>(KappaVariance(table, r0, r1, c0, c1, n));
   stats.StdKappa[up] = static_cast<float>(StandardizedKappa(stats.Kappa[up], r0, r1, c0, c1, n));

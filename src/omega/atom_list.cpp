@@ -7,11 +7,11 @@
 namespace quorel {
 
 void AtomList::AppendPair(StorageGate& gate, int first, int second) {
-  if (!gate.Grant(StorageKind::kQueueNode)) FatalError(8);
+  if (!gate.Grant(StorageKind::kQueueNode)) FatalError(FatalCode::kInclusions);
   try {
     pairs_.push_back(ElementPair{static_cast<std::int16_t>(first), static_cast<std::int16_t>(second)});
   } catch (const std::bad_alloc&) {
-    FatalError(8);
+    FatalError(FatalCode::kInclusions);
   }
 }
 

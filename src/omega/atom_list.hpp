@@ -20,7 +20,7 @@ struct ElementPair {
 class AtomList {
  public:
   // Appends a pair at the end. Each pair is one storage request of kind kQueueNode; a
-  // refused request ends the run with FatalError(8).
+  // refused request ends the run with FatalError(FatalCode::kInclusions).
   void AppendPair(StorageGate& gate, int first, int second);
 
   // Removes every pair.

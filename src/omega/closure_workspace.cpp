@@ -12,7 +12,7 @@ ClosureWorkspace::ClosureWorkspace(const ProductTable& products, StorageGate& ga
     : products_(products), e_(products.Size()), w_((products.Size() + 63) / 64) {
   const std::size_t words = static_cast<std::size_t>(e_) * w_;
   const std::size_t e = static_cast<std::size_t>(e_);
-  if (!gate.Grant(StorageKind::kScratchRelation)) FatalError(9);
+  if (!gate.Grant(StorageKind::kScratchRelation)) FatalError(FatalCode::kVariables);
   try {
     rows_.assign(words, 0);
     cols_.assign(words, 0);
@@ -27,9 +27,9 @@ ClosureWorkspace::ClosureWorkspace(const ProductTable& products, StorageGate& ga
     touched_columns_.reserve(e);
     dirty_list_.reserve(e);
   } catch (const std::bad_alloc&) {
-    FatalError(9);
+    FatalError(FatalCode::kVariables);
   }
-  if (!gate.Obtain(StorageKind::kQueueNode, queue_, e * e, std::uint32_t{0})) FatalError(8);
+  if (!gate.Obtain(StorageKind::kQueueNode, queue_, e * e, std::uint32_t{0})) FatalError(FatalCode::kInclusions);
 }
 
 void ClosureWorkspace::SetBase(const ElementRelation& base) {

@@ -30,8 +30,8 @@ namespace quorel {
 class ClosureWorkspace {
  public:
   // Storage for relations over products.Size() elements: the rows, columns and pending
-  // marks as one kScratchRelation request (FatalError(9)), the queue as one kQueueNode
-  // request (FatalError(8)).
+  // marks as one kScratchRelation request (FatalError(FatalCode::kVariables)), the queue as one kQueueNode
+  // request (FatalError(FatalCode::kInclusions)).
   ClosureWorkspace(const ProductTable& products, StorageGate& gate);
 
   int Size() const { return e_; }

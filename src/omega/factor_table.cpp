@@ -70,14 +70,14 @@ void FactorTable::Build(const ElementRelation& rel, const ProductTable& products
   std::vector<std::int32_t> order;
   std::vector<std::int32_t> low;
   std::vector<std::uint8_t> on_stack;
-  if (!gate.Grant(StorageKind::kFactorTable)) FatalError(9);
+  if (!gate.Grant(StorageKind::kFactorTable)) FatalError(FatalCode::kVariables);
   try {
     ext_.assign(cells, -1);
     order.assign(cells, -1);
     low.assign(cells, 0);
     on_stack.assign(cells, 0);
   } catch (const std::bad_alloc&) {
-    FatalError(9);
+    FatalError(FatalCode::kVariables);
   }
   store_.Reset(e, byte_limit);
   distance_.clear();

@@ -32,7 +32,7 @@ class FactorTable {
 
   // Fills the table for `rel` (reflexive; closed, or the unclosed Omega of generator
   // products). The id table and the visiting order are one kFactorTable request
-  // (FatalError(9)); each distinct extension is one kExtension request. A refused
+  // (FatalError(FatalCode::kVariables)); each distinct extension is one kExtension request. A refused
   // extension, or one that would pass `byte_limit` bytes of stored rows, ends the run with
   // the out-of-memory message naming its first generating pair.
   void Build(const ElementRelation& rel, const ProductTable& products, StorageGate& gate,

@@ -87,12 +87,12 @@ bool MeetComplement(int first, int second, ElementRelation& mc, const FactorTabl
       if (!v) mc.Set(i, j);
     }
   }
-  if (!gate.Grant(StorageKind::kScratchRelation)) FatalError(9);
+  if (!gate.Grant(StorageKind::kScratchRelation)) FatalError(FatalCode::kVariables);
   ElementRelation t;
   try {
     t = rel;
   } catch (const std::bad_alloc&) {
-    FatalError(9);
+    FatalError(FatalCode::kVariables);
   }
   for (std::size_t k = 0; k < t.Words().size(); ++k) t.Words()[k] |= mc.Words()[k];
   return IsTransitive(t);

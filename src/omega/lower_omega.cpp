@@ -12,11 +12,11 @@ namespace quorel {
 namespace {
 
 ElementRelation ScratchRelation(StorageGate& gate, const ElementRelation& from) {
-  if (!gate.Grant(StorageKind::kScratchRelation)) FatalError(9);
+  if (!gate.Grant(StorageKind::kScratchRelation)) FatalError(FatalCode::kVariables);
   try {
     return from;
   } catch (const std::bad_alloc&) {
-    FatalError(9);
+    FatalError(FatalCode::kVariables);
   }
 }
 

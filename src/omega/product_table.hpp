@@ -15,7 +15,7 @@ class ProductTable {
  public:
   // `mult` is the E x E multiplication table, row-major (cell (a, c) = a followed by c). The
   // left products are a transposed copy, one storage request of kind kScratchRelation
-  // (FatalError(9) when refused).
+  // (FatalError(FatalCode::kVariables) when refused).
   ProductTable(const std::vector<std::int16_t>& mult, int element_count, StorageGate& gate);
 
   int Size() const { return e_; }

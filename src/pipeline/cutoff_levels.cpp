@@ -27,7 +27,7 @@ void StreamFactorization(const ElementRelation& rel, const std::vector<std::int1
   FindAtoms(atoms, table, gate);
   sink.AtomsFound(atoms.Count());
 
-  if (!gate.Grant(StorageKind::kScratchRelation)) FatalError(9);
+  if (!gate.Grant(StorageKind::kScratchRelation)) FatalError(FatalCode::kVariables);
   ElementRelation extension;
   int number = 0;
   for (const ElementPair& atom : atoms) {
@@ -67,7 +67,7 @@ void RunCutoffLevels(const Semigroup& semigroup, const StatisticMatrices& statis
   const int e = semigroup.element_count;
   OmegaLevel level;
   if (!level.Omega.Obtain(gate, StorageKind::kOmega, e) || !level.LowerOmega.Obtain(gate, StorageKind::kOmega, e)) {
-    FatalError(10);
+    FatalError(FatalCode::kOmega);
   }
   const bool products_only = semigroup.generator_products_only;
   const bool full = options.m_FullFactorOutput != 0;

@@ -52,7 +52,7 @@ StatisticMatrices RunMeasures(const MeasuresInput& input, const AnalysisOptions&
   settings.workers = workers;
   MarkStep(progress, Step::kSampling);
   const std::int16_t code =
-      options.m_PermutationStrategy == 0
+      options.m_PermutationStrategy == kPermutePairs
           ? SampleCompoundPairs(list, e, g, input.directionality, input.fixed, settings, stats, random, gate, progress)
           : SampleGenerators(list, e, g, input.semigroup.word_table, input.non_directional, input.fixed, settings,
                              stats, random, gate, progress);
@@ -66,7 +66,7 @@ StatisticMatrices RunMeasures(const MeasuresInput& input, const AnalysisOptions&
       stats.L[low] = stats.L[low] / samples;
       stats.Kappa[low] = stats.Kappa[low] / samples;
       stats.StdKappa[low] = stats.StdKappa[low] / samples;
-      if (options.m_PermutationStrategy == 0) stats.McNemarZ[low] = stats.McNemarZ[low] / samples;
+      if (options.m_PermutationStrategy == kPermutePairs) stats.McNemarZ[low] = stats.McNemarZ[low] / samples;
     }
   }
   return stats;

@@ -32,7 +32,7 @@ Options ToOptions(const AnalysisOptions& a) {
   o.transposes = a.m_Transposes != 0;
   o.generator_products_only = a.m_GeneratorProductsOnly != 0;
   o.max_word_length = a.m_MaxWordLength;
-  o.permutation_strategy = a.m_PermutationStrategy == 0 ? PermutationStrategy::kPairs : PermutationStrategy::kGenerators;
+  o.permutation_strategy = a.m_PermutationStrategy == kPermutePairs ? PermutationStrategy::kPairs : PermutationStrategy::kGenerators;
   o.measure_control = static_cast<MeasureControl>(a.m_MeasureControl);
   o.sample_size = a.m_SampleSize;
   o.min_kappa = a.m_MinKappa;

@@ -134,7 +134,7 @@ std::int16_t SampleCompoundPairs(const MatrixList& relations, int elements, int 
     switch (space.sampler.Obtain(storage, n, settings.measure_control, directionality, fixed)) {
       case WorkspaceStatus::kReady: break;
       case WorkspaceStatus::kSamplerBufferFailed: return 29;
-      case WorkspaceStatus::kShuffleWorkFailed: FatalError(9);
+      case WorkspaceStatus::kShuffleWorkFailed: FatalError(FatalCode::kVariables);
     }
     if (!space.tally.Obtain(storage, n * n)) return 29;
   }

@@ -81,7 +81,7 @@ std::int16_t SampleGenerators(const MatrixList& relations, int elements, int gen
   switch (ws.Obtain(storage, n, settings.measure_control, fixed_matrix.MaxGroupSize)) {
     case WorkspaceStatus::kReady: break;
     case WorkspaceStatus::kSamplerBufferFailed: return 29;
-    case WorkspaceStatus::kShuffleWorkFailed: FatalError(9);
+    case WorkspaceStatus::kShuffleWorkFailed: FatalError(FatalCode::kVariables);
   }
 
   // The pairs (i, j), i < j, row by row, with the samples that reached each statistic so far.
@@ -171,7 +171,10 @@ std::int16_t SampleGenerators(const MatrixList& relations, int elements, int gen
     // thread); index p + 1 for pair p, compared in every sample of this batch by one worker.
     pool.Run(pair_count + 1, block, [&](int, std::int64_t begin, std::int64_t end) {
       if (begin == 0) {
-        for (int t = 0; t < next; ++t) make_sample(1 - set, t);
+        for (int t = 0; t < next; ++t) {
+          StopIfCancelled(progress);
+          make_sample(1 - set, t);
+        }
         begin = 1;
       }
       for (std::int64_t p = begin - 1; p < end - 1; ++p) {

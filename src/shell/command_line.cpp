@@ -158,7 +158,7 @@ int RunCommandLine(int argc, const char* const* argv) {
   AnalysisState state;
   state.Random = RandomSource(command.options.Seed);
   if (command.quiet) state.ProgressFile = nullptr;
-  TerminalProgress bar(stderr, command.options.m_PermutationStrategy == 0 ? "pairs" : "samples");
+  TerminalProgress bar(stderr, command.options.m_PermutationStrategy == kPermutePairs ? "pairs" : "samples");
   if (!command.quiet && isatty(fileno(stderr))) state.Progress = &bar;
   StepTimer timer(state.Progress);
   if (command.timings) state.Progress = &timer;

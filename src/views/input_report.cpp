@@ -17,7 +17,7 @@ class DistinctMatrixWalk {
 
   int Next(int input_index) {
     const int k = ident_[input_index] == -1 ? next_distinct_++ : ident_[input_index];
-    if (k >= generator_count_) FatalError(4);
+    if (k >= generator_count_) FatalError(FatalCode::kMatrixAccess);
     return k;
   }
 

@@ -52,7 +52,7 @@ json OptionsJson(const AnalysisOptions& o, const std::vector<float>& cutoffs, bo
   return json{
       {"cutoffs", cut},
       {"measure_control", Name(kControlNames, 7, o.m_MeasureControl)},
-      {"permutation_strategy", o.m_PermutationStrategy == 0 ? "pairs" : "generators"},
+      {"permutation_strategy", o.m_PermutationStrategy == kPermutePairs ? "pairs" : "generators"},
       {"diagonal", Name(kDiagonalNames, 3, o.m_Diagonal)},
       {"sample_size", o.m_SampleSize},
       {"seed", o.Seed},

@@ -85,7 +85,7 @@ void ReportView::StatisticsDone(const StatisticMatrices& s, int e) {
   }
   std::fprintf(out, "\nMcNEMAR Z:\n");
   PrintStatisticMatrix(out, s.McNemarZ, e, true, false);
-  if (options.m_PermutationStrategy == 0) {
+  if (options.m_PermutationStrategy == kPermutePairs) {
     std::fprintf(out, "\nMcNEMAR Z proportions:\n");
     PrintStatisticMatrix(out, s.McNemarZ, e, false, true);
   }

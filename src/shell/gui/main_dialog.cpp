@@ -344,7 +344,7 @@ void MainDialog::OnRun() {
   SetOptionControlsEnabled(false);
   close_action_->setEnabled(false);
   running_ = true;
-  phase_ = RunPhase(options_.m_PermutationStrategy == 0 ? "pairs" : "samples");
+  phase_ = RunPhase(options_.m_PermutationStrategy == kPermutePairs ? "pairs" : "samples");
   progress_->setRange(0, 0);
   progress_->show();
   ShowPhase();
