@@ -61,6 +61,8 @@ class FactorTable {
   std::size_t BytesUsed() const { return store_.BytesUsed(); }
 
  private:
+  friend class FactorTableBuilder;
+
   int e_ = 0;
   ElementRelation rel_;
   ElementRelation base_;
