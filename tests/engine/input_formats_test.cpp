@@ -286,14 +286,5 @@ TEST(Formats, ForcedDataFormatReadsADlLookalikeAsADataFile) {
   EXPECT_THAT(run.messages, ::testing::Contains("ERROR: Could not read arguments"));
 }
 
-TEST(Formats, DataFileNamesNoActors) {
-  AnalysisOptions options;
-  options.m_SampleSize = 5;
-  const testing::RunCapture run = testing::RunOnText("label\n2 1\n0 1 1 0\n", options);
-  EXPECT_EQ(run.code, 0);
-  EXPECT_TRUE(run.actor_names.empty());
-  EXPECT_TRUE(run.relation_names.empty());
-}
-
 }  // namespace
 }  // namespace quorel

@@ -110,23 +110,5 @@ TEST(Convert, FailuresHaveTheirExitStatusAndWriteNothing) {
   }
 }
 
-TEST(Convert, HelpDescribesTheSubcommand) {
-  testing::ScratchDirectory dir;
-  EXPECT_EQ(testing::RunQuorel(dir, "convert --help"), kExitSuccess);
-  const std::string help = testing::ReadWholeFile(dir.File("stdout.txt"));
-  EXPECT_THAT(help, HasSubstr("quorel convert [OPTIONS] INPUT OUTPUT"));
-  EXPECT_THAT(help, HasSubstr("--input-format"));
-  EXPECT_THAT(help, HasSubstr("Exit status"));
-}
-
-TEST(Convert, AnalysisOfMalformedDlEndsAsMalformedData) {
-  testing::ScratchDirectory dir;
-  testing::WriteWholeFile(dir.File("net.dl"), "dl n=200\ndata:\n");
-  EXPECT_EQ(testing::RunQuorel(dir, "-q --data net.dl"), kExitFatal);
-  EXPECT_EQ(testing::ReadWholeFile(dir.File("stderr.txt")),
-            "ERROR: net.dl:1: n = 200 is too large: at most 181 actors (N x N may not exceed 32767)\nABORT QUOREL\n");
-  EXPECT_EQ(testing::ReadWholeFile(dir.File("stdout.txt")), "");
-}
-
 }  // namespace
 }  // namespace quorel
