@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "core/error.hpp"
+#include "core/text_channel.hpp"
 #include "formats/fixed_matrix_reader.hpp"
 #include "core/message_list.hpp"
 #include "formats/dl_reader.hpp"
@@ -23,29 +24,6 @@ bool ReadRest(std::FILE* in, std::string& text) {
   return std::ferror(in) == 0;
 }
 
-// Text written to a FILE*, held in memory.
-class TextChannel {
- public:
-  TextChannel() : file_(open_memstream(&data_, &size_)) {}
-  ~TextChannel() {
-    if (file_ != nullptr) std::fclose(file_);
-    std::free(data_);
-  }
-  TextChannel(const TextChannel&) = delete;
-  TextChannel& operator=(const TextChannel&) = delete;
-
-  std::FILE* File() const { return file_; }
-  std::string Text() {
-    if (file_ == nullptr) return {};
-    std::fflush(file_);
-    return std::string(data_, size_);
-  }
-
- private:
-  char* data_ = nullptr;
-  std::size_t size_ = 0;
-  std::FILE* file_;
-};
 
 // The lines of `text`, each with its line feed.
 std::vector<std::string> LinesOf(const std::string& text) {

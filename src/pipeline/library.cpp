@@ -7,6 +7,7 @@
 #include "core/message_list.hpp"
 #include "core/option_checks.hpp"
 #include "core/progress_observer.hpp"
+#include "core/text_channel.hpp"
 #include "formats/fixed_matrix_reader.hpp"
 #include "formats/network_reader.hpp"
 #include "pipeline/analysis_state.hpp"
@@ -39,28 +40,6 @@ class HookProgress final : public ProgressObserver {
   const Hooks& hooks_;
 };
 
-// A scratch stream for the diagnostics the engine writes as it goes; the library shows
-// none of them, and an error carries its own text.
-class Diagnostics {
- public:
-  Diagnostics() : file_(open_memstream(&text_, &size_)) {}
-  ~Diagnostics() {
-    if (file_ != nullptr) std::fclose(file_);
-    std::free(text_);
-  }
-  Diagnostics(const Diagnostics&) = delete;
-  Diagnostics& operator=(const Diagnostics&) = delete;
-  std::FILE* File() const { return file_; }
-  std::string Text() {
-    std::fflush(file_);
-    return std::string(text_ != nullptr ? text_ : "", size_);
-  }
-
- private:
-  char* text_ = nullptr;
-  std::size_t size_ = 0;
-  std::FILE* file_;
-};
 
 bool NeedsFixedMatrix(const Options& options) {
   return options.measure_control == MeasureControl::kMF || options.measure_control == MeasureControl::kMG;
@@ -102,7 +81,7 @@ void AnalyseNetworks(const std::vector<Network>& networks, const Options& option
   AnalysisState state;
   state.Random = RandomSource(options.seed);
   state.ProgressFile = nullptr;
-  Diagnostics diagnostics;
+  TextChannel diagnostics;  // the library shows none of them; an error carries its own text
   state.ErrFile = diagnostics.File();
   HookProgress progress(hooks);
   state.Progress = &progress;
