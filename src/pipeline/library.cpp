@@ -40,7 +40,6 @@ class HookProgress final : public ProgressObserver {
   const Hooks& hooks_;
 };
 
-
 bool NeedsFixedMatrix(const Options& options) {
   return options.measure_control == MeasureControl::kMF || options.measure_control == MeasureControl::kMG;
 }
