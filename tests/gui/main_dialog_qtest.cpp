@@ -10,6 +10,7 @@
 #include <QtTest>
 #include <functional>
 #include <optional>
+#include <tuple>
 
 #include "shell/gui/application.hpp"
 #include "shell/gui/main_dialog.hpp"
@@ -65,6 +66,7 @@ class MainDialogTest : public QObject {
   void initTestCase();
   void numberFields_data();
   void numberFields();
+  void controlsShowTheMembers();
 
   void runEndings_data();
   void runEndings();
@@ -115,6 +117,33 @@ void MainDialogTest::numberFields() {
                                              : std::optional<double>(ParseFloatField(text.toStdString()));
   QCOMPARE(parsed.has_value(), valid);
   if (valid) QCOMPARE(*parsed, value);
+}
+
+// A fresh dialog shows the defaults; members set are shown and read back; a measure control
+// outside the group checks no button and reads back as -1.
+void MainDialogTest::controlsShowTheMembers() {
+  const auto members = [](const AnalysisOptions& o) {
+    return std::tie(o.m_Transposes, o.m_GeneratorProductsOnly, o.m_MaxWordLength, o.m_PermutationStrategy,
+                    o.m_MeasureControl, o.m_SampleSize, o.m_FixedSupplied, o.m_MinKappa, o.m_Diagonal, o.m_FactorOmega,
+                    o.m_FactorLowerOmega, o.m_FullFactorOutput, o.m_Reapply, o.m_CutoffList);
+  };
+  const AnalysisOptions unusual{.m_Transposes = 1, .m_GeneratorProductsOnly = 1, .m_MaxWordLength = 4,
+                                .m_PermutationStrategy = 0, .m_MeasureControl = 6, .m_SampleSize = 250,
+                                .m_FixedSupplied = 1, .m_MinKappa = 0.125f, .m_Diagonal = 2, .m_FactorOmega = 1,
+                                .m_FactorLowerOmega = 1, .m_FullFactorOutput = 1, .m_Reapply = 1,
+                                .m_CutoffList = "0.1 0.05 0.01"};
+  MainDialog d;
+  d.Options() = unusual;
+  QVERIFY(d.DoDataExchange(true));
+  QVERIFY(members(d.Options()) == members(AnalysisOptions{}));
+  d.Options() = unusual;
+  QVERIFY(d.DoDataExchange(false));
+  d.Options() = AnalysisOptions{};
+  QVERIFY(d.DoDataExchange(true));
+  QVERIFY(members(d.Options()) == members(unusual));
+  d.Options().m_MeasureControl = 9;
+  QVERIFY(d.DoDataExchange(false) && d.DoDataExchange(true));
+  QCOMPARE(d.Options().m_MeasureControl, -1);
 }
 
 void MainDialogTest::runEndings_data() {
