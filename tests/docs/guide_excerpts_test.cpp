@@ -34,6 +34,8 @@
 #include <map>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -43,14 +45,17 @@ namespace quorel {
 namespace {
 
 const std::string kSourceDir = QUOREL_SOURCE_DIR;
-constexpr const char* kCommentOpen = "<!-- excerpt:";
-constexpr const char* kCommentClose = "-->";
 
 struct Excerpt {
   int line = 0;         // the opening fence's line in the guide, from 1
   std::string command;  // "quorel ...", or empty for a file of the repository
   std::string file;
   std::vector<std::string> lines;
+
+  std::string Where() const {
+    return "docs/guide.md:" + std::to_string(line) + " (" + (command.empty() ? "repository" : command) + " ; file: " +
+           file + ")";
+  }
 };
 
 struct Guide {
@@ -61,64 +66,31 @@ struct Guide {
 
 std::vector<std::string> SplitLines(const std::string& text) {
   std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
 }
 
-std::string TrimRight(const std::string& s) {
-  const std::size_t end = s.find_last_not_of(" \t\r");
-  return end == std::string::npos ? std::string() : s.substr(0, end + 1);
-}
+std::string TrimRight(const std::string& s) { return s.substr(0, s.find_last_not_of(" \t\r") + 1); }
 
 std::string Trim(const std::string& s) {
   const std::string right = TrimRight(s);
-  const std::size_t begin = right.find_first_not_of(" \t");
-  return begin == std::string::npos ? std::string() : right.substr(begin);
+  return right.substr(std::min(right.size(), right.find_first_not_of(" \t")));
 }
 
-bool StartsWith(const std::string& s, const std::string& prefix) { return s.compare(0, prefix.size(), prefix) == 0; }
+bool IsComment(const std::string& line) { return Trim(line).rfind("<!-- excerpt:", 0) == 0; }
 
-bool EndsWith(const std::string& s, const std::string& suffix) {
-  return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
-// Reads "<!-- excerpt: [COMMAND ;] file: NAME -->" into `excerpt`; false when malformed.
-bool ParseComment(const std::string& line, Excerpt& excerpt) {
-  const std::string text = Trim(line);
-  if (!StartsWith(text, kCommentOpen) || !EndsWith(text, kCommentClose)) return false;
-  const std::string body =
-      Trim(text.substr(std::char_traits<char>::length(kCommentOpen),
-                       text.size() - std::char_traits<char>::length(kCommentOpen) -
-                           std::char_traits<char>::length(kCommentClose)));
-  const std::size_t file = body.rfind("file:");
-  if (file == std::string::npos) return false;
-  excerpt.file = Trim(body.substr(file + 5));
-  std::string command = Trim(body.substr(0, file));
-  if (!command.empty()) {
-    if (command.back() != ';') return false;
-    command = Trim(command.substr(0, command.size() - 1));
-    if (!StartsWith(command, "quorel ")) return false;
-  }
-  excerpt.command = command;
-  return !excerpt.file.empty();
-}
-
-Guide ParseGuide(const std::string& text) {
+Guide ReadGuide() {
+  const std::vector<std::string> lines = SplitLines(testing::ReadWholeFile(kSourceDir + "/docs/guide.md"));
   Guide guide;
-  const std::vector<std::string> lines = SplitLines(text);
   const auto fault = [&guide](std::size_t index, const std::string& what) {
     guide.faults.push_back("docs/guide.md:" + std::to_string(index + 1) + ": " + what);
   };
-  const auto is_comment = [&lines](std::size_t index) { return StartsWith(Trim(lines[index]), kCommentOpen); };
+  // <!-- excerpt: [quorel ARGUMENTS ;] file: NAME -->
+  const std::regex comment(R"(<!-- excerpt:\s*(?:(quorel .*?)\s*;\s*)?file:\s*(\S.*?)\s*-->)");
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (!StartsWith(lines[i], "```")) {
-      if (is_comment(i) && (i + 1 >= lines.size() || !StartsWith(lines[i + 1], "```"))) {
+    if (lines[i].rfind("```", 0) != 0) {
+      if (IsComment(lines[i]) && (i + 1 >= lines.size() || lines[i + 1].rfind("```", 0) != 0)) {
         fault(i, "an excerpt comment must stand right before the block it describes");
       }
       continue;
@@ -130,87 +102,36 @@ Guide ParseGuide(const std::string& text) {
       fault(i, "a fenced block that is never closed");
       break;
     }
-    const std::vector<std::string> body(lines.begin() + static_cast<std::ptrdiff_t>(i) + 1,
-                                        lines.begin() + static_cast<std::ptrdiff_t>(close));
-    const bool commented = i > 0 && is_comment(i - 1);
-    if (info.empty()) {
-      Excerpt excerpt;
-      excerpt.line = static_cast<int>(i + 1);
-      excerpt.lines = body;
-      if (!commented) {
-        fault(i, "program output without an excerpt comment (label other blocks, e.g. ```sh)");
-      } else if (!ParseComment(lines[i - 1], excerpt)) {
-        fault(i - 1, "not read as <!-- excerpt: quorel ARGUMENTS ; file: NAME --> or <!-- excerpt: file: NAME -->");
-      } else if (body.empty()) {
-        fault(i, "an empty excerpt");
-      } else {
-        guide.excerpts.push_back(excerpt);
-      }
-    } else {
+    const std::vector<std::string> body(lines.begin() + i + 1, lines.begin() + close);
+    const bool commented = i > 0 && IsComment(lines[i - 1]);
+    std::smatch match;
+    if (!info.empty()) {
       if (commented) fault(i - 1, "an excerpt comment before a ```" + info + " block, which is not checked");
       if (info == "sh") guide.shell_lines.insert(guide.shell_lines.end(), body.begin(), body.end());
+    } else if (!commented) {
+      fault(i, "program output without an excerpt comment (label other blocks, e.g. ```sh)");
+    } else if (const std::string c = Trim(lines[i - 1]); !std::regex_match(c, match, comment)) {
+      fault(i - 1, "not read as <!-- excerpt: quorel ARGUMENTS ; file: NAME --> or <!-- excerpt: file: NAME -->");
+    } else if (body.empty()) {
+      fault(i, "an empty excerpt");
+    } else {
+      guide.excerpts.push_back(Excerpt{static_cast<int>(i + 1), match[1], match[2], body});
     }
     i = close;
   }
+  EXPECT_FALSE(lines.empty()) << "docs/guide.md is missing or empty";
   return guide;
 }
 
-Guide ReadGuide() {
-  const std::string text = testing::ReadWholeFile(kSourceDir + "/docs/guide.md");
-  EXPECT_FALSE(text.empty()) << "docs/guide.md is missing or empty";
-  return ParseGuide(text);
-}
-
-// One run of a quoted command in its own scratch directory.
-struct CommandRun {
-  testing::ScratchDirectory dir;
-  int status = -1;
-};
-
-std::unique_ptr<CommandRun> RunQuoted(const std::string& command) {
-  auto run = std::make_unique<CommandRun>();
-  namespace fs = std::filesystem;
-  fs::create_directory_symlink(kSourceDir + "/examples", run->dir.File("examples"));
-  fs::create_directory_symlink(kSourceDir + "/tests", run->dir.File("tests"));
-  const std::string shell = "cd '" + run->dir.Path() + "' && '" + QUOREL_BINARY + "'" +
-                            command.substr(std::string("quorel").size()) + " > stdout 2> stderr";
+// Runs a quoted command in a fresh scratch directory in which `examples` and `tests` lead to
+// the repository's; its exit status.
+int RunQuoted(const std::string& command, const testing::ScratchDirectory& dir) {
+  std::filesystem::create_directory_symlink(kSourceDir + "/examples", dir.File("examples"));
+  std::filesystem::create_directory_symlink(kSourceDir + "/tests", dir.File("tests"));
+  const std::string shell = "cd '" + dir.Path() + "' && '" + QUOREL_BINARY + "'" + command.substr(6) +
+                            " > stdout 2> stderr";
   const int status = std::system(shell.c_str());
-  run->status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
-}
-
-// The lines of an output as an excerpt quotes them; a JSON document as python3 -m json.tool
-// prints it. Sets `missing` when there is no such output.
-std::vector<std::string> OutputLines(const std::string& path, bool& missing) {
-  missing = !std::filesystem::is_regular_file(path);
-  if (missing) return {};
-  const std::string text = testing::ReadWholeFile(path);
-  if (EndsWith(path, ".json")) return SplitLines(nlohmann::ordered_json::parse(text).dump(4, ' ', true));
-  return SplitLines(text);
-}
-
-// Where the excerpt occurs as consecutive whole lines (trailing blanks aside), or -1. When it
-// does not occur, `best` and `best_at` tell the longest run of its leading lines found and
-// where, for the failure message.
-long FindExcerpt(const std::vector<std::string>& output, const std::vector<std::string>& excerpt, std::size_t& best,
-                 std::size_t& best_at) {
-  best = 0;
-  best_at = 0;
-  for (std::size_t at = 0; at < output.size(); ++at) {
-    std::size_t k = 0;
-    while (k < excerpt.size() && at + k < output.size() && TrimRight(output[at + k]) == TrimRight(excerpt[k])) ++k;
-    if (k == excerpt.size()) return static_cast<long>(at);
-    if (k > best) {
-      best = k;
-      best_at = at;
-    }
-  }
-  return -1;
-}
-
-std::string Describe(const Excerpt& excerpt) {
-  return "docs/guide.md:" + std::to_string(excerpt.line) + " (" +
-         (excerpt.command.empty() ? std::string("repository") : excerpt.command) + " ; file: " + excerpt.file + ")";
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 // The rules that keep every quoted block checkable: output blocks carry their source, and the
@@ -222,52 +143,56 @@ TEST(GuideExcerpts, EveryOutputBlockNamesACommandTheReaderIsShown) {
   // lost (blocks labelled, or comments no longer read) rather than that the guide was cut.
   EXPECT_GE(guide.excerpts.size(), 20u) << "docs/guide.md quotes hardly any output";
   for (const Excerpt& excerpt : guide.excerpts) {
-    if (excerpt.command.empty()) continue;
-    bool shown = false;
+    bool shown = excerpt.command.empty();
     for (const std::string& line : guide.shell_lines) shown = shown || Trim(line) == "build/" + excerpt.command;
-    EXPECT_TRUE(shown) << Describe(excerpt) << ": the command is not shown in a ```sh block as build/"
-                       << excerpt.command;
+    EXPECT_TRUE(shown) << excerpt.Where() << ": the command is not shown in a ```sh block as build/" << excerpt.command;
   }
 }
 
 TEST(GuideExcerpts, EveryExcerptAppearsInTheOutputItNames) {
   const Guide guide = ReadGuide();
   ASSERT_FALSE(guide.excerpts.empty());
-  std::map<std::string, std::unique_ptr<CommandRun>> runs;
+  std::map<std::string, std::unique_ptr<testing::ScratchDirectory>> runs;
   for (const Excerpt& excerpt : guide.excerpts) {
     std::string path = kSourceDir + "/" + excerpt.file;
     if (!excerpt.command.empty()) {
-      std::unique_ptr<CommandRun>& run = runs[excerpt.command];
-      if (!run) {
-        run = RunQuoted(excerpt.command);
-        EXPECT_EQ(run->status, 0) << excerpt.command << "\nstandard error:\n"
-                                  << testing::ReadWholeFile(run->dir.File("stderr"));
+      std::unique_ptr<testing::ScratchDirectory>& dir = runs[excerpt.command];
+      if (!dir) {
+        dir = std::make_unique<testing::ScratchDirectory>();
+        EXPECT_EQ(RunQuoted(excerpt.command, *dir), 0)
+            << excerpt.command << "\nstandard error:\n" << testing::ReadWholeFile(dir->File("stderr"));
       }
-      path = run->dir.File(excerpt.file);
+      path = dir->File(excerpt.file);
     }
-    bool missing = false;
-    std::vector<std::string> output;
-    try {
-      output = OutputLines(path, missing);
-    } catch (const nlohmann::json::exception& error) {
-      ADD_FAILURE() << Describe(excerpt) << ": not a JSON document: " << error.what();
+    if (!std::filesystem::is_regular_file(path)) {
+      ADD_FAILURE() << excerpt.Where() << ": the command wrote no such output";
       continue;
     }
-    if (missing) {
-      ADD_FAILURE() << Describe(excerpt) << ": the command wrote no such output";
-      continue;
+    // A JSON document as python3 -m json.tool prints it.
+    std::vector<std::string> output = SplitLines(testing::ReadWholeFile(path));
+    if (path.ends_with(".json")) {
+      try {
+        output = SplitLines(nlohmann::ordered_json::parse(testing::ReadWholeFile(path)).dump(4, ' ', true));
+      } catch (const nlohmann::json::exception& error) {
+        ADD_FAILURE() << excerpt.Where() << ": not a JSON document: " << error.what();
+        continue;
+      }
     }
-    std::size_t best = 0;
-    std::size_t best_at = 0;
-    if (FindExcerpt(output, excerpt.lines, best, best_at) >= 0) continue;
-    if (best == 0) {
-      ADD_FAILURE() << Describe(excerpt) << ": the block no longer occurs in the output; its first line\n  ["
-                    << excerpt.lines[0] << "]\nis nowhere in it";
-      continue;
+    // The excerpt as consecutive whole lines, trailing blanks aside; else the longest run of
+    // its leading lines found, for the message.
+    std::size_t best = 0, best_at = 0;
+    for (std::size_t at = 0; at < output.size() && best < excerpt.lines.size(); ++at) {
+      std::size_t k = 0;
+      while (k < excerpt.lines.size() && at + k < output.size() &&
+             TrimRight(output[at + k]) == TrimRight(excerpt.lines[k])) {
+        ++k;
+      }
+      if (k > best) best = k, best_at = at;
     }
-    ADD_FAILURE() << Describe(excerpt) << ": the block no longer occurs in the output.\n"
-                  << "Its first " << best << " of " << excerpt.lines.size() << " lines match at output line "
-                  << best_at + 1 << "; then the guide has\n  [" << excerpt.lines[best] << "]\nwhere the output has\n  ["
+    if (best == excerpt.lines.size()) continue;
+    ADD_FAILURE() << excerpt.Where() << ": the block no longer occurs in the output. Its first " << best << " of "
+                  << excerpt.lines.size() << " lines match at output line " << best_at + 1 << "; then the guide has\n  ["
+                  << excerpt.lines[best] << "]\nwhere the output has\n  ["
                   << (best_at + best < output.size() ? output[best_at + best] : std::string("(end of output)")) << "]";
   }
 }

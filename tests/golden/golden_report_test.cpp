@@ -88,7 +88,8 @@ std::vector<GoldenCase> AllCases() {
     }
   }
   // Every measure control under both strategies on small networks of each directionality
-  // (all directional, all non-directional, mixed), MF and MG with a fixed matrix added.
+  // (all directional, all non-directional, mixed), MF and MG with a fixed matrix added; under
+  // the generators strategy also with loops included.
   const char* const kControls[] = {"MA", "MB", "MC", "MD", "ME", "MF", "MG"};
   for (const std::string network : {"knoke_bureaucracies", "kapferer_mine", "wolfe_primates"}) {
     for (const char* control : kControls) {
@@ -100,6 +101,11 @@ std::vector<GoldenCase> AllCases() {
         if (fixed) arguments.push_back("--fixed-matrix");
         cases.push_back(GoldenCase{network, strategy + "-" + control, arguments, fixed});
       }
+      // The generators permuted with their loops taking part.
+      std::vector<std::string> arguments = {"--measure-control", control, "--sample-size", "15", "--diagonal",
+                                            "include-all"};
+      if (fixed) arguments.push_back("--fixed-matrix");
+      cases.push_back(GoldenCase{network, std::string("generators-loops-") + control, arguments, fixed});
     }
   }
   return cases;

@@ -1,26 +1,21 @@
-// The desktop dialog on the offscreen platform: what it shows when it opens, the exchange
-// with the option members, runs and how they end, and the About box.
+// The desktop dialog on the offscreen platform: its number fields, runs and how they end.
 #include <QAbstractButton>
-#include <QButtonGroup>
 #include <QCheckBox>
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
-#include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <cstdio>
 #include <functional>
-#include <unistd.h>
+#include <optional>
+#include <tuple>
 
 #include "shell/gui/application.hpp"
 #include "shell/gui/main_dialog.hpp"
 #include "shell/gui/main_dialog_template.hpp"
+#include "shell/gui/number_fields.hpp"
 
 using namespace quorel;
 
@@ -40,7 +35,6 @@ void WriteFile(const QString& path, const QByteArray& bytes) {
 QCheckBox* Box(MainDialog& d, int id) { return qobject_cast<QCheckBox*>(d.Control(id)); }
 QLineEdit* Field(MainDialog& d, int id) { return qobject_cast<QLineEdit*>(d.Control(id)); }
 QAbstractButton* Radio(MainDialog& d, int id) { return qobject_cast<QAbstractButton*>(d.Control(id)); }
-QButtonGroup* Group(MainDialog& d, const char* name) { return d.findChild<QButtonGroup*>(QString::fromLatin1(name)); }
 
 // Presses Run and waits for the end of the run.
 bool RunToTheEnd(MainDialog& dialog) {
@@ -63,21 +57,6 @@ void WhenModalOpens(std::function<void(QWidget*)> examine) {
   poll->start(10);
 }
 
-// What the process writes to standard output while `body` runs.
-QByteArray StandardOutputOf(const std::function<void()>& body) {
-  std::fflush(stdout);
-  QTemporaryFile capture;
-  if (!capture.open()) return {};
-  const int saved = dup(STDOUT_FILENO);
-  dup2(capture.handle(), STDOUT_FILENO);
-  body();
-  std::fflush(stdout);
-  dup2(saved, STDOUT_FILENO);
-  close(saved);
-  capture.seek(0);
-  return capture.readAll();
-}
-
 }  // namespace
 
 class MainDialogTest : public QObject {
@@ -85,102 +64,123 @@ class MainDialogTest : public QObject {
 
  private Q_SLOTS:
   void initTestCase();
+  void numberFields_data();
+  void numberFields();
+  void controlsShowTheMembers();
 
-  void freshDialogShowsTheDefaults();
-  void exchangeGoesBothWays();
-
-  void runThatCannotStart_data();
-  void runThatCannotStart();
+  void runEndings_data();
+  void runEndings();
   void emptyDataFileCompletes();
   void badNumberIsReportedAndTheRunGoesOn();
   void runWritesTheCommandLinesReport();
-  void malformedDataEndsWithAFatalError();
-
-  void aboutBoxFromTheWindowMenu();
 };
 
 void MainDialogTest::initTestCase() { PrepareApplication(*qApp); }
 
-void MainDialogTest::freshDialogShowsTheDefaults() {
-  MainDialog d;
-  QCOMPARE(d.windowTitle(), QStringLiteral("Quorel"));
-  QVERIFY(!d.windowIcon().isNull());
-  for (int id : {1005, 1006, 1018, 1023, 1024, 1025, 1026}) QVERIFY2(!Box(d, id)->isChecked(), qPrintable(QString::number(id)));
-  QCOMPARE(Field(d, 1007)->text(), QStringLiteral("2"));
-  QCOMPARE(Field(d, 1010)->text(), QStringLiteral("1000"));
-  QCOMPARE(Field(d, 1019)->text(), QStringLiteral("0.01"));
-  QCOMPARE(Field(d, 1033)->text(), QStringLiteral("0.05"));
-  QVERIFY(Radio(d, 1009)->isChecked());  // Permute generator matrices
-  QVERIFY(Radio(d, 1011)->isChecked());  // Density
-  QVERIFY(Radio(d, 1021)->isChecked());  // Exclude for Generators only
-  QCOMPARE(d.MessageLines(), QStringList());
-  QVERIFY(!qobject_cast<QListWidget*>(d.Control(kMessageList))->isSortingEnabled());
-  // Each radio button is in its group box, at its index.
-  QCOMPARE(qobject_cast<QGroupBox*>(Radio(d, 1014)->parentWidget())->title(), QStringLiteral("Measure control"));
-  QCOMPARE(Group(d, "measureControl")->id(Radio(d, 1014)), 3);
-  QCOMPARE(Group(d, "diagonal")->id(Radio(d, 1022)), 2);
+void MainDialogTest::numberFields_data() {
+  QTest::addColumn<bool>("whole");  // a whole-number field, else a decimal one
+  QTest::addColumn<QString>("text");
+  QTest::addColumn<bool>("valid");
+  QTest::addColumn<double>("value");
+  QTest::newRow("plain") << true << "1000" << true << 1000.0;
+  QTest::newRow("blanks and tabs around") << true << " \t12 \t" << true << 12.0;
+  QTest::newRow("plus sign") << true << "+7" << true << 7.0;
+  QTest::newRow("minus sign") << true << "-3" << true << -3.0;
+  QTest::newRow("largest") << true << "2147483647" << true << 2147483647.0;
+  QTest::newRow("smallest") << true << "-2147483648" << true << -2147483648.0;
+  QTest::newRow("beyond 32 bits") << true << "2147483648" << false << 0.0;
+  QTest::newRow("empty") << true << "" << false << 0.0;
+  QTest::newRow("letter O for zero") << true << "1O00" << false << 0.0;
+  QTest::newRow("trailing letters") << true << "12a" << false << 0.0;
+  QTest::newRow("decimal") << true << "1.5" << false << 0.0;
+  QTest::newRow("exponent") << true << "1e3" << false << 0.0;
+  QTest::newRow("hexadecimal") << true << "0x10" << false << 0.0;
+  QTest::newRow("default MinKappa") << false << "0.01" << true << double{0.01f};
+  QTest::newRow("leading point") << false << ".5" << true << 0.5;
+  QTest::newRow("trailing point") << false << "5." << true << 5.0;
+  QTest::newRow("exponent, decimal") << false << "1e-3" << true << double{0.001f};
+  QTest::newRow("signs and blanks") << false << " -0.25 " << true << -0.25;
+  QTest::newRow("empty, decimal") << false << "" << false << 0.0;
+  QTest::newRow("decimal comma") << false << "0,5" << false << 0.0;
+  QTest::newRow("infinity") << false << "inf" << false << 0.0;
+  QTest::newRow("not a number") << false << "nan" << false << 0.0;
+  QTest::newRow("hexadecimal float") << false << "0x1p3" << false << 0.0;
+  QTest::newRow("beyond a float") << false << "1e39" << false << 0.0;
 }
 
-void MainDialogTest::exchangeGoesBothWays() {
-  MainDialog d;
-  AnalysisOptions& m = d.Options();
-  m.m_Transposes = 1;
-  m.m_MaxWordLength = 5;
-  m.m_MeasureControl = 4;
-  m.m_MinKappa = 0.125f;
-  m.m_Diagonal = 2;
-  m.m_CutoffList = "0.1 0.05 0.01";
-  QVERIFY(d.DoDataExchange(false));
-  QVERIFY(Box(d, 1005)->isChecked() && !Box(d, 1006)->isChecked());
-  QCOMPARE(Field(d, 1007)->text(), QStringLiteral("5"));
-  QVERIFY(Radio(d, 1015)->isChecked() && Radio(d, 1022)->isChecked());
-  QCOMPARE(Field(d, 1019)->text(), QStringLiteral("0.125"));
-  QCOMPARE(Field(d, 1033)->text(), QStringLiteral("0.1 0.05 0.01"));
-  m.m_MeasureControl = 9;  // outside the group: no button checked, and -1 back
-  QVERIFY(d.DoDataExchange(false));
-  QCOMPARE(Group(d, "measureControl")->checkedId(), -1);
+void MainDialogTest::numberFields() {
+  QFETCH(bool, whole);
+  QFETCH(QString, text);
+  QFETCH(bool, valid);
+  QFETCH(double, value);
+  const std::optional<double> parsed = whole ? std::optional<double>(ParseIntegerField(text.toStdString()))
+                                             : std::optional<double>(ParseFloatField(text.toStdString()));
+  QCOMPARE(parsed.has_value(), valid);
+  if (valid) QCOMPARE(*parsed, value);
+}
 
-  Box(d, 1006)->setChecked(true);
-  Field(d, 1007)->setText(QStringLiteral(" 3 "));
-  Radio(d, 1008)->setChecked(true);
-  Field(d, 1010)->setText(QStringLiteral("20"));
-  Field(d, 1019)->setText(QStringLiteral(".5"));
-  Radio(d, 1020)->setChecked(true);
-  Box(d, 1026)->setChecked(true);
-  Field(d, 1033)->setText(QStringLiteral("0.2"));
+// A fresh dialog shows the defaults; members set are shown and read back; a measure control
+// outside the group checks no button and reads back as -1.
+void MainDialogTest::controlsShowTheMembers() {
+  const auto members = [](const AnalysisOptions& o) {
+    return std::tie(o.m_Transposes, o.m_GeneratorProductsOnly, o.m_MaxWordLength, o.m_PermutationStrategy,
+                    o.m_MeasureControl, o.m_SampleSize, o.m_FixedSupplied, o.m_MinKappa, o.m_Diagonal, o.m_FactorOmega,
+                    o.m_FactorLowerOmega, o.m_FullFactorOutput, o.m_Reapply, o.m_CutoffList);
+  };
+  const AnalysisOptions unusual{.m_Transposes = 1, .m_GeneratorProductsOnly = 1, .m_MaxWordLength = 4,
+                                .m_PermutationStrategy = 0, .m_MeasureControl = 6, .m_SampleSize = 250,
+                                .m_FixedSupplied = 1, .m_MinKappa = 0.125f, .m_Diagonal = 2, .m_FactorOmega = 1,
+                                .m_FactorLowerOmega = 1, .m_FullFactorOutput = 1, .m_Reapply = 1,
+                                .m_CutoffList = "0.1 0.05 0.01"};
+  MainDialog d;
+  d.Options() = unusual;
   QVERIFY(d.DoDataExchange(true));
-  QCOMPARE(m.m_Transposes + m.m_GeneratorProductsOnly + m.m_Reapply, 3);
-  QCOMPARE(m.m_MaxWordLength, 3);
-  QCOMPARE(m.m_PermutationStrategy, 0);
-  QCOMPARE(m.m_MeasureControl, -1);
-  QCOMPARE(m.m_SampleSize, 20);
-  QCOMPARE(m.m_MinKappa, 0.5f);
-  QCOMPARE(m.m_Diagonal, 0);
-  QCOMPARE(m.m_CutoffList, std::string("0.2"));
+  QVERIFY(members(d.Options()) == members(AnalysisOptions{}));
+  d.Options() = unusual;
+  QVERIFY(d.DoDataExchange(false));
+  d.Options() = AnalysisOptions{};
+  QVERIFY(d.DoDataExchange(true));
+  QVERIFY(members(d.Options()) == members(unusual));
+  d.Options().m_MeasureControl = 9;
+  QVERIFY(d.DoDataExchange(false) && d.DoDataExchange(true));
+  QCOMPARE(d.Options().m_MeasureControl, -1);
 }
 
-void MainDialogTest::runThatCannotStart_data() {
+void MainDialogTest::runEndings_data() {
+  QTest::addColumn<QByteArray>("data");  // "-": no data file
   QTest::addColumn<int>("control");
-  QTest::addColumn<bool>("data_file");
-  QTest::addColumn<QString>("line");
-  QTest::newRow("Fixed matrix without one") << 1016 << true << "??? Fixed matrix required.";
-  QTest::newRow("Outdegrees with fixed matrix without one") << 1017 << true << "??? Fixed matrix required.";
-  QTest::newRow("no data file") << 1011 << false << "??? Input file open failure.";
+  QTest::addColumn<QString>("first");  // the first message line
+  QTest::addColumn<int>("status");
+  const QByteArray network = "label\n1 1\n0\n";
+  QTest::newRow("Fixed matrix without one") << network << 1016 << "??? Fixed matrix required." << 2;
+  QTest::newRow("Outdegrees with fixed matrix without one") << network << 1017 << "??? Fixed matrix required." << 2;
+  QTest::newRow("no data file") << QByteArray("-") << 1011 << "??? Input file open failure." << 2;
+  QTest::newRow("malformed") << QByteArray("a label and nothing after it") << 1011
+                             << "ERROR: Unexpected End_Of_File after label" << 1;
 }
 
-void MainDialogTest::runThatCannotStart() {
+void MainDialogTest::runEndings() {
+  QFETCH(QByteArray, data);
   QFETCH(int, control);
-  QFETCH(bool, data_file);
-  QFETCH(QString, line);
+  QFETCH(QString, first);
+  QFETCH(int, status);
   QTemporaryDir dir;
-  if (data_file) WriteFile(dir.filePath("Quorel.dat"), "label\n1 1\n0\n");
+  if (data != "-") WriteFile(dir.filePath("Quorel.dat"), data);
   MainDialog d;
   d.SetDirectory(dir.path());
   Radio(d, control)->click();
   QVERIFY(RunToTheEnd(d));
-  QCOMPARE(d.MessageLines(), QStringList{line});
-  QVERIFY(!QFile::exists(dir.filePath("Quorel.out")));
-  QCOMPARE(d.ExitStatus(), 2);
+  QCOMPARE(d.MessageLines().first(), first);
+  QCOMPARE(d.ExitStatus(), status);
+  if (status == 2) {
+    // The run never started: one line, and no report.
+    QCOMPARE(d.MessageLines().size(), 1);
+    QVERIFY(!QFile::exists(dir.filePath("Quorel.out")));
+  } else {
+    // A fatal error: the reader's message and its format help, no completion line.
+    QVERIFY(!d.MessageLines().contains(QStringLiteral("QUOREL complete.")));
+    QVERIFY2(d.StatusText().contains(QStringLiteral("ABORT QUOREL")), qPrintable(d.StatusText()));
+  }
 }
 
 void MainDialogTest::emptyDataFileCompletes() {
@@ -190,20 +190,17 @@ void MainDialogTest::emptyDataFileCompletes() {
   d.SetDirectory(dir.path());
   d.show();
   QPushButton* run = qobject_cast<QPushButton*>(d.Control(kRunButton));
-  const QByteArray out = StandardOutputOf([&] {
-    QSignalSpy finished(&d, &MainDialog::runFinished);
-    run->click();
-    // While the run is under way the options cannot be changed nor the window closed.
-    QVERIFY(d.RunUnderWay());
-    for (int id : {1005, 1007, 1010, 1033, kRunButton}) QVERIFY(!d.Control(id)->isEnabled());
-    QVERIFY(!Radio(d, 1011)->isEnabled());
-    QVERIFY(d.Control(kMessageList)->isEnabled());
-    QVERIFY(d.findChild<QProgressBar*>(QStringLiteral("progress"))->isVisible());
-    QVERIFY(!d.close());
-    QVERIFY(finished.wait(60000));
-  });
+  QSignalSpy finished(&d, &MainDialog::runFinished);
+  run->click();
+  // While the run is under way the options cannot be changed nor the window closed.
+  QVERIFY(d.RunUnderWay());
+  for (int id : {1005, 1007, 1010, 1033, kRunButton}) QVERIFY(!d.Control(id)->isEnabled());
+  QVERIFY(!Radio(d, 1011)->isEnabled());
+  QVERIFY(d.Control(kMessageList)->isEnabled());
+  QVERIFY(d.findChild<QProgressBar*>(QStringLiteral("progress"))->isVisible());
+  QVERIFY(!d.close());
+  QVERIFY(finished.wait(60000));
   QCOMPARE(d.MessageLines(), (QStringList{"EMPTY DATA FILE", "QUOREL complete."}));
-  QVERIFY(out.contains("EMPTY DATA FILE\nQUOREL complete.\n"));
   QVERIFY(QFile::exists(dir.filePath("Quorel.out")));
   QCOMPARE(ReadFile(dir.filePath("Quorel.out")), QByteArray());
   QCOMPARE(d.ExitStatus(), 0);
@@ -233,7 +230,9 @@ void MainDialogTest::badNumberIsReportedAndTheRunGoesOn() {
   QString reported;
   WhenModalOpens([&reported](QWidget* box) { reported = qobject_cast<QMessageBox*>(box)->text(); });
   QVERIFY(RunToTheEnd(d));
-  QVERIFY2(reported.startsWith(QStringLiteral("Size of random sample: \"1O00\" is not a whole number.")), qPrintable(reported));
+  QCOMPARE(reported, QStringLiteral("Size of random sample: \"1O00\" is not a whole number.\n"
+                                    "The run goes on with 1000 for it, and these settings keep the values they had "
+                                    "before: MinKappa, Diagonal inclusion/exclusion and List of Cutoff Probabilities."));
   QCOMPARE(d.MessageLines(), (QStringList{"EMPTY DATA FILE", "QUOREL complete."}));
   QCOMPARE(d.Options().m_MeasureControl, 1);
   QCOMPARE(d.Options().m_SampleSize, 1000);
@@ -277,41 +276,6 @@ void MainDialogTest::runWritesTheCommandLinesReport() {
   const QByteArray report = ReadFile(gui_dir.filePath("Quorel.out"));
   QVERIFY(report.startsWith("PARTIAL ALGEBRAS FOR COMPLETE NETWORKS"));
   QVERIFY(report == ReadFile(cli_dir.filePath("Quorel.out")));
-}
-
-void MainDialogTest::malformedDataEndsWithAFatalError() {
-  QTemporaryDir dir;
-  WriteFile(dir.filePath("Quorel.dat"), "a label and nothing after it");
-  MainDialog d;
-  d.SetDirectory(dir.path());
-  QVERIFY(RunToTheEnd(d));
-  // The reader's message and its format help; no completion line.
-  QCOMPARE(d.MessageLines().first(), QStringLiteral("ERROR: Unexpected End_Of_File after label"));
-  QVERIFY(!d.MessageLines().contains(QStringLiteral("QUOREL complete.")));
-  QCOMPARE(d.ExitStatus(), 1);
-  QVERIFY2(d.StatusText().contains(QStringLiteral("ABORT QUOREL")), qPrintable(d.StatusText()));
-}
-
-void MainDialogTest::aboutBoxFromTheWindowMenu() {
-  MainDialog d;
-  const QList<QAction*> items = d.WindowMenu()->actions();
-  QVERIFY(items.size() >= 2);
-  QVERIFY(items[items.size() - 2]->isSeparator());
-  QAction* about = items.last();
-  QCOMPARE(about->text(), QStringLiteral("&About Quorel..."));
-  QString title, version;
-  bool has_icon = false, has_ok = false;
-  WhenModalOpens([&](QWidget* box) {
-    title = box->windowTitle();
-    version = box->findChild<QLabel*>(QStringLiteral("version"))->text();
-    has_icon = !box->findChild<QLabel*>(QStringLiteral("icon"))->pixmap().isNull();
-    for (QPushButton* button : box->findChildren<QPushButton*>()) has_ok |= button->text() == QStringLiteral("OK");
-  });
-  about->trigger();
-  QCOMPARE(title, QStringLiteral("About Quorel"));
-  QCOMPARE(version, QStringLiteral("Quorel Version 1.0"));
-  QVERIFY(has_icon);
-  QVERIFY(has_ok);
 }
 
 QTEST_MAIN(MainDialogTest)

@@ -61,132 +61,80 @@ std::vector<ReferenceRow> ReadReference() {
   return rows;
 }
 
-std::string Describe(const ReferenceRow& r) {
-  std::ostringstream s;
-  s << r.kind << " (" << r.t[0] << ", " << r.t[1] << ", " << r.t[2] << ", " << r.t[3] << ")";
-  return s.str();
-}
-
 // |actual - expected| within a relative tolerance of the larger magnitude, or an absolute
 // floor for values near 0.
 ::testing::AssertionResult Close(double actual, double expected, double relative, double absolute) {
   const double allowed = std::max(absolute, relative * std::max(std::fabs(actual), std::fabs(expected)));
   if (std::fabs(actual - expected) <= allowed) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << actual << " vs reference " << expected << " (allowed "
-                                       << allowed << ")";
+  return ::testing::AssertionFailure() << actual << " vs reference " << expected << " (allowed " << allowed << ")";
 }
 
-class StatisticsReference : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() { rows_ = new std::vector<ReferenceRow>(ReadReference()); }
-  static void TearDownTestSuite() {
-    delete rows_;
-    rows_ = nullptr;
+// A P-value: 0 below the smallest normal float, else within a relative 1e-12.
+void ExpectP(double p, double reference) {
+  if (reference < FLT_MIN * (1 - 1e-6)) {
+    EXPECT_EQ(p, 0.0);
+  } else if (reference > FLT_MIN * (1 + 1e-6)) {
+    EXPECT_TRUE(Close(p, reference, 1e-12, 0));
   }
-  static const std::vector<ReferenceRow>& Rows() { return *rows_; }
-
- private:
-  static std::vector<ReferenceRow>* rows_;
-};
-
-std::vector<ReferenceRow>* StatisticsReference::rows_ = nullptr;
-
-FourfoldTable TableOf(const ReferenceRow& r) {
-  return FourfoldTable{{float(r.t[0]), float(r.t[1]), float(r.t[2]), float(r.t[3])}};
 }
 
-TEST_F(StatisticsReference, FileCoversEveryKindOfTable) {
-  int large = 0;
-  for (const ReferenceRow& r : Rows()) large += r.t[0] + r.t[1] + r.t[2] + r.t[3] > 16000;
-  EXPECT_GE(Rows().size(), 300u);
-  EXPECT_GE(large, 20);
-}
-
-TEST_F(StatisticsReference, FisherExactP) {
-  int compared = 0;
-  for (const ReferenceRow& r : Rows()) {
-    if (r.fisherNearTie) continue;
-    const double p = FisherExactP(TableOf(r));
-    if (r.fisherP < FLT_MIN * (1 - 1e-6)) {
-      EXPECT_EQ(p, 0.0) << Describe(r);
-    } else if (r.fisherP > FLT_MIN * (1 + 1e-6)) {
-      EXPECT_TRUE(Close(p, r.fisherP, 1e-12, 0)) << Describe(r);
+TEST(StatisticsReference, EveryStatisticOfEveryTable) {
+  const std::vector<ReferenceRow> rows = ReadReference();
+  ASSERT_GE(rows.size(), 300u);
+  int large = 0, fisher_compared = 0;
+  for (const ReferenceRow& r : rows) {
+    SCOPED_TRACE(r.kind + " (" + std::to_string(r.t[0]) + ", " + std::to_string(r.t[1]) + ", " +
+                 std::to_string(r.t[2]) + ", " + std::to_string(r.t[3]) + ")");
+    const int cells = r.t[0] + r.t[1] + r.t[2] + r.t[3];
+    large += cells > 16000;
+    FourfoldTable t{{float(r.t[0]), float(r.t[1]), float(r.t[2]), float(r.t[3])}};
+    if (!r.fisherNearTie) {
+      ExpectP(FisherExactP(t), r.fisherP);
+      ++fisher_compared;
     }
-    ++compared;
-  }
-  EXPECT_GE(compared, 250);
-}
-
-TEST_F(StatisticsReference, BinomialP) {
-  for (const ReferenceRow& r : Rows()) {
-    const double p = BinomialP(TableOf(r));
-    const int discordant = r.t[1] + r.t[2];
+    const double binomial = BinomialP(t);
     if (r.t[1] == r.t[2]) {
-      EXPECT_EQ(p, 1.0) << Describe(r);
-    } else if (discordant > 1074 || r.binomialP < FLT_MIN * (1 - 1e-6)) {
-      EXPECT_EQ(p, 0.0) << Describe(r);
-    } else if (r.binomialP > FLT_MIN * (1 + 1e-6)) {
-      EXPECT_TRUE(Close(p, r.binomialP, 1e-12, 0)) << Describe(r);
+      EXPECT_EQ(binomial, 1.0);
+    } else if (r.t[1] + r.t[2] > 1074) {
+      EXPECT_EQ(binomial, 0.0);
+    } else {
+      ExpectP(binomial, r.binomialP);
     }
-  }
-}
 
-TEST_F(StatisticsReference, KappaAndMcNemarZ) {
-  for (const ReferenceRow& r : Rows()) {
-    const FourfoldTable t = TableOf(r);
     float R0, R1, C0, C1, n;
     FourfoldMargins(t, R0, R1, C0, C1, n);
-    // Counts, margins and the products of kappa are exact in double: only the last
-    // division rounds.
+    // Counts, margins and the products of kappa are exact in double: only the last division
+    // rounds.
     const double kappa = KappaStatistic(t, R0, R1, C0, C1, n);
-    EXPECT_TRUE(Close(kappa, std::isnan(r.kappa) ? 0.0 : r.kappa, 1e-15, 0)) << Describe(r);
-    const double z = McNemarZStatistic(t);
-    EXPECT_TRUE(Close(z, std::isnan(r.mcnemarZ) ? 0.0 : r.mcnemarZ, 1e-15, 0)) << Describe(r);
-  }
-}
-
-TEST_F(StatisticsReference, KappaVariances) {
-  for (const ReferenceRow& r : Rows()) {
-    const FourfoldTable t = TableOf(r);
-    float R0, R1, C0, C1, n;
-    FourfoldMargins(t, R0, R1, C0, C1, n);
+    EXPECT_TRUE(Close(kappa, std::isnan(r.kappa) ? 0.0 : r.kappa, 1e-15, 0));
+    EXPECT_TRUE(Close(McNemarZStatistic(t), std::isnan(r.mcnemarZ) ? 0.0 : r.mcnemarZ, 1e-15, 0));
     // ESTVAR divides a sum of terms of order 1 (1 - po is at most 2 (1 - pe) for a 2 x 2
     // table) by n (1 - pe)^2; where the terms cancel, what is left is their rounding,
     // amplified by that divisor.
     const double pe = (double(R0) * C0 + double(R1) * C1) / (double(n) * n);
     const double amplification = 1.0 / (double(n) * (1 - pe) * (1 - pe));
-    const double estvar = KappaVariance(t, R0, R1, C0, C1, n);
-    EXPECT_TRUE(Close(estvar, std::isnan(r.estvar) ? 0.0 : r.estvar, 1e-9,
-                      std::isfinite(amplification) ? 1e-14 * amplification : 0))
-        << Describe(r);
-
-    const float kappa = static_cast<float>(KappaStatistic(t, R0, R1, C0, C1, n));
-    const double standardized = StandardizedKappa(kappa, R0, R1, C0, C1, n);
+    EXPECT_TRUE(Close(KappaVariance(t, R0, R1, C0, C1, n), std::isnan(r.estvar) ? 0.0 : r.estvar, 1e-9,
+                      std::isfinite(amplification) ? 1e-14 * amplification : 0));
+    const double standardized = StandardizedKappa(static_cast<float>(kappa), R0, R1, C0, C1, n);
     if (std::isnan(r.standardizedKappa)) {
       // Undefined null variance; a cancellation residue may be reported instead of 0 only
       // when kappa itself is 0.
-      EXPECT_TRUE(standardized == 0.0 || kappa == 0.0f) << Describe(r) << " " << standardized;
+      EXPECT_TRUE(standardized == 0.0 || static_cast<float>(kappa) == 0.0f) << standardized;
     } else {
       // kappa is rounded to float before it is standardized: a relative 2^-24.
-      EXPECT_TRUE(Close(standardized, r.standardizedKappa, 1e-7, 1e-12)) << Describe(r);
+      EXPECT_TRUE(Close(standardized, r.standardizedKappa, 1e-7, 1e-12));
     }
-  }
-}
 
-TEST_F(StatisticsReference, LikelihoodRatioOnTheAdjustedTable) {
-  for (const ReferenceRow& r : Rows()) {
-    FourfoldTable t = TableOf(r);
-    const int cellCount = r.t[0] + r.t[1] + r.t[2] + r.t[3];
+    // Expected counts and the running sum of L are floats: each of the four terms carries a
+    // rounding of a relative 2^-24 of O ln(O / E) and of O, so allow a few float ulps of the
+    // adjusted total.
     AddToFourfold(t, 0.5f);
     FourfoldTable expected;
-    ExpectedFourfold(expected, t, static_cast<std::int16_t>(cellCount));
-    const double l = LikelihoodRatioStatistic(t, expected);
-    // Expected counts and the running sum are floats: each of the four terms carries a
-    // rounding of a relative 2^-24 of O ln(O / E) and of O, so allow a few float ulps of
-    // the adjusted total.
-    const double absolute = 4 * (cellCount + 2) * std::ldexp(1.0, -24);
-    EXPECT_TRUE(Close(l, r.gAdjusted, 1e-6, absolute)) << Describe(r);
+    ExpectedFourfold(expected, t, static_cast<std::int16_t>(cells));
+    EXPECT_TRUE(Close(LikelihoodRatioStatistic(t, expected), r.gAdjusted, 1e-6, 4 * (cells + 2) * std::ldexp(1.0, -24)));
   }
+  EXPECT_GE(large, 20);
+  EXPECT_GE(fisher_compared, 250);
 }
 
 }  // namespace

@@ -4,8 +4,6 @@
 // random, and semigroups of real networks (Boolean products of random relations).
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <unordered_map>
 #include <random>
 #include <string>
@@ -100,28 +98,5 @@ inline Semigroup SemigroupOfNetwork(std::mt19937& gen, int actors, int generator
     }
   return s;
 }
-
-// Collects what is written to a FILE* as a string.
-class Capture {
- public:
-  Capture() : file_(open_memstream(&data_, &size_)) {}
-  ~Capture() {
-    if (file_ != nullptr) std::fclose(file_);
-    std::free(data_);
-  }
-  Capture(const Capture&) = delete;
-  Capture& operator=(const Capture&) = delete;
-
-  std::FILE* File() { return file_; }
-  std::string Text() {
-    std::fflush(file_);
-    return std::string(data_, size_);
-  }
-
- private:
-  char* data_ = nullptr;
-  std::size_t size_ = 0;
-  std::FILE* file_ = nullptr;
-};
 
 }  // namespace quorel::omega_fixtures

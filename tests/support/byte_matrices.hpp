@@ -29,14 +29,6 @@ inline ByteMatrix ByteProduct(const ByteMatrix& a, const ByteMatrix& b, int n) {
   return c;
 }
 
-inline ByteMatrix ByteTranspose(const ByteMatrix& m, int n) {
-  ByteMatrix t(m.size());
-  for (int r = 0; r < n; ++r) {
-    for (int c = 0; c < n; ++c) t[c * n + r] = m[r * n + c];
-  }
-  return t;
-}
-
 // 1 when every pair of b is a pair of a.
 inline bool ByteContains(const ByteMatrix& a, const ByteMatrix& b) {
   for (std::size_t k = 0; k < a.size(); ++k) {

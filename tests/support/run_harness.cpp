@@ -49,10 +49,6 @@ std::string Drain(std::FILE* file) {
   return text;
 }
 
-}  // namespace
-
-namespace {
-
 RunCapture RunWith(const AnalysisOptions& options, const std::function<void(AnalysisState&)>& prepare) {
   AnalysisState state;
   state.ErrFile = std::tmpfile();
