@@ -5,12 +5,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <sstream>
 
+#include <nlohmann/json.hpp>
+
 #include "quorel/quorel.hpp"
-#include "support/report_tables.hpp"
 #include "support/run_harness.hpp"
 
 namespace quorel {
@@ -94,58 +96,55 @@ INSTANTIATE_TEST_SUITE_P(
                 }}),
     [](const ::testing::TestParamInfo<RunCase>& info) { return std::string(info.param.name); });
 
-// Every statistic accessor reads the triangle the report prints under its heading (upper
-// cells with the observed value, lower with the proportion), and the relation accessors
-// the element tables.
-TEST(Library, AccessorsReadWhatTheReportShows) {
+// Every accessor reads the value the JSON document of the same analysis holds (the JSON
+// test ties the document to the report): statistics and proportions of every pair, the
+// multiplication table, the partial order and every relation of a cutoff level.
+TEST(Library, AccessorsReadWhatTheDocumentHolds) {
   ScratchDirectory dir;
   testing::WriteWholeFile(dir.File("in.dat"), testing::ExampleNetwork("wolfe_primates.dat"));
   Options options;
   options.sample_size = 100;
   options.permutation_strategy = PermutationStrategy::kPairs;
-  const Result result = Analyze(ReadNetworks(dir.File("in.dat")).front(), options);
-  const testing::ReportTables report(ReportOf({result}));
+  const std::vector<Network> networks = ReadNetworks(dir.File("in.dat"));
+  const Result result = Analyze(networks.front(), options);
+  std::ostringstream json_text;
+  Analyze(networks, options, Views{nullptr, &json_text});
+  const nlohmann::json problem = nlohmann::json::parse(json_text.str())["problems"][0];
   const int e = result.element_count();
   ASSERT_GT(e, 3);
 
-  struct Statistic {
-    const char* heading;
-    double (Result::*read)(int, int) const;
-    bool upper;
-  };
-  for (const Statistic& s : {Statistic{"LIKELIHOOD RATIO STATISTIC:", &Result::likelihood_ratio, true},
-                             Statistic{"THETA", &Result::theta, false},
-                             Statistic{"FISHERP:", &Result::fisher_p, true},
-                             Statistic{"McNEMAR Z:", &Result::mcnemar_z, true},
-                             Statistic{"McNEMAR Z proportions:", &Result::mcnemar_z_proportion, false},
-                             Statistic{"BINP:", &Result::binomial_p, false},
-                             Statistic{"KAPPA:", &Result::kappa, true},
-                             Statistic{"ESTVAR:", &Result::estvar, true},
-                             Statistic{"KAPPA proportions:", &Result::kappa_proportion, false},
-                             Statistic{"STANDARDIZED KAPPA:", &Result::standardized_kappa, true},
-                             Statistic{"STANDARDIZED KAPPA proportions:", &Result::standardized_kappa_proportion,
-                                       false}}) {
-    const bool four_decimals = !s.upper || std::string(s.heading) == "FISHERP:" || std::string(s.heading) == "ESTVAR:";
-    const auto table = report.StatisticTable(report.After(s.heading), e);
+  using Read = double (Result::*)(int, int) const;
+  const std::pair<const char*, Read> statistics[] = {
+      {"likelihood_ratio", &Result::likelihood_ratio}, {"theta", &Result::theta},
+      {"fisher_p", &Result::fisher_p}, {"mcnemar_z", &Result::mcnemar_z},
+      {"mcnemar_z_proportions", &Result::mcnemar_z_proportion}, {"binomial_p", &Result::binomial_p},
+      {"kappa", &Result::kappa}, {"estvar", &Result::estvar}, {"kappa_proportions", &Result::kappa_proportion},
+      {"standardized_kappa", &Result::standardized_kappa},
+      {"standardized_kappa_proportions", &Result::standardized_kappa_proportion}};
+  for (const auto& [name, read] : statistics) {
     for (int i = 0; i < e; ++i) {
       for (int j = i + 1; j < e; ++j) {
-        char shown[32];
-        std::snprintf(shown, sizeof shown, four_decimals ? "%.4f" : "%.2f", (result.*s.read)(i, j));
-        ASSERT_EQ(table[i][j], shown) << s.heading << " (" << i + 1 << ", " << j + 1 << ")";
+        const nlohmann::json& cell = problem["statistics"][name][i][j];
+        const double value = (result.*read)(i, j);
+        if (cell.is_null()) {
+          EXPECT_TRUE(std::isnan(value)) << name << " (" << i << ", " << j << ")";
+        } else {
+          ASSERT_EQ(static_cast<float>(cell.get<double>()), static_cast<float>(value)) << name << " (" << i << ", " << j << ")";
+        }
       }
     }
   }
-
-  const auto order = report.ElementTable(report.After("PARTIAL ORDER TABLE:"), e);
-  const auto omega = report.ElementTable(report.After("OMEGA :"), e);
-  const auto closure = report.ElementTable(report.After("PARTIAL ALGEBRAIC CLOSURE OF OMEGA:"), e);
-  const auto product = report.ElementTable(report.After("PARTIAL MULTIPLICATION TABLE:"), e);
+  const nlohmann::json& level = problem["cutoff_levels"][0];
+  const auto bit = [](const nlohmann::json& rows, int i, int j) { return rows[i].get<std::string>()[j] == '1'; };
   for (int i = 0; i < e; ++i) {
     for (int j = 0; j < e; ++j) {
-      EXPECT_EQ(order[i][j], result.partial_order(i, j) ? "1" : "0");
-      EXPECT_EQ(omega[i][j], result.omega(0, i, j) ? "1" : "0");
-      EXPECT_EQ(closure[i][j], result.omega_closure(0, i, j) ? "1" : "0");
-      EXPECT_EQ(product[i][j], result.product(i, j) < 0 ? "*" : std::to_string(result.product(i, j) + 1));
+      const nlohmann::json& product = problem["semigroup"]["multiplication_table"][i][j];
+      EXPECT_EQ(result.product(i, j), product.is_null() ? -1 : product.get<int>() - 1);
+      EXPECT_EQ(result.partial_order(i, j), bit(problem["partial_order"], i, j));
+      EXPECT_EQ(result.omega(0, i, j), bit(level["omega"], i, j));
+      EXPECT_EQ(result.lower_omega(0, i, j), bit(level["lower_omega"], i, j));
+      EXPECT_EQ(result.lower_omega_closure(0, i, j), bit(level["lower_omega_closure"], i, j));
+      EXPECT_EQ(result.omega_closure(0, i, j), bit(level["omega_closure"], i, j));
     }
   }
   EXPECT_EQ(result.word(0), "A");
