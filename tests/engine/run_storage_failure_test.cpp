@@ -3,8 +3,8 @@
 // and its two message lines; the partial order, Omega, the closures and the factorization end
 // it with a fatal error and its message; the fixed matrix's reader ends it as the end of the
 // data, its printer leaves out only its block. In every case the report keeps what was
-// written before the failure, and nothing obtained before it leaks (the sanitizer build
-// checks that).
+// written before the failure, the same on 1, 2 and 4 workers, and nothing obtained before
+// it leaks (the sanitizer build checks that).
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -61,9 +61,18 @@ TEST_P(RunStorageFailure, EndsTheRunAsItsPathPromisesAndKeepsTheReport) {
   options.m_FactorOmega = 1;
   options.m_FactorLowerOmega = 1;
   options.m_CutoffList = c.cutoffs;
-  options.Threads = 1;
-  const testing::RunCapture run =
-      testing::RunOnText(c.data, options, [&](AnalysisState& state) { state.Storage.FailAt(c.kind, c.nth); });
+  const auto run_on = [&](int threads) {
+    options.Threads = threads;
+    return testing::RunOnText(c.data, options, [&](AnalysisState& state) { state.Storage.FailAt(c.kind, c.nth); });
+  };
+  const testing::RunCapture run = run_on(1);
+  // The failure ends the run alike on any number of workers.
+  for (const int threads : {2, 4}) {
+    const testing::RunCapture other = run_on(threads);
+    EXPECT_EQ(other.report, run.report) << threads << " threads";
+    EXPECT_EQ(other.messages, run.messages) << threads << " threads";
+    EXPECT_EQ(other.errors, run.errors) << threads << " threads";
+  }
   EXPECT_EQ(run.fatal, c.fatal);
   EXPECT_EQ(run.code, c.code);
   if (c.errors[0] == '^') {
