@@ -63,6 +63,14 @@ TEST_P(LibraryRun, ReportFromTheResultsIsTheCommandLines) {
   EXPECT_EQ(::testing::internal::GetCapturedStdout(), "") << "the analysis writes nothing";
   EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
   EXPECT_EQ(ReportOf(results), expected);
+  // The options as used come back with the results.
+  const Options& used = results.back().options();
+  EXPECT_EQ(used.transposes, options.transposes);
+  EXPECT_EQ(used.generator_products_only, options.generator_products_only);
+  EXPECT_EQ(used.factor_lower_omega, options.factor_lower_omega);
+  EXPECT_EQ(used.permutation_strategy, options.permutation_strategy);
+  EXPECT_EQ(used.cutoffs, options.cutoffs);
+  EXPECT_EQ(used.seed, options.seed);
 
   std::ostringstream streamed;
   Analyze(networks, options, Views{&streamed, nullptr});
@@ -157,6 +165,9 @@ TEST(Library, RefusalsAreErrorsOfTheirKind) {
   Network square{"square", 2, {{0, 1, 1, 0}}, {}, {}, {}, {}};
   Network short_matrix = square;
   short_matrix.relations[0].pop_back();
+  const Network one_actor{"one", 1, {{1}}, {}, {}, {}, {}};
+  EXPECT_EQ(Analyze(one_actor, Options{}).element_count(), 1);
+  const Network too_many{"big", 182, {std::vector<std::uint8_t>(182 * 182)}, {}, {}, {}, {}};
   std::atomic<bool> cancel{true};
   Hooks cancelling;
   cancelling.cancel = &cancel;
@@ -170,6 +181,8 @@ TEST(Library, RefusalsAreErrorsOfTheirKind) {
   for (const Case& c : std::vector<Case>{
            {"MatrixOfTheWrongSize", [&] { Analyze(short_matrix, Options{}); }, ErrorKind::kInvalidArgument,
             "relation 1 has 3 cells, not 2 x 2"},
+           {"TooManyActors", [&] { Analyze(too_many, Options{}); }, ErrorKind::kInvalidArgument,
+            "N = 182 is outside 1..181"},
            {"FixedMatrixControlWithoutOne",
             [&] {
               Options o;
