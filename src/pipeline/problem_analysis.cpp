@@ -13,12 +13,11 @@ namespace {
 
 // Per generator: 1 when it is non-directional. A transpose added as a generator is as
 // directional as the matrix it is the transpose of.
-std::vector<std::uint8_t> NonDirectionalGenerators(const AnalysisState& state, const std::vector<std::int16_t>& ident,
-                                                   int distinct_inputs) {
-  std::vector<std::uint8_t> flags(state.GeneratorCount, 0);
+std::vector<std::uint8_t> NonDirectionalGenerators(const AnalysisState& state, const std::vector<int>& transpose_of) {
+  std::vector<std::uint8_t> flags(transpose_of.size(), 0);
   if (state.ND == 0) return flags;
-  for (int k = 0; k < state.GeneratorCount; ++k) {
-    const int source = k < distinct_inputs ? k : ident[k];
+  for (std::size_t k = 0; k < transpose_of.size(); ++k) {
+    const std::size_t source = transpose_of[k] < 0 ? k : static_cast<std::size_t>(transpose_of[k]);
     flags[k] = state.NDI[source] != 0 ? 1 : 0;
   }
   return flags;
@@ -82,7 +81,7 @@ void AnalyseProblem(AnalysisState& state, const AnalysisOptions& options, Status
   sink.PartialOrderBuilt(partial_order);
 
   status.AddStatusMessage("Calculating statistical upper triangle matrices...");
-  const std::vector<std::uint8_t> non_directional = NonDirectionalGenerators(state, ident, distinct_inputs);
+  const std::vector<std::uint8_t> non_directional = NonDirectionalGenerators(state, transpose_of);
   const MeasuresInput measures{state.MatrixList, semigroup, state.Directionality, state.FixedMatrix, non_directional};
   state.Statistics = RunMeasures(measures, options, state.Random, state.Storage, state.Progress);
   MarkStep(state.Progress, Step::kStatisticsReport);

@@ -49,8 +49,6 @@ Options ToOptions(const AnalysisOptions& a) {
 
 namespace {
 
-const ProblemRecord& Record(const detail::ResultData& d) { return d.record; }
-
 void CheckElement(const ProblemRecord& r, int i) {
   if (i < 0 || i >= r.semigroup.element_count) {
     throw Error(ErrorKind::kInvalidArgument, 0,
@@ -88,21 +86,21 @@ bool Cell(const ProblemRecord& r, const ElementRelation& relation, int i, int j)
 
 Result::Result(std::shared_ptr<const detail::ResultData> data) : data_(std::move(data)) {}
 
-const std::string& Result::label() const { return Record(*data_).facts.label; }
-int Result::actor_count() const { return Record(*data_).facts.n; }
-int Result::generator_count() const { return Record(*data_).semigroup.generator_count; }
-int Result::element_count() const { return Record(*data_).semigroup.element_count; }
+const std::string& Result::label() const { return data_->record.facts.label; }
+int Result::actor_count() const { return data_->record.facts.n; }
+int Result::generator_count() const { return data_->record.semigroup.generator_count; }
+int Result::element_count() const { return data_->record.semigroup.element_count; }
 const Options& Result::options() const { return data_->options; }
 const std::vector<std::string>& Result::warnings() const { return data_->warnings; }
 
 std::string Result::word(int i) const {
-  const ProblemRecord& r = Record(*data_);
+  const ProblemRecord& r = data_->record;
   CheckElement(r, i);
   return WordLabel(ElementWords(r.semigroup.word_table)[static_cast<std::size_t>(i)], r.semigroup.generator_count, {});
 }
 
 bool Result::tie(int i, int row, int column) const {
-  const ProblemRecord& r = Record(*data_);
+  const ProblemRecord& r = data_->record;
   CheckElement(r, i);
   if (row < 0 || row >= r.facts.n || column < 0 || column >= r.facts.n) {
     throw Error(ErrorKind::kInvalidArgument, 0,
@@ -113,14 +111,14 @@ bool Result::tie(int i, int row, int column) const {
 }
 
 int Result::product(int i, int j) const {
-  const ProblemRecord& r = Record(*data_);
+  const ProblemRecord& r = data_->record;
   CheckElement(r, i);
   CheckElement(r, j);
   return r.semigroup.mult_table[static_cast<std::size_t>(i) * r.semigroup.element_count + j];
 }
 
 bool Result::partial_order(int i, int j) const {
-  const ProblemRecord& r = Record(*data_);
+  const ProblemRecord& r = data_->record;
   return Cell(r, r.partial_order, i, j);
 }
 
