@@ -6,7 +6,7 @@
 namespace quorel {
 
 // The layouts an input file may have; kAuto recognises it by its content.
-enum class InputFormat { kAuto, kData, kDl, kCsv };
+enum class InputFormat { kAuto, kData, kDl, kCsv, kPajek, kGraphMl };
 
 // What the random samples keep fixed when the second relation of a pair is randomised.
 enum class MeasureControl {

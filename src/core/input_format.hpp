@@ -20,6 +20,11 @@ const char* InputFormatName(InputFormat format);
 // returns kAuto.
 InputFormat DetectInputFormat(std::string_view text);
 
+// `text` without the UTF-8 byte-order mark that some programs write before it.
+inline std::string_view WithoutByteOrderMark(std::string_view text) {
+  return text.starts_with("\xEF\xBB\xBF") ? text.substr(3) : text;
+}
+
 // `forced` unless it is kAuto, else what the text looks like.
 inline InputFormat ResolveInputFormat(InputFormat forced, std::string_view text) {
   return forced == InputFormat::kAuto ? DetectInputFormat(text) : forced;

@@ -63,7 +63,7 @@ std::vector<Token> Tokenize(std::string_view text) {
 
 class DlParser {
  public:
-  explicit DlParser(std::string_view text) : tokens_(Tokenize(text)) {}
+  DlParser(std::string_view text, TieRule& ties) : tokens_(Tokenize(text)), ties_(ties) {}
 
   Network Parse() {
     if (tokens_.empty() || !IsWord(0, "dl")) throw InputError(tokens_.empty() ? 1 : tokens_[0].line, "no \"dl\" keyword");
@@ -181,7 +181,7 @@ class DlParser {
     if (token.mark != 0 || token.quoted || token.text.empty() || *end != '\0' || std::isnan(value)) {
       throw InputError(token.line, "\"" + token.text + "\" is not a number");
     }
-    return value != 0.0 ? 1 : 0;
+    return ties_.IsTie(value, token.line) ? 1 : 0;
   }
 
   void ReadData() {
@@ -224,6 +224,7 @@ class DlParser {
   }
 
   std::vector<Token> tokens_;
+  TieRule& ties_;
   std::size_t next_ = 0;
   Network network_;
   int relations_ = 1;
@@ -232,7 +233,7 @@ class DlParser {
 
 }  // namespace
 
-Network ReadDl(std::string_view text) { return DlParser(text).Parse(); }
+Network ReadDl(std::string_view text, TieRule& ties) { return DlParser(text, ties).Parse(); }
 
 bool LooksLikeDl(std::string_view text) {
   // The keyword and the first assignment stand on the first non-blank line, or the

@@ -4,6 +4,7 @@
 
 #include "core/network.hpp"
 #include "formats/input_error.hpp"
+#include "formats/tie_rule.hpp"
 
 namespace quorel {
 
@@ -20,7 +21,7 @@ namespace quorel {
 // With "labels embedded" every matrix starts with a line of the n column labels and every
 // row with its row label, which must be the same as the column label. The label of the
 // network is left empty. Throws InputError for anything else.
-Network ReadDl(std::string_view text);
+Network ReadDl(std::string_view text, TieRule& ties);
 
 // True when the first token is "dl" and the next one starts an assignment of n, nm, nr,
 // nc or format: the start of a DL file rather than a data file's label line.

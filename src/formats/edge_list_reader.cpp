@@ -118,7 +118,7 @@ bool FindEdgeListColumns(std::string_view header, EdgeListColumns& columns) {
   return columns.Source >= 0 && columns.Target >= 0;
 }
 
-Network ReadEdgeList(std::string_view text) {
+Network ReadEdgeList(std::string_view text, TieRule& ties) {
   // The rows, with their line numbers; carriage returns before line ends are dropped.
   std::vector<std::pair<int, std::string_view>> lines;
   int line = 0;
@@ -159,7 +159,7 @@ Network ReadEdgeList(std::string_view text) {
       if (weight.empty() || *end != '\0' || std::isnan(value)) {
         throw InputError(at, "the weight \"" + weight + "\" is not a number");
       }
-      edge.tie = value != 0.0;
+      edge.tie = ties.IsTie(value, at);
     }
     numbered = numbered && ActorNumber(edge.source) > 0 && ActorNumber(edge.target) > 0;
     rows.push_back(std::move(edge));

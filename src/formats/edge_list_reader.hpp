@@ -6,6 +6,7 @@
 
 #include "core/network.hpp"
 #include "formats/input_error.hpp"
+#include "formats/tie_rule.hpp"
 
 namespace quorel {
 
@@ -32,6 +33,6 @@ bool FindEdgeListColumns(std::string_view header, EdgeListColumns& columns);
 // appear, unless every actor field is a whole number from 1 up, in which case the numbers
 // are the actors (N the largest). Relations are numbered in the order they first appear;
 // without a relation column there is one relation. Throws InputError.
-Network ReadEdgeList(std::string_view text);
+Network ReadEdgeList(std::string_view text, TieRule& ties);
 
 }  // namespace quorel

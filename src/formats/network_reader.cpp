@@ -10,6 +10,8 @@
 #include "core/message_list.hpp"
 #include "formats/dl_reader.hpp"
 #include "formats/edge_list_reader.hpp"
+#include "formats/graphml_reader.hpp"
+#include "formats/pajek_reader.hpp"
 #include "formats/input_error.hpp"
 
 namespace quorel {
@@ -46,13 +48,24 @@ std::string InputLabel(const std::string& path) {
 
 }  // namespace
 
-Network ReadSingleNetwork(std::string_view text, InputFormat format, const std::string& path) {
-  Network network = format == InputFormat::kDl ? ReadDl(text) : ReadEdgeList(text);
+Network ReadSingleNetwork(std::string_view text, InputFormat format, const std::string& path,
+                          const ReadSettings& settings, std::vector<std::string>& warnings) {
+  text = WithoutByteOrderMark(text);
+  TieRule ties(settings.threshold);
+  Network network;
+  switch (format) {
+    case InputFormat::kDl: network = ReadDl(text, ties); break;
+    case InputFormat::kPajek: network = ReadPajek(text, ties); break;
+    case InputFormat::kGraphMl: network = ReadGraphMl(text, ties, settings.relation_attribute); break;
+    default: network = ReadEdgeList(text, ties); break;
+  }
+  if (const std::optional<std::string> warning = ties.Warning()) warnings.push_back(*warning);
   network.label = InputLabel(path);
   return network;
 }
 
-NetworkReader::NetworkReader(std::FILE* in, const ReaderChannels& channels) : in_(in), channels_(channels) {}
+NetworkReader::NetworkReader(std::FILE* in, const ReaderChannels& channels, ReadSettings settings)
+    : in_(in), channels_(channels), settings_(std::move(settings)) {}
 
 NetworkReader::~NetworkReader() {
   data_.reset();
@@ -65,7 +78,11 @@ bool NetworkReader::Open(InputFormat format, const std::string& path) {
     if (!ReadRest(in_, text)) return false;
     format = ResolveInputFormat(format, text);
     if (format != InputFormat::kData) {
-      single_ = ReadSingleNetwork(text, format, path);
+      std::vector<std::string> warnings;
+      single_ = ReadSingleNetwork(text, format, path, settings_, warnings);
+      for (const std::string& warning : warnings) {
+        if (channels_.Errors != nullptr) std::fprintf(channels_.Errors, "%s\n", warning.c_str());
+      }
       return true;
     }
     // A data file is read from its start again; one that cannot be rewound (a pipe) is

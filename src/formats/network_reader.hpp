@@ -10,12 +10,15 @@
 #include "core/input_format.hpp"
 #include "core/network.hpp"
 #include "formats/data_reader.hpp"
+#include "formats/read_settings.hpp"
 
 namespace quorel {
 
-// The one network of `text`, a DL file (format kDl) or a CSV edge list (kCsv), labelled
-// with the name of its file `path` without the directories. Throws InputError.
-Network ReadSingleNetwork(std::string_view text, InputFormat format, const std::string& path);
+// The one network of `text` in `format` (any but a data file), labelled with the name of its
+// file `path` without the directories. A byte-order mark before the text is skipped. The
+// warning about valued cells, when there is one, is added to `warnings`. Throws InputError.
+Network ReadSingleNetwork(std::string_view text, InputFormat format, const std::string& path,
+                          const ReadSettings& settings, std::vector<std::string>& warnings);
 
 // The networks of an input file of any layout, one at a time in file order: a data file's
 // problems in turn, or the one network of a DL file or an edge list. Every network is
@@ -25,7 +28,7 @@ Network ReadSingleNetwork(std::string_view text, InputFormat format, const std::
 class NetworkReader {
  public:
   // `in` stays the caller's; a copy this reader makes is its own.
-  NetworkReader(std::FILE* in, const ReaderChannels& channels);
+  NetworkReader(std::FILE* in, const ReaderChannels& channels, ReadSettings settings = {});
   ~NetworkReader();
   NetworkReader(const NetworkReader&) = delete;
   NetworkReader& operator=(const NetworkReader&) = delete;
@@ -49,6 +52,7 @@ class NetworkReader {
   std::FILE* in_;
   std::FILE* copy_ = nullptr;  // the data file's text, when `in` cannot be rewound
   ReaderChannels channels_;
+  ReadSettings settings_;
   std::optional<DataFileReader> data_;
   std::optional<Network> single_;  // the network of a DL file or an edge list, until read
   int single_count_ = 0;

@@ -45,8 +45,9 @@ const char* const kConvertExitStatuses =
 
 CLI::Validator InputFormatNames() {
   const std::map<std::string, InputFormat> formats{
-      {"auto", InputFormat::kAuto}, {"data", InputFormat::kData}, {"dl", InputFormat::kDl}, {"csv", InputFormat::kCsv}};
-  return CLI::CheckedTransformer(formats, CLI::ignore_case).description("{auto,data,dl,csv}");
+      {"auto", InputFormat::kAuto}, {"data", InputFormat::kData}, {"dl", InputFormat::kDl},
+      {"csv", InputFormat::kCsv},   {"pajek", InputFormat::kPajek}, {"graphml", InputFormat::kGraphMl}};
+  return CLI::CheckedTransformer(formats, CLI::ignore_case).description("{auto,data,dl,csv,pajek,graphml}");
 }
 
 const char* const kExitStatuses =

@@ -70,7 +70,9 @@ int RunConvert(const ConvertRequest& request) {
   try {
     const InputFormat format = ResolveInputFormat(request.Format, text);
     if (format != InputFormat::kData) {
-      WriteDataFile(ReadSingleNetwork(text, format, request.InputPath), converted);
+      std::vector<std::string> warnings;
+      WriteDataFile(ReadSingleNetwork(text, format, request.InputPath, ReadSettings{}, warnings), converted);
+      for (const std::string& warning : warnings) std::fprintf(stderr, "%s\n", warning.c_str());
     } else if (!NormaliseDataFile(text, request.FixedMatrix, converted)) {
       std::fprintf(stderr, "ABORT QUOREL\n");
       return kExitFatal;

@@ -144,7 +144,8 @@ class Conversion : public ::testing::TestWithParam<ConversionCase> {};
 
 TEST_P(Conversion, GivesTheDataFileAndTheNames) {
   const ConversionCase& c = GetParam();
-  const Network network = ReadSingleNetwork(c.text, DetectInputFormat(c.text), "some/dir/net");
+  std::vector<std::string> warnings;
+  const Network network = ReadSingleNetwork(c.text, DetectInputFormat(c.text), "some/dir/net", {}, warnings);
   std::ostringstream data;
   WriteDataFile(network, data);
   EXPECT_EQ(data.str(), "net\n" + c.data);
@@ -156,7 +157,7 @@ INSTANTIATE_TEST_SUITE_P(
     Formats, Conversion,
     ::testing::Values(
         ConversionCase{"DlMinimal", "dl n=2\ndata:\n0 1\n1 0\n", "2 1\n\n0 1\n1 0\n", {}, {}},
-        ConversionCase{"DlAnyNonzeroIsATie", "DL N=2 DATA: 0 2.5 -1 0.0\n", "2 1\n\n0 1\n1 0\n", {}, {}},
+        ConversionCase{"DlValuesAboveZeroAreTies", "DL N=2 DATA: 0 2.5 0.25 0.0\n", "2 1\n\n0 1\n1 0\n", {}, {}},
         ConversionCase{"DlTwoMatricesWithoutSeparator", "dl n = 2, nm = 2\nformat = fullmatrix\ndata:\n1 0\n0 0\n0 0\n0 1\n",
                        "2 2\n\n1 0\n0 0\n\n0 0\n0 1\n", {}, {}},
         ConversionCase{"DlCommasAndCrLf", "dl n=2\r\ndata:\r\n0,1\r\n1,1\r\n", "2 1\n\n0 1\n1 1\n", {}, {}},
@@ -271,8 +272,9 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<MalformedInputCase>& info) { return std::string(info.param.name); });
 
 TEST(Formats, LargestDlNetworkIsRead) {
+  std::vector<std::string> warnings;
   std::ostringstream data;
-  WriteDataFile(ReadSingleNetwork(kBigDl, InputFormat::kDl, "big.dl"), data);
+  WriteDataFile(ReadSingleNetwork(kBigDl, InputFormat::kDl, "big.dl", {}, warnings), data);
   EXPECT_THAT(data.str(), StartsWith("big.dl\n181 1\n\n0 0"));
 }
 
