@@ -25,9 +25,9 @@ using ::testing::StartsWith;
 
 const std::string kTestData = std::string(QUOREL_SOURCE_DIR) + "/tests/data/";
 
-// The shared network's data file as a DL file or edge list reads it: labelled with the
-// file's name, and without the non-directionality vector, which neither layout carries.
-std::string DirectionalCopy(const std::string& network, const std::string& label) {
+// The shared network's data file as another layout reads it: labelled with the file's name,
+// and without the non-directionality vector unless the layout carries it (`keep_vector`).
+std::string DirectionalCopy(const std::string& network, const std::string& label, bool keep_vector = false) {
   const std::string data = testing::ExampleNetwork(network + ".dat");
   std::vector<std::string> lines;
   std::size_t start = 0;
@@ -41,8 +41,8 @@ std::string DirectionalCopy(const std::string& network, const std::string& label
   std::istringstream header(lines[1]);
   std::string n, nr, flag;
   header >> n >> nr >> flag;
-  copy += n + " " + nr + "\n";
-  if (!flag.empty() && flag[0] != '0') next = 3;  // the vector's line
+  copy += n + " " + nr + (keep_vector && !flag.empty() ? " " + flag : "") + "\n";
+  if (!flag.empty() && flag[0] != '0' && !keep_vector) next = 3;  // the vector's line
   for (std::size_t k = next; k < lines.size(); ++k) copy += lines[k] + "\n";
   return copy;
 }
@@ -52,6 +52,7 @@ struct SharedNetworkCase {
   const char* network;  // in examples/
   std::vector<std::string> actors;     // the first and last names, when named
   std::vector<std::string> relations;  // every relation name, when named
+  bool keeps_vector = false;           // the layout says which relations are non-directional
 };
 
 class SharedNetworkInOtherLayout : public ::testing::TestWithParam<SharedNetworkCase> {};
@@ -62,7 +63,7 @@ TEST_P(SharedNetworkInOtherLayout, GivesTheDataFilesReport) {
   options.m_SampleSize = 30;
   options.m_FactorOmega = 1;
   options.m_Transposes = 1;
-  const testing::RunCapture expected = testing::RunOnText(DirectionalCopy(c.network, c.file), options);
+  const testing::RunCapture expected = testing::RunOnText(DirectionalCopy(c.network, c.file, c.keeps_vector), options);
   const testing::RunCapture run = testing::RunOnFile(kTestData + c.file, options);
   ASSERT_FALSE(run.fatal) << run.errors;
   EXPECT_EQ(run.code, 0);
@@ -80,7 +81,7 @@ TEST_P(SharedNetworkInOtherLayout, GivesTheDataFilesReport) {
 
   // Read as a library, the file gives the network of its data file, names apart.
   testing::ScratchDirectory dir;
-  testing::WriteWholeFile(dir.File("copy.dat"), DirectionalCopy(c.network, c.file));
+  testing::WriteWholeFile(dir.File("copy.dat"), DirectionalCopy(c.network, c.file, c.keeps_vector));
   std::vector<Network> networks = ReadNetworkFile(kTestData + c.file);
   ASSERT_EQ(networks.size(), 1u);
   EXPECT_EQ(networks[0].relation_names, c.relations);
