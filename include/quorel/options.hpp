@@ -1,12 +1,22 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace quorel {
 
 // The layouts an input file may have; kAuto recognises it by its content.
 enum class InputFormat { kAuto, kData, kDl, kCsv, kPajek, kGraphMl };
+
+// How an input file is read, named after the command line's reading options.
+struct ReadOptions {
+  InputFormat input_format = InputFormat::kAuto;
+  bool fixed_matrix = false;           // a data file: a fixed matrix follows each network's relations
+  std::optional<double> threshold;     // a valued cell is a tie above it (0 when absent; negatives refused)
+  std::string relation_attribute;      // GraphML: the edge attribute naming the relation
+  std::string non_directional;         // relations marked non-directional: names or 1-based numbers, comma-separated
+};
 
 // What the random samples keep fixed when the second relation of a pair is randomised.
 enum class MeasureControl {

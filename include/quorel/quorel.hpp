@@ -114,12 +114,19 @@ class Result {
   std::shared_ptr<const detail::ResultData> data_;
 };
 
-// Every network of a data file, DL file or CSV edge list, recognised as the command line
+// Every network of a data file, DL file, Pajek network, GraphML document or CSV, recognised as the command line
 // does; `fixed_matrix`: a fixed matrix follows each network's relations in a data file.
 // Throws an Error of kind kMalformedInput with the reason the command line prints, or
 // kFile when the file cannot be read. Cost: linear in the file's size.
 std::vector<Network> ReadNetworks(const std::filesystem::path& path, InputFormat format = InputFormat::kAuto,
                                   bool fixed_matrix = false);
+
+// The same with every reading option: Pajek and GraphML documents, valued cells and their
+// threshold, GraphML's relation attribute, relations marked non-directional. Warnings (a
+// valued network, a relation marked non-directional that is not symmetric) are added to
+// `warnings` when it is given.
+std::vector<Network> ReadNetworks(const std::filesystem::path& path, const ReadOptions& options,
+                                  std::vector<std::string>* warnings = nullptr);
 
 // The whole analysis of one network: the semigroup and its partial order, the statistics
 // of every pair with their P-values, every cutoff level and the factorizations asked for.

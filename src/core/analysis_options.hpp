@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "core/input_format.hpp"
 
@@ -27,7 +29,11 @@ struct AnalysisOptions {
 
   // Beyond the dialog: where the files are, the random stream and the workers.
   std::string DataPath = "Quorel.dat";
+  std::vector<std::string> MoreDataPaths;       // further files whose relations join the first file's network
   InputFormat DataFormat = InputFormat::kAuto;  // the data file's layout, or recognise it
+  std::optional<double> Threshold;              // a valued cell is a tie above it (0 when not given)
+  std::string RelationAttribute;                // GraphML: the edge attribute naming the relation
+  std::string NonDirectional;                   // relations read as non-directional: names or numbers, comma-separated
   std::string ReportPath = "Quorel.out";
   std::uint64_t Seed = 0;
   int Threads = 0;  // 0: all cores

@@ -11,7 +11,9 @@
 #include "formats/dl_reader.hpp"
 #include "formats/edge_list_reader.hpp"
 #include "formats/graphml_reader.hpp"
+#include "formats/network_join.hpp"
 #include "formats/pajek_reader.hpp"
+#include "formats/relation_marking.hpp"
 #include "formats/input_error.hpp"
 
 namespace quorel {
@@ -73,6 +75,7 @@ NetworkReader::~NetworkReader() {
 }
 
 bool NetworkReader::Open(InputFormat format, const std::string& path) {
+  path_ = path;
   if (format != InputFormat::kData) {
     std::string text;
     if (!ReadRest(in_, text)) return false;
@@ -80,9 +83,7 @@ bool NetworkReader::Open(InputFormat format, const std::string& path) {
     if (format != InputFormat::kData) {
       std::vector<std::string> warnings;
       single_ = ReadSingleNetwork(text, format, path, settings_, warnings);
-      for (const std::string& warning : warnings) {
-        if (channels_.Errors != nullptr) std::fprintf(channels_.Errors, "%s\n", warning.c_str());
-      }
+            ShowWarnings(warnings);
       return true;
     }
     // A data file is read from its start again; one that cannot be rewound (a pipe) is
@@ -99,7 +100,39 @@ bool NetworkReader::Open(InputFormat format, const std::string& path) {
   return true;
 }
 
+bool NetworkReader::Join(InputFormat format, const std::string& path) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(path.c_str(), "r"), &std::fclose);
+  std::string text;
+  if (in == nullptr || !ReadRest(in.get(), text)) return false;
+  format = ResolveInputFormat(format, WithoutByteOrderMark(text));
+  if (format == InputFormat::kData) {
+    throw InputError(0, "is a data file: files are joined only when each holds one network (DL, Pajek, GraphML "
+                        "or CSV)");
+  }
+  std::vector<std::string> warnings;
+  Network part = ReadSingleNetwork(text, format, path, settings_, warnings);
+  ShowWarnings(warnings);
+  JoinRelations(*single_, path_, std::move(part), path);
+  single_->label += " + " + InputLabel(path);
+  return true;
+}
+
+void NetworkReader::ShowWarnings(const std::vector<std::string>& warnings) const {
+  if (channels_.Errors == nullptr) return;
+  for (const std::string& warning : warnings) std::fprintf(channels_.Errors, "%s\n", warning.c_str());
+}
+
 ReadOutcome NetworkReader::Next(Network& network) {
+  const ReadOutcome outcome = NextAsRead(network);
+  if (outcome == ReadOutcome::kNetwork && !settings_.non_directional.empty()) {
+    std::vector<std::string> warnings;
+    MarkNonDirectional(network, settings_.non_directional, warnings);
+    ShowWarnings(warnings);
+  }
+  return outcome;
+}
+
+ReadOutcome NetworkReader::NextAsRead(Network& network) {
   if (data_.has_value()) return data_->Next(network);
   if (!single_.has_value()) return ReadOutcome::kEnd;
   // Announced as the data reader announces a problem.
@@ -115,7 +148,8 @@ ReadOutcome NetworkReader::Next(Network& network) {
 int NetworkReader::ProblemCount() const { return data_.has_value() ? data_->ProblemCount() : single_count_; }
 
 std::vector<Network> ReadNetworkFile(const std::filesystem::path& path, InputFormat format,
-                                     std::vector<std::string>* warnings, bool fixed_matrix) {
+                                     std::vector<std::string>* warnings, bool fixed_matrix,
+                                     const ReadSettings& settings) {
   std::error_code ignored;
   const bool directory = std::filesystem::is_directory(path, ignored);
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(directory ? nullptr : std::fopen(path.c_str(), "r"), &std::fclose);
@@ -127,7 +161,7 @@ std::vector<Network> ReadNetworkFile(const std::filesystem::path& path, InputFor
   std::string failure;
   ReadOutcome outcome = ReadOutcome::kEnd;
   {
-    NetworkReader reader(in.get(), ReaderChannels{messages, errors.File()});
+    NetworkReader reader(in.get(), ReaderChannels{messages, errors.File()}, settings);
     try {
       if (!reader.Open(format, path.string())) throw Error(ErrorKind::kFile, 3, "??? Input file open failure.\n");
       Network network;

@@ -38,8 +38,22 @@ class NetworkReader {
   // file could not be read; throws InputError when a DL file or an edge list is malformed.
   bool Open(InputFormat format, const std::string& path);
 
-  // The next network (after Open).
+  // Adds the relations of the one network in the file at `path` (any layout but a data
+  // file) to the one network already opened: several files, one relation each. Throws
+  // InputError about that file when it cannot be joined (JoinRelations); false when it
+  // could not be read. The first file must hold one network too (HoldsOneNetwork).
+  bool Join(InputFormat format, const std::string& path);
+
+  // True after Open when the input is a single network rather than a data file's problems.
+  bool HoldsOneNetwork() const { return single_.has_value(); }
+
+  // The next network (after Open), with the relations the settings name marked
+  // non-directional (warnings for asymmetric ones on the diagnostics channel). Throws
+  // InputError when the settings name a relation the network does not have.
   ReadOutcome Next(Network& network);
+
+  // The file opened (the first, when several are joined).
+  const std::string& Path() const { return path_; }
 
   // Problems announced so far, a malformed one included.
   int ProblemCount() const;
@@ -49,23 +63,29 @@ class NetworkReader {
   std::FILE* Stream() const { return copy_ != nullptr ? copy_ : in_; }
 
  private:
+  ReadOutcome NextAsRead(Network& network);
+  void ShowWarnings(const std::vector<std::string>& warnings) const;
+
   std::FILE* in_;
   std::FILE* copy_ = nullptr;  // the data file's text, when `in` cannot be rewound
   ReaderChannels channels_;
   ReadSettings settings_;
   std::optional<DataFileReader> data_;
   std::optional<Network> single_;  // the network of a DL file or an edge list, until read
+  std::string path_;               // the file opened
   int single_count_ = 0;
 };
 
 // Every network of the file at `path`, in `format` or in the layout its content shows (as
 // the command line recognises it), each as the analysis reads it. Writes nothing: warnings
 // (a label cut to 80 characters) are added to `warnings` when it is given. With
-// `fixed_matrix`, a fixed matrix follows each network's relations. Throws an Error
+// `fixed_matrix`, a fixed matrix follows each network's relations. `settings` say how other
+// layouts are read and which relations are marked non-directional. Throws an Error
 // with the text the command line shows for the failure before "ABORT QUOREL": of kind
 // kMalformedInput, code 1, for malformed input (e.g. "ERROR: Could not read arguments\n");
 // of kind kFile, code 3, when the file could not be read.
 std::vector<Network> ReadNetworkFile(const std::filesystem::path& path, InputFormat format = InputFormat::kAuto,
-                                     std::vector<std::string>* warnings = nullptr, bool fixed_matrix = false);
+                                     std::vector<std::string>* warnings = nullptr, bool fixed_matrix = false,
+                                     const ReadSettings& settings = {});
 
 }  // namespace quorel

@@ -9,6 +9,7 @@ namespace quorel {
 struct ReadSettings {
   std::optional<double> threshold;  // a valued cell is a tie above it (0 when not given)
   std::string relation_attribute;   // GraphML: the edge attribute naming the relation (empty: the usual names)
+  std::string non_directional;      // relations to read as non-directional: names or 1-based numbers, comma-separated
 };
 
 }  // namespace quorel

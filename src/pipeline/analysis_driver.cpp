@@ -45,7 +45,8 @@ void RunAnalysis(AnalysisState& state, AnalysisOptions& options, StatusSink& sta
   if (state.OutFile == nullptr) EndWithCompletion(CompletionCode::kOutputOpenFailure);
   std::setvbuf(state.OutFile, nullptr, _IOFBF, kReportBuffer);
   // A DL file or an edge list is read whole as its one network.
-  NetworkReader reader(state.InFile, ReaderChannels{status, state.ErrFile, state.ProgressFile, &state.Storage});
+  NetworkReader reader(state.InFile, ReaderChannels{status, state.ErrFile, state.ProgressFile, &state.Storage},
+                       ReadSettingsOf(options));
   if (!OpenInput(reader, options, state.ErrFile)) EndWithCompletion(CompletionCode::kInputOpenFailure);
 
   ReportView report(state.OutFile, state.Storage);

@@ -131,6 +131,12 @@ std::vector<Network> ReadNetworks(const std::filesystem::path& path, InputFormat
   return ReadNetworkFile(path, format, nullptr, fixed_matrix);
 }
 
+std::vector<Network> ReadNetworks(const std::filesystem::path& path, const ReadOptions& options,
+                                  std::vector<std::string>* warnings) {
+  const ReadSettings settings{options.threshold, options.relation_attribute, options.non_directional};
+  return ReadNetworkFile(path, options.input_format, warnings, options.fixed_matrix, settings);
+}
+
 std::vector<Result> Analyze(const std::vector<Network>& networks, const Options& options, const Hooks& hooks) {
   ResultRecorder recorder;
   std::vector<std::vector<std::string>> warnings;

@@ -9,11 +9,25 @@
 
 namespace quorel {
 
+ReadSettings ReadSettingsOf(const AnalysisOptions& options) {
+  return ReadSettings{options.Threshold, options.RelationAttribute, options.NonDirectional};
+}
+
 bool OpenInput(NetworkReader& reader, const AnalysisOptions& options, std::FILE* err) {
+  const std::string* path = &options.DataPath;
   try {
-    return reader.Open(options.DataFormat, options.DataPath);
+    if (!reader.Open(options.DataFormat, options.DataPath)) return false;
+    if (!options.MoreDataPaths.empty() && !reader.HoldsOneNetwork()) {
+      throw InputError(0, "is a data file: files are joined only when each holds one network (DL, Pajek, "
+                          "GraphML or CSV)");
+    }
+    for (const std::string& more : options.MoreDataPaths) {
+      path = &more;
+      if (!reader.Join(options.DataFormat, more)) return false;
+    }
+    return true;
   } catch (const InputError& error) {
-    std::fprintf(err, "ERROR: %s\n", DescribeInputError(options.DataPath, error).c_str());
+    std::fprintf(err, "ERROR: %s\n", DescribeInputError(*path, error).c_str());
     FatalError(FatalCode::kAbort);
   }
 }
@@ -22,7 +36,13 @@ std::int16_t ReadProblem(AnalysisState& state, NetworkReader& reader, StatusSink
                          std::vector<std::int16_t>& ident) {
   std::vector<std::int8_t>().swap(state.NDI);
   state.GeneratorCount = 0;
-  const ReadOutcome outcome = reader.Next(network);
+  ReadOutcome outcome;
+  try {
+    outcome = reader.Next(network);
+  } catch (const InputError& error) {
+    std::fprintf(state.ErrFile, "ERROR: %s\n", DescribeInputError(reader.Path(), error).c_str());
+    FatalError(FatalCode::kAbort);
+  }
   state.ProblemCount = static_cast<std::int16_t>(reader.ProblemCount());
   switch (outcome) {
     case ReadOutcome::kNetwork: return LoadNetwork(state, sink, network, ident);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/network.hpp"
+#include "formats/read_settings.hpp"
 
 namespace quorel {
 
@@ -12,6 +13,9 @@ struct AnalysisState;
 struct AnalysisOptions;
 class NetworkReader;
 class StatusSink;
+
+// How the options say networks are read from layouts other than a data file.
+ReadSettings ReadSettingsOf(const AnalysisOptions& options);
 
 // Gets `reader` ready to read options.DataPath in options.DataFormat. False when the file
 // could not be read. A malformed DL file or edge list ends the run as malformed data does:

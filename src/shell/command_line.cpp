@@ -43,12 +43,55 @@ const char* const kConvertExitStatuses =
     "could not be read or the output not opened; 64 a command line that cannot be\n"
     "understood; 74 the output could not be written completely.\n";
 
+const char* const kCheckDescription =
+    "Each FILE is read as the analysis would read it, and one line is printed for\n"
+    "each thing that is probably not meant, as FILE:LINE: warning: ... (or error:):\n"
+    "values that are not single 0/1 digits in a data file (read digit by digit),\n"
+    "rows whose count of cells differs from N, relations marked non-directional\n"
+    "that are not symmetric, numeric label lines where a fixed matrix was probably\n"
+    "meant, duplicate actor names, valued cells, and anything the reader refuses.\n"
+    "Then what each problem holds: label, N, relations and their directionality,\n"
+    "with actors tied to no one as a note. No analysis is run.\n"
+    "\nExit status: 0 nothing to warn about; 1 warnings or errors; 64 a command line\n"
+    "that cannot be understood.\n";
+
 CLI::Validator InputFormatNames() {
   const std::map<std::string, InputFormat> formats{
       {"auto", InputFormat::kAuto}, {"data", InputFormat::kData}, {"dl", InputFormat::kDl},
       {"csv", InputFormat::kCsv},   {"pajek", InputFormat::kPajek}, {"graphml", InputFormat::kGraphMl}};
   return CLI::CheckedTransformer(formats, CLI::ignore_case).description("{auto,data,dl,csv,pajek,graphml}");
 }
+
+// The options that say how an input is read, shared by the analysis, convert and check.
+struct ReadingChoices {
+  InputFormat format = InputFormat::kAuto;
+  ReadSettings settings;
+  double threshold = 0.0;
+  CLI::Option* threshold_option = nullptr;
+
+  void AddTo(CLI::App& app, const std::string& what) {
+    app.add_option("--input-format", format,
+                   "Layout of " + what + ": auto (default: recognised by its content), data, dl, pajek, graphml or csv")
+        ->transform(InputFormatNames());
+    threshold_option = app.add_option("--threshold", threshold,
+                                      "A valued cell (DL, Pajek, GraphML, CSV) is a tie when above X (default 0);\n"
+                                      "giving it also admits negative values")
+                           ->type_name("X");
+    app.add_option("--relation-attribute", settings.relation_attribute,
+                   "GraphML: the edge attribute that names the relation (default: the first of\n"
+                   "relation, type, label and layer present)")
+        ->type_name("NAME");
+    app.add_option("--non-directional", settings.non_directional,
+                   "Mark relations non-directional, as a data file's vector does: names or\n"
+                   "1-based numbers, comma-separated")
+        ->type_name("LIST");
+  }
+
+  // After parsing: the threshold only when given.
+  void Finish() {
+    if (threshold_option->count() > 0) settings.threshold = threshold;
+  }
+};
 
 const char* const kExitStatuses =
     "\nExit status: 0 complete; 1 a fatal error (malformed data, storage exhausted);\n"
@@ -98,10 +141,14 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
   app.add_option("--diagonal", o.m_Diagonal, "exclude-all, exclude-generators (default) or include-all")
       ->transform(CLI::CheckedTransformer(diagonals, CLI::ignore_case));
 
-  app.add_option("--data", o.DataPath, "Data file (default Quorel.dat)");
-  app.add_option("--input-format", o.DataFormat,
-                 "Layout of the data file: auto (default: recognised by its content), data, dl or csv")
-      ->transform(InputFormatNames());
+  std::vector<std::string> data_paths;
+  app.add_option("--data", data_paths,
+                 "Data file (default Quorel.dat). Given more than once, the relations of the files\n"
+                 "join into one network (e.g. one adjacency-matrix CSV per relation)")
+      ->type_name("FILE")
+      ->allow_extra_args(false);
+  ReadingChoices reading;
+  reading.AddTo(app, "the data file");
   app.add_option("--report", o.ReportPath, "Report file (default Quorel.out)");
   app.add_option("--seed", o.Seed, "Start of the random stream (default 0)");
   app.add_option("--threads", o.Threads, "Worker threads for the sampling (default: all cores)")
@@ -122,10 +169,18 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
   convert->footer(std::string("\n") + kConvertDescription + "\n" + kConvertExitStatuses);
   convert->add_option("INPUT", c.InputPath, "The file to convert")->required();
   convert->add_option("OUTPUT", c.OutputPath, "The data file to write (replaced when it exists)")->required();
-  convert->add_option("--input-format", c.Format, "Layout of INPUT: auto (default), data, dl or csv")
-      ->transform(InputFormatNames());
+  ReadingChoices convert_reading;
+  convert_reading.AddTo(*convert, "INPUT");
   convert->add_flag("--fixed-matrix", c.FixedMatrix,
                     "A fixed matrix follows the relations of every problem of the data file");
+  CheckRequest& k = result.checking;
+  CLI::App* check = app.add_subcommand(
+      "check", "Read data files as the analysis would and say what they hold and what looks unintended");
+  check->footer(std::string("\n") + kCheckDescription);
+  check->add_option("FILE", k.paths, "The files to check")->required();
+  ReadingChoices check_reading;
+  check_reading.AddTo(*check, "each FILE");
+  check->add_flag("--fixed-matrix", k.fixed_matrix, "A fixed matrix follows the relations of every problem");
   app.require_subcommand(0, 1);
 
   try {
@@ -141,6 +196,22 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
     return result;
   }
   result.convert = convert->parsed();
+  result.check = check->parsed();
+  check_reading.Finish();
+  k.format = check_reading.format;
+  k.settings = check_reading.settings;
+  reading.Finish();
+  convert_reading.Finish();
+  c.Format = convert_reading.format;
+  c.Settings = convert_reading.settings;
+  if (!data_paths.empty()) {
+    o.DataPath = data_paths.front();
+    o.MoreDataPaths.assign(data_paths.begin() + 1, data_paths.end());
+  }
+  o.DataFormat = reading.format;
+  o.Threshold = reading.settings.threshold;
+  o.RelationAttribute = reading.settings.relation_attribute;
+  o.NonDirectional = reading.settings.non_directional;
   o.m_Transposes = transposes;
   o.m_GeneratorProductsOnly = products_only;
   o.m_FixedSupplied = fixed;
@@ -155,6 +226,7 @@ int RunCommandLine(int argc, const char* const* argv) {
   CommandLine command = ParseCommandLine(argc, argv);
   if (command.exit_now) return command.exit_status;
   if (command.convert) return RunConvert(command.conversion);
+  if (command.check) return RunCheck(command.checking, stdout);
 
   AnalysisState state;
   state.Random = RandomSource(command.options.Seed);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/analysis_options.hpp"
+#include "shell/check_command.hpp"
 #include "shell/convert_command.hpp"
 
 namespace quorel {
@@ -21,6 +22,8 @@ struct CommandLine {
   bool timings = false;   // time each step of each problem, the table on standard error
   bool convert = false;   // "quorel convert": `conversion` says what to convert
   ConvertRequest conversion;
+  bool check = false;     // "quorel check": `checking` says what to check
+  CheckRequest checking;
   std::string json_path;  // --json: all results as one JSON document (empty: none)
   std::string dot_dir;    // --dot: Graphviz diagrams into this directory (empty: none)
   bool exit_now = false;  // help or version was shown, or the command line was refused

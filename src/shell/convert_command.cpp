@@ -14,6 +14,7 @@
 #include "formats/fixed_matrix_reader.hpp"
 #include "formats/input_error.hpp"
 #include "formats/network_reader.hpp"
+#include "formats/relation_marking.hpp"
 #include "shell/command_line.hpp"
 
 namespace quorel {
@@ -33,7 +34,8 @@ bool ReadAll(std::FILE* in, std::string& text) {
 }
 
 // A data file's problems, normalised; false when malformed (messages on standard error).
-bool NormaliseDataFile(const std::string& text, bool fixed_matrix, std::ostream& output) {
+bool NormaliseDataFile(const std::string& text, bool fixed_matrix, const std::string& non_directional,
+                       std::ostream& output) {
   if (text.empty()) return true;
   File in(fmemopen(const_cast<char*>(text.data()), text.size(), "r"));
   if (in == nullptr) return false;
@@ -48,6 +50,9 @@ bool NormaliseDataFile(const std::string& text, bool fixed_matrix, std::ostream&
     std::vector<float> fixed;
     if (fixed_matrix && !ReadFixedValues(in.get(), stderr, network.actor_count, fixed)) return false;
     if (!first) output << '\n';  // an empty line between problems
+    std::vector<std::string> warnings;
+    MarkNonDirectional(network, non_directional, warnings);
+    for (const std::string& warning : warnings) std::fprintf(stderr, "%s\n", warning.c_str());
     WriteDataFile(network, output, fixed);
   }
   return outcome == ReadOutcome::kEnd;
@@ -71,9 +76,11 @@ int RunConvert(const ConvertRequest& request) {
     const InputFormat format = ResolveInputFormat(request.Format, text);
     if (format != InputFormat::kData) {
       std::vector<std::string> warnings;
-      WriteDataFile(ReadSingleNetwork(text, format, request.InputPath, ReadSettings{}, warnings), converted);
+      Network network = ReadSingleNetwork(text, format, request.InputPath, request.Settings, warnings);
+      MarkNonDirectional(network, request.Settings.non_directional, warnings);
       for (const std::string& warning : warnings) std::fprintf(stderr, "%s\n", warning.c_str());
-    } else if (!NormaliseDataFile(text, request.FixedMatrix, converted)) {
+      WriteDataFile(network, converted);
+    } else if (!NormaliseDataFile(text, request.FixedMatrix, request.Settings.non_directional, converted)) {
       std::fprintf(stderr, "ABORT QUOREL\n");
       return kExitFatal;
     }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/input_format.hpp"
+#include "formats/read_settings.hpp"
 
 namespace quorel {
 
@@ -12,6 +13,7 @@ struct ConvertRequest {
   std::string OutputPath;
   InputFormat Format = InputFormat::kAuto;
   bool FixedMatrix = false;  // a data file's problems are each followed by a fixed matrix
+  ReadSettings Settings;     // valued cells, GraphML's relation attribute, relations marked non-directional
 };
 
 // Converts and returns the exit status: 0 written; 1 the input is malformed (its messages

@@ -1,0 +1,92 @@
+#include "formats/relation_marking.hpp"
+
+#include <cstdlib>
+
+#include "formats/input_error.hpp"
+
+namespace quorel {
+
+namespace {
+
+std::string Trimmed(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return std::string(text.substr(first, text.find_last_not_of(" \t") - first + 1));
+}
+
+// The 0-based relation an entry of the list names: a name first, then a number.
+int RelationNamed(const Network& network, const std::string& entry) {
+  for (std::size_t k = 0; k < network.relation_names.size(); ++k) {
+    if (network.relation_names[k] == entry) return static_cast<int>(k);
+  }
+  char* end = nullptr;
+  const long number = std::strtol(entry.c_str(), &end, 10);
+  if (!entry.empty() && *end == '\0' && number >= 1 && number <= network.relation_count()) {
+    return static_cast<int>(number - 1);
+  }
+  std::string known;
+  for (int k = 0; k < network.relation_count(); ++k) known += (k == 0 ? "" : ", ") + DescribeRelation(network, k);
+  throw InputError(0, "--non-directional: \"" + entry + "\" is no relation of this network; its relations are " +
+                          known);
+}
+
+}  // namespace
+
+std::string DescribeActor(const Network& network, int actor) {
+  std::string text = std::to_string(actor + 1);
+  if (static_cast<std::size_t>(actor) < network.actor_names.size()) text += " (" + network.actor_names[actor] + ")";
+  return text;
+}
+
+std::string DescribeRelation(const Network& network, int relation) {
+  std::string text = std::to_string(relation + 1);
+  if (static_cast<std::size_t>(relation) < network.relation_names.size()) {
+    text += " (" + network.relation_names[relation] + ")";
+  }
+  return text;
+}
+
+std::optional<std::pair<int, int>> FirstAsymmetricPair(const Network& network, int relation) {
+  for (int r = 0; r < network.actor_count; ++r) {
+    for (int c = 0; c < network.actor_count; ++c) {
+      if (network.tie(relation, r, c) && !network.tie(relation, c, r)) return std::make_pair(r, c);
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> AsymmetryNote(const Network& network, int relation) {
+  if (!network.non_directional.has_value() || (*network.non_directional)[relation] == 0) return std::nullopt;
+  const std::optional<std::pair<int, int>> pair = FirstAsymmetricPair(network, relation);
+  if (!pair.has_value()) return std::nullopt;
+  const std::string from = DescribeActor(network, pair->first);
+  const std::string to = DescribeActor(network, pair->second);
+  return "relation " + DescribeRelation(network, relation) +
+         " is marked non-directional but is not symmetric: " + from + " -> " + to + " is a tie, " + to + " -> " +
+         from + " is not";
+}
+
+void MarkNonDirectional(Network& network, std::string_view list, std::vector<std::string>& warnings) {
+  std::vector<int> marked;
+  std::size_t start = 0;
+  while (start <= list.size()) {
+    std::size_t comma = list.find(',', start);
+    if (comma == std::string_view::npos) comma = list.size();
+    const std::string entry = Trimmed(list.substr(start, comma - start));
+    if (!entry.empty()) marked.push_back(RelationNamed(network, entry));
+    start = comma + 1;
+  }
+  if (marked.empty()) return;
+  if (!network.non_directional.has_value()) {
+    network.non_directional = std::vector<std::uint8_t>(static_cast<std::size_t>(network.relation_count()), 0);
+  }
+  for (const int relation : marked) (*network.non_directional)[relation] = 1;
+  for (std::size_t k = 0; k < marked.size(); ++k) {
+    bool repeated = false;
+    for (std::size_t j = 0; j < k; ++j) repeated = repeated || marked[j] == marked[k];
+    if (repeated) continue;
+    if (const std::optional<std::string> note = AsymmetryNote(network, marked[k])) warnings.push_back("WARNING: " + *note);
+  }
+}
+
+}  // namespace quorel
