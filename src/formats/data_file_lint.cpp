@@ -240,7 +240,7 @@ class DataFileLint {
       ++lines;
       rows += count == n ? 1 : 0;
     }
-    if (lines < 2 || rows * 5 < lines * 4 || rows == lines) return;
+    if (lines < 3 || rows * 2 <= lines || rows == lines) return;
     Limited odd;
     for (const auto& [line, count] : per_line) {
       if (count != n && line != first_line) {
