@@ -133,7 +133,14 @@ JsonExport::JsonExport(const AnalysisOptions& requested, const std::string& prog
   d["format_version"] = kJsonFormatVersion;
   d["program_version"] = program_version;
   d["data_file"] = requested.DataPath;
+  json files = json::array({requested.DataPath});
+  for (const std::string& more : requested.MoreDataPaths) files.push_back(more);
+  d["data_files"] = std::move(files);
   d["report_file"] = requested.ReportPath;
+  d["reading"] = {{"input_format", InputFormatName(requested.DataFormat)},
+                  {"threshold", requested.Threshold.has_value() ? json(*requested.Threshold) : json(nullptr)},
+                  {"relation_attribute", requested.RelationAttribute},
+                  {"non_directional", requested.NonDirectional}};
   d["status"] = nullptr;  // filled in when the run is over
   d["completion_code"] = nullptr;
   d["options"] = OptionsJson(requested, ParseCutoffList(requested.m_CutoffList, quiet), reapply_);
