@@ -33,8 +33,8 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
 the semigroup of compound relations and its partial order, measures of
 association and inclusion with P-values from random samples, the inclusion
 relation Omega at each cutoff level and its factorizations, and writes a
-plain-text report. It reads its own data files, DL files of full matrices and
-CSV edge lists. quorel-gui is the same analysis in a dialog window.")
+plain-text report. It reads its own data files, DL files of full matrices,
+CSV edge lists, Pajek network files and GraphML documents. quorel-gui is the same analysis in a dialog window.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # The shared libraries the programs link (libc6, libstdc++6, Qt 6 for quorel-gui) become
 # the package's dependencies through dpkg-shlibdeps (package dpkg-dev).
@@ -42,7 +42,7 @@ find_program(QUOREL_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(QUOREL_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6, libgcc-s1")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6, libgcc-s1, libpugixml1v5")
   if(TARGET quorel_gui)
     string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libqt6core6, libqt6gui6, libqt6widgets6")
   endif()

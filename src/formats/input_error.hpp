@@ -5,8 +5,8 @@
 
 namespace quorel {
 
-// A malformed DL file or edge list: the line (1-based; 0 when no line applies) and what is
-// wrong there.
+// A malformed DL file, edge list, Pajek file or GraphML document: the line (1-based; 0
+// when no line applies) and what is wrong there.
 class InputError : public std::runtime_error {
  public:
   InputError(int line, const std::string& what) : std::runtime_error(what), line_(line) {}

@@ -1,6 +1,7 @@
-// DL files and CSV edge lists: recognised by their content, read as the network their
-// data file holds (so the report is the data file's, label line apart), their names kept,
-// and malformed ones refused with the file and line, as malformed data is.
+// DL files, CSV edge lists, Pajek files and GraphML documents: recognised by their content,
+// read as the network their data file holds (so the report is the data file's, label line
+// apart), their names kept, and malformed ones refused with the file and line, as malformed
+// data is.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -100,7 +101,11 @@ INSTANTIATE_TEST_SUITE_P(
         SharedNetworkCase{"kapferer_mine.lowerhalf.dl", "kapferer_mine", {}, {"uniplex", "multiplex"}, true},
         SharedNetworkCase{"padgett_florentine.csv", "padgett_florentine", {"ACCIAIUOLI", "TORNABUONI"}, {"marriage", "business"}},
         SharedNetworkCase{"wolfe_primates.csv", "wolfe_primates", {"A01", "A20"}, {"joint presence >= 5", "kinship"}},
-        SharedNetworkCase{"krackhardt_hightech.numbered.csv", "krackhardt_hightech", {}, {"advice", "friendship", "reports-to"}}),
+        SharedNetworkCase{"krackhardt_hightech.numbered.csv", "krackhardt_hightech", {}, {"advice", "friendship", "reports-to"}},
+        SharedNetworkCase{"wolfe_primates.net", "wolfe_primates", {"A01", "A20"}, {"joint presence >= 5", "kinship"}, true},
+        SharedNetworkCase{"padgett_florentine.net", "padgett_florentine", {"ACCIAIUOLI", "TORNABUONI"}, {"marriage", "business"}, true},
+        SharedNetworkCase{"thurman_office.graphml", "thurman_office", {"ANN", "PEG"},
+                          {"formal (THURA)", "informal multiplex (THURM)"}, true}),
     [](const ::testing::TestParamInfo<SharedNetworkCase>& info) {
       std::string name = info.param.file;
       for (char& ch : name) ch = std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
@@ -127,6 +132,14 @@ TEST(Formats, RecognisedByContent) {
       {"source,relation\n", InputFormat::kData},                 // no target column
       {"Padgett families: marriage, business\n16 2 1\n", InputFormat::kData},
       {"", InputFormat::kData},
+      {"*Vertices 3\n*Arcs\n1 2\n", InputFormat::kPajek},
+      {"% made by hand\r\n\r\n*NETWORK trade\r\n", InputFormat::kPajek},
+      {"*Verticesless network\n3 1\n", InputFormat::kData},  // a label that starts like a keyword
+      {"Pajek export\n*Vertices 3\n", InputFormat::kData},
+      {"<?xml version=\"1.0\"?>\n<!-- made by hand -->\n<graphml xmlns=\"x\">", InputFormat::kGraphMl},
+      {"<!DOCTYPE graphml [<!ENTITY a \"b\">]>\n<graphml>", InputFormat::kGraphMl},
+      {"<graphmlish/>", InputFormat::kData},
+      {"<?xml version=\"1.0\"?><gexf/>", InputFormat::kData},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(DetectInputFormat(c.text), c.format) << c.text;
@@ -273,7 +286,13 @@ INSTANTIATE_TEST_SUITE_P(
         MalformedInputCase{"CsvTooManyNamedActors", "net.csv", InputFormat::kAuto, ManyActorsCsv(false),
                            "net.csv:182: more than 181 actors (N x N may not exceed 32767)"},
         MalformedInputCase{"CsvActorNumberTooLarge", "net.csv", InputFormat::kAuto, ManyActorsCsv(true),
-                           "net.csv:183: actor 182 is beyond the most actors, 181 (N x N may not exceed 32767)"}),
+                           "net.csv:183: actor 182 is beyond the most actors, 181 (N x N may not exceed 32767)"},
+        MalformedInputCase{"PajekVertexBeyondN", "net.net", InputFormat::kAuto, "*Vertices 2\r\n*Edges\r\n1 3\r\n",
+                           "net.net:3: vertex \"3\" is not a number from 1 to 2 (*Vertices 2)"},
+        MalformedInputCase{"ForcedPajekWithoutVertices", "net.txt", InputFormat::kPajek, "label\n2 1\n",
+                           "net.txt:1: \"label\" stands before \"*Vertices n\""},
+        MalformedInputCase{"GraphMlNotClosed", "net.graphml", InputFormat::kAuto, "<graphml>\n<graph>\n<node id=\"a\"/>\n",
+                           "net.graphml:3: the XML is malformed: Start-end tags mismatch"}),
     [](const ::testing::TestParamInfo<MalformedInputCase>& info) { return std::string(info.param.name); });
 
 TEST(Formats, LargestDlNetworkIsRead) {
