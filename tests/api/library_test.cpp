@@ -23,7 +23,7 @@ using testing::ScratchDirectory;
 // The report `quorel` writes for `data` with `arguments`.
 std::string CommandLineReport(const ScratchDirectory& dir, const std::string& data, const std::string& arguments) {
   testing::WriteWholeFile(dir.File("in.dat"), data);
-  EXPECT_EQ(testing::RunQuorel(dir, "-q --data in.dat --report out.txt " + arguments), 0);
+  EXPECT_EQ(testing::RunQuorel(dir, "-q --data in.dat --report out.txt --sample-size 200 --threads 2 " + arguments), 0);
   return testing::ReadWholeFile(dir.File("out.txt"));
 }
 
@@ -36,8 +36,8 @@ std::string ReportOf(const std::vector<Result>& results) {
 struct RunCase {
   const char* name;
   std::vector<const char*> examples;  // networks of one data file, in order
-  std::string arguments;
-  std::function<void(Options&)> set;
+  std::string arguments;  // the command line's for `options`
+  Options options;
 };
 
 class LibraryRun : public ::testing::TestWithParam<RunCase> {};
@@ -51,10 +51,9 @@ TEST_P(LibraryRun, ReportFromTheResultsIsTheCommandLines) {
   for (const char* example : c.examples) data += testing::ExampleNetwork(example);
   const std::string expected = CommandLineReport(dir, data, c.arguments);
 
-  Options options;
+  Options options = c.options;
   options.sample_size = 200;
   options.threads = 2;
-  c.set(options);
   const std::vector<Network> networks = ReadNetworks(dir.File("in.dat"));
   ASSERT_EQ(networks.size(), c.examples.size());
   ::testing::internal::CaptureStdout();
@@ -64,13 +63,11 @@ TEST_P(LibraryRun, ReportFromTheResultsIsTheCommandLines) {
   EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
   EXPECT_EQ(ReportOf(results), expected);
   // The options as used come back with the results.
-  const Options& used = results.back().options();
-  EXPECT_EQ(used.transposes, options.transposes);
-  EXPECT_EQ(used.generator_products_only, options.generator_products_only);
-  EXPECT_EQ(used.factor_lower_omega, options.factor_lower_omega);
-  EXPECT_EQ(used.permutation_strategy, options.permutation_strategy);
-  EXPECT_EQ(used.cutoffs, options.cutoffs);
-  EXPECT_EQ(used.seed, options.seed);
+  const auto members = [](const Options& o) {
+    return std::tie(o.transposes, o.generator_products_only, o.factor_lower_omega, o.permutation_strategy, o.cutoffs,
+                    o.seed);
+  };
+  EXPECT_EQ(members(results.back().options()), members(options));
 
   std::ostringstream streamed;
   Analyze(networks, options, Views{&streamed, nullptr});
@@ -81,27 +78,16 @@ INSTANTIATE_TEST_SUITE_P(
     Networks, LibraryRun,
     ::testing::Values(
         RunCase{"FactorizationsInFull", {"knoke_bureaucracies.dat"},
-                "--sample-size 200 --threads 2 --factor-omega --factor-lower-omega --full-factor-output --cutoffs 0.05,0.2",
-                [](Options& o) {
-                  o.factor_omega = o.factor_lower_omega = o.full_factor_output = true;
-                  o.cutoffs = "0.05,0.2";
-                }},
+                "--factor-omega --factor-lower-omega --full-factor-output --cutoffs 0.05,0.2",
+                {.cutoffs = "0.05,0.2", .factor_omega = true, .factor_lower_omega = true, .full_factor_output = true}},
         RunCase{"TwoNetworksOneStreamPairsUnderDyadCensus",
                 {"padgett_florentine.dat", "wolfe_primates.dat"},
-                "--sample-size 200 --threads 2 --permutation-strategy pairs --measure-control MD --seed 7 --transposes",
-                [](Options& o) {
-                  o.permutation_strategy = PermutationStrategy::kPairs;
-                  o.measure_control = MeasureControl::kMD;
-                  o.seed = 7;
-                  o.transposes = true;
-                }},
+                "--permutation-strategy pairs --measure-control MD --seed 7 --transposes",
+                {.transposes = true, .permutation_strategy = PermutationStrategy::kPairs,
+                 .measure_control = MeasureControl::kMD, .seed = 7}},
         RunCase{"GeneratorPowers", {"kapferer_mine.dat"},
-                "--sample-size 200 --threads 2 --generator-products-only --max-word-length 3 --factor-omega",
-                [](Options& o) {
-                  o.generator_products_only = true;
-                  o.max_word_length = 3;
-                  o.factor_omega = true;
-                }}),
+                "--generator-products-only --max-word-length 3 --factor-omega",
+                {.generator_products_only = true, .max_word_length = 3, .factor_omega = true}}),
     [](const ::testing::TestParamInfo<RunCase>& info) { return std::string(info.param.name); });
 
 // Every accessor reads the value the JSON document of the same analysis holds (the JSON
@@ -134,11 +120,8 @@ TEST(Library, AccessorsReadWhatTheDocumentHolds) {
       for (int j = i + 1; j < e; ++j) {
         const nlohmann::json& cell = problem["statistics"][name][i][j];
         const double value = (result.*read)(i, j);
-        if (cell.is_null()) {
-          EXPECT_TRUE(std::isnan(value)) << name << " (" << i << ", " << j << ")";
-        } else {
-          ASSERT_EQ(static_cast<float>(cell.get<double>()), static_cast<float>(value)) << name << " (" << i << ", " << j << ")";
-        }
+        ASSERT_TRUE(cell.is_null() ? std::isnan(value) : static_cast<float>(cell.get<double>()) == float(value))
+            << name << " (" << i << ", " << j << "): " << cell << " " << value;
       }
     }
   }
@@ -183,12 +166,7 @@ TEST(Library, RefusalsAreErrorsOfTheirKind) {
             "relation 1 has 3 cells, not 2 x 2"},
            {"TooManyActors", [&] { Analyze(too_many, Options{}); }, ErrorKind::kInvalidArgument,
             "N = 182 is outside 1..181"},
-           {"FixedMatrixControlWithoutOne",
-            [&] {
-              Options o;
-              o.measure_control = MeasureControl::kMF;
-              Analyze(square, o);
-            },
+           {"FixedMatrixControlWithoutOne", [&] { Analyze(square, {.measure_control = MeasureControl::kMF}); },
             ErrorKind::kCompletion, "need a fixed matrix"},
            {"Cancelled", [&] { Analyze(square, Options{}, cancelling); }, ErrorKind::kCancelled, "cancelled"},
            {"PairOutOfOrder", [&] { Analyze(square, Options{}).kappa(1, 0); }, ErrorKind::kInvalidArgument, "i < j"},
