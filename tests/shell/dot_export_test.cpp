@@ -111,10 +111,7 @@ TEST(DotCommand, DrawingFailuresAndUnusableDirectoriesAreWarnings) {
   EXPECT_FALSE(std::filesystem::exists(dir.File("figs/p1-partial-order.svg")));
   testing::RunOnText("x\n2 1\n0 1 0 0\n", options, [&](AnalysisState& state) { state.Results = &blocked; });
   EXPECT_TRUE(blocked.Written().empty());
-  std::rewind(warnings);
-  std::string text;
-  for (int ch; (ch = std::fgetc(warnings)) != EOF;) text.push_back(static_cast<char>(ch));
-  std::fclose(warnings);
+  const std::string text = testing::DrainAndClose(warnings);
   EXPECT_THAT(text, HasSubstr("p1-partial-order.dot' could not be drawn as SVG: dot ended with status 1"));
   EXPECT_THAT(text, HasSubstr("blocker/figs' for the diagrams could not be made"));
 }

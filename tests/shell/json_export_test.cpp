@@ -51,11 +51,7 @@ std::string Replayed(const std::vector<ProblemRecord>& problems) {
     if (k > 0) report.ProblemFollows();
     Replay(problems[k], report);
   }
-  std::rewind(out);
-  std::string text;
-  for (int ch; (ch = std::fgetc(out)) != EOF;) text.push_back(static_cast<char>(ch));
-  std::fclose(out);
-  return text;
+  return testing::DrainAndClose(out);
 }
 
 // A relation as the document writes it: a string of 0 and 1 per row; `at(r, c)` is a cell.
