@@ -30,6 +30,8 @@ struct MalformedCase {
   std::string errors = "";
 };
 
+void PrintTo(const MalformedCase& c, std::ostream* os) { *os << c.name; }
+
 class MalformedData : public ::testing::TestWithParam<MalformedCase> {};
 
 TEST_P(MalformedData, ShowsItsMessagesThenTheFormatHelpAndAborts) {
@@ -132,6 +134,8 @@ struct SameAsCase {
   std::string plain;
   std::string errors = "";
 };
+
+void PrintTo(const SameAsCase& c, std::ostream* os) { *os << c.name; }
 
 class ReadsAsThePlainForm : public ::testing::TestWithParam<SameAsCase> {};
 
