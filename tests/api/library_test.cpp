@@ -1,6 +1,7 @@
 // The library API: networks read and analysed through <quorel/quorel.hpp> give the command
-// line's report byte for byte, every accessor reads the value the report shows, nothing is
-// written on the way, and every refusal is a quorel::Error of its kind.
+// line's report byte for byte, nothing is written on the way, and every refusal is a
+// quorel::Error of its kind. (The accessors are held against the recorded results with the
+// JSON document, json_export_test.cpp.)
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -89,58 +90,6 @@ INSTANTIATE_TEST_SUITE_P(
                 "--generator-products-only --max-word-length 3 --factor-omega",
                 {.generator_products_only = true, .max_word_length = 3, .factor_omega = true}}),
     [](const ::testing::TestParamInfo<RunCase>& info) { return std::string(info.param.name); });
-
-// Every accessor reads the value the JSON document of the same analysis holds (the JSON
-// test ties the document to the report): statistics and proportions of every pair, the
-// multiplication table, the partial order and every relation of a cutoff level.
-TEST(Library, AccessorsReadWhatTheDocumentHolds) {
-  ScratchDirectory dir;
-  testing::WriteWholeFile(dir.File("in.dat"), testing::ExampleNetwork("wolfe_primates.dat"));
-  Options options;
-  options.sample_size = 100;
-  options.permutation_strategy = PermutationStrategy::kPairs;
-  const std::vector<Network> networks = ReadNetworks(dir.File("in.dat"));
-  const Result result = Analyze(networks.front(), options);
-  std::ostringstream json_text;
-  Analyze(networks, options, Views{nullptr, &json_text});
-  const nlohmann::json problem = nlohmann::json::parse(json_text.str())["problems"][0];
-  const int e = result.element_count();
-  ASSERT_GT(e, 3);
-
-  using Read = double (Result::*)(int, int) const;
-  const std::pair<const char*, Read> statistics[] = {
-      {"likelihood_ratio", &Result::likelihood_ratio}, {"theta", &Result::theta},
-      {"fisher_p", &Result::fisher_p}, {"mcnemar_z", &Result::mcnemar_z},
-      {"mcnemar_z_proportions", &Result::mcnemar_z_proportion}, {"binomial_p", &Result::binomial_p},
-      {"kappa", &Result::kappa}, {"estvar", &Result::estvar}, {"kappa_proportions", &Result::kappa_proportion},
-      {"standardized_kappa", &Result::standardized_kappa},
-      {"standardized_kappa_proportions", &Result::standardized_kappa_proportion}};
-  for (const auto& [name, read] : statistics) {
-    for (int i = 0; i < e; ++i) {
-      for (int j = i + 1; j < e; ++j) {
-        const nlohmann::json& cell = problem["statistics"][name][i][j];
-        const double value = (result.*read)(i, j);
-        ASSERT_TRUE(cell.is_null() ? std::isnan(value) : static_cast<float>(cell.get<double>()) == float(value))
-            << name << " (" << i << ", " << j << "): " << cell << " " << value;
-      }
-    }
-  }
-  const nlohmann::json& level = problem["cutoff_levels"][0];
-  const auto bit = [](const nlohmann::json& rows, int i, int j) { return rows[i].get<std::string>()[j] == '1'; };
-  for (int i = 0; i < e; ++i) {
-    for (int j = 0; j < e; ++j) {
-      const nlohmann::json& product = problem["semigroup"]["multiplication_table"][i][j];
-      EXPECT_EQ(result.product(i, j), product.is_null() ? -1 : product.get<int>() - 1);
-      EXPECT_EQ(result.partial_order(i, j), bit(problem["partial_order"], i, j));
-      EXPECT_EQ(result.omega(0, i, j), bit(level["omega"], i, j));
-      EXPECT_EQ(result.lower_omega(0, i, j), bit(level["lower_omega"], i, j));
-      EXPECT_EQ(result.lower_omega_closure(0, i, j), bit(level["lower_omega_closure"], i, j));
-      EXPECT_EQ(result.omega_closure(0, i, j), bit(level["omega_closure"], i, j));
-    }
-  }
-  EXPECT_EQ(result.word(0), "A");
-  EXPECT_EQ(result.word(result.generator_count()).size(), 2u);
-}
 
 // What the library refuses, each as an Error of its kind with a message that names it.
 TEST(Library, RefusalsAreErrorsOfTheirKind) {
