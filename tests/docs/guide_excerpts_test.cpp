@@ -27,13 +27,13 @@
 // - Every quoted command is also shown to the reader in a ```sh block, as `build/quorel ...`.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -47,21 +47,10 @@ namespace {
 const std::string kSourceDir = QUOREL_SOURCE_DIR;
 
 struct Excerpt {
-  int line = 0;         // the opening fence's line in the guide, from 1
+  std::string where;    // "docs/guide.md:LINE (COMMAND ; file: NAME)", the opening fence's line
   std::string command;  // "quorel ...", or empty for a file of the repository
   std::string file;
   std::vector<std::string> lines;
-
-  std::string Where() const {
-    return "docs/guide.md:" + std::to_string(line) + " (" + (command.empty() ? "repository" : command) + " ; file: " +
-           file + ")";
-  }
-};
-
-struct Guide {
-  std::vector<Excerpt> excerpts;
-  std::vector<std::string> shell_lines;  // every line of the ```sh blocks
-  std::vector<std::string> faults;       // breaches of the convention, with their lines
 };
 
 std::vector<std::string> SplitLines(const std::string& text) {
@@ -72,25 +61,27 @@ std::vector<std::string> SplitLines(const std::string& text) {
 }
 
 std::string TrimRight(const std::string& s) { return s.substr(0, s.find_last_not_of(" \t\r") + 1); }
-
 std::string Trim(const std::string& s) {
   const std::string right = TrimRight(s);
   return right.substr(std::min(right.size(), right.find_first_not_of(" \t")));
 }
-
 bool IsComment(const std::string& line) { return Trim(line).rfind("<!-- excerpt:", 0) == 0; }
+bool IsFence(const std::string& line) { return line.rfind("```", 0) == 0; }
 
-Guide ReadGuide() {
+// The guide's excerpts, with every breach of the convention reported as a failure; `shell`
+// gets every line of the ```sh blocks.
+std::vector<Excerpt> ReadGuide(std::vector<std::string>& shell) {
   const std::vector<std::string> lines = SplitLines(testing::ReadWholeFile(kSourceDir + "/docs/guide.md"));
-  Guide guide;
-  const auto fault = [&guide](std::size_t index, const std::string& what) {
-    guide.faults.push_back("docs/guide.md:" + std::to_string(index + 1) + ": " + what);
+  EXPECT_FALSE(lines.empty()) << "docs/guide.md is missing or empty";
+  std::vector<Excerpt> excerpts;
+  const auto fault = [](std::size_t index, const std::string& what) {
+    ADD_FAILURE() << "docs/guide.md:" << index + 1 << ": " << what;
   };
   // <!-- excerpt: [quorel ARGUMENTS ;] file: NAME -->
   const std::regex comment(R"(<!-- excerpt:\s*(?:(quorel .*?)\s*;\s*)?file:\s*(\S.*?)\s*-->)");
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (lines[i].rfind("```", 0) != 0) {
-      if (IsComment(lines[i]) && (i + 1 >= lines.size() || lines[i + 1].rfind("```", 0) != 0)) {
+    if (!IsFence(lines[i])) {
+      if (IsComment(lines[i]) && (i + 1 >= lines.size() || !IsFence(lines[i + 1]))) {
         fault(i, "an excerpt comment must stand right before the block it describes");
       }
       continue;
@@ -107,7 +98,7 @@ Guide ReadGuide() {
     std::smatch match;
     if (!info.empty()) {
       if (commented) fault(i - 1, "an excerpt comment before a ```" + info + " block, which is not checked");
-      if (info == "sh") guide.shell_lines.insert(guide.shell_lines.end(), body.begin(), body.end());
+      if (info == "sh") shell.insert(shell.end(), body.begin(), body.end());
     } else if (!commented) {
       fault(i, "program output without an excerpt comment (label other blocks, e.g. ```sh)");
     } else if (const std::string c = Trim(lines[i - 1]); !std::regex_match(c, match, comment)) {
@@ -115,85 +106,73 @@ Guide ReadGuide() {
     } else if (body.empty()) {
       fault(i, "an empty excerpt");
     } else {
-      guide.excerpts.push_back(Excerpt{static_cast<int>(i + 1), match[1], match[2], body});
+      const std::string where = "docs/guide.md:" + std::to_string(i + 1) + " (" +
+                                (match[1].length() ? match[1].str() : "repository") + " ; file: " + match[2].str() +
+                                ")";
+      excerpts.push_back(Excerpt{where, match[1], match[2], body});
     }
     i = close;
   }
-  EXPECT_FALSE(lines.empty()) << "docs/guide.md is missing or empty";
-  return guide;
+  return excerpts;
 }
 
-// Runs a quoted command in a fresh scratch directory in which `examples` and `tests` lead to
-// the repository's; its exit status.
-int RunQuoted(const std::string& command, const testing::ScratchDirectory& dir) {
-  std::filesystem::create_directory_symlink(kSourceDir + "/examples", dir.File("examples"));
-  std::filesystem::create_directory_symlink(kSourceDir + "/tests", dir.File("tests"));
-  const std::string shell = "cd '" + dir.Path() + "' && '" + QUOREL_BINARY + "'" + command.substr(6) +
-                            " > stdout 2> stderr";
-  const int status = std::system(shell.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-// The rules that keep every quoted block checkable: output blocks carry their source, and the
-// reader is shown each command that produced one.
-TEST(GuideExcerpts, EveryOutputBlockNamesACommandTheReaderIsShown) {
-  const Guide guide = ReadGuide();
-  for (const std::string& fault : guide.faults) ADD_FAILURE() << fault;
-  // The guide is mostly about the report; a handful of blocks would mean the convention was
-  // lost (blocks labelled, or comments no longer read) rather than that the guide was cut.
-  EXPECT_GE(guide.excerpts.size(), 20u) << "docs/guide.md quotes hardly any output";
-  for (const Excerpt& excerpt : guide.excerpts) {
-    bool shown = excerpt.command.empty();
-    for (const std::string& line : guide.shell_lines) shown = shown || Trim(line) == "build/" + excerpt.command;
-    EXPECT_TRUE(shown) << excerpt.Where() << ": the command is not shown in a ```sh block as build/" << excerpt.command;
+// The output an excerpt names, as lines: the quoted command is run (once per distinct
+// command, in `runs`) in a fresh scratch directory in which `examples` and `tests` lead to the
+// repository's. A JSON document as python3 -m json.tool prints it.
+std::optional<std::vector<std::string>> OutputOf(
+    const Excerpt& excerpt, std::map<std::string, std::unique_ptr<testing::ScratchDirectory>>& runs) {
+  std::string path = kSourceDir + "/" + excerpt.file;
+  if (!excerpt.command.empty()) {
+    std::unique_ptr<testing::ScratchDirectory>& dir = runs[excerpt.command];
+    if (!dir) {
+      dir = std::make_unique<testing::ScratchDirectory>();
+      std::filesystem::create_directory_symlink(kSourceDir + "/examples", dir->File("examples"));
+      std::filesystem::create_directory_symlink(kSourceDir + "/tests", dir->File("tests"));
+      EXPECT_EQ(testing::RunQuorel(*dir, excerpt.command.substr(6)), 0)
+          << excerpt.command << "\nstandard error:\n" << testing::ReadWholeFile(dir->File("stderr.txt"));
+      std::filesystem::rename(dir->File("stdout.txt"), dir->File("stdout"));
+      std::filesystem::rename(dir->File("stderr.txt"), dir->File("stderr"));
+    }
+    path = dir->File(excerpt.file);
+  }
+  if (!std::filesystem::is_regular_file(path)) {
+    ADD_FAILURE() << excerpt.where << ": the command wrote no such output";
+    return std::nullopt;
+  }
+  const std::string text = testing::ReadWholeFile(path);
+  if (!path.ends_with(".json")) return SplitLines(text);
+  try {
+    return SplitLines(nlohmann::ordered_json::parse(text).dump(4, ' ', true));
+  } catch (const nlohmann::json::exception& error) {
+    ADD_FAILURE() << excerpt.where << ": not a JSON document: " << error.what();
+    return std::nullopt;
   }
 }
 
-TEST(GuideExcerpts, EveryExcerptAppearsInTheOutputItNames) {
-  const Guide guide = ReadGuide();
-  ASSERT_FALSE(guide.excerpts.empty());
+TEST(GuideExcerpts, EveryExcerptAppearsInTheOutputOfACommandTheReaderIsShown) {
+  std::vector<std::string> shell;
+  const std::vector<Excerpt> excerpts = ReadGuide(shell);
+  // The guide is mostly about the report; a handful of blocks would mean the convention was
+  // lost (blocks labelled, or comments no longer read) rather than that the guide was cut.
+  EXPECT_GE(excerpts.size(), 20u) << "docs/guide.md quotes hardly any output";
   std::map<std::string, std::unique_ptr<testing::ScratchDirectory>> runs;
-  for (const Excerpt& excerpt : guide.excerpts) {
-    std::string path = kSourceDir + "/" + excerpt.file;
-    if (!excerpt.command.empty()) {
-      std::unique_ptr<testing::ScratchDirectory>& dir = runs[excerpt.command];
-      if (!dir) {
-        dir = std::make_unique<testing::ScratchDirectory>();
-        EXPECT_EQ(RunQuoted(excerpt.command, *dir), 0)
-            << excerpt.command << "\nstandard error:\n" << testing::ReadWholeFile(dir->File("stderr"));
-      }
-      path = dir->File(excerpt.file);
-    }
-    if (!std::filesystem::is_regular_file(path)) {
-      ADD_FAILURE() << excerpt.Where() << ": the command wrote no such output";
-      continue;
-    }
-    // A JSON document as python3 -m json.tool prints it.
-    std::vector<std::string> output = SplitLines(testing::ReadWholeFile(path));
-    if (path.ends_with(".json")) {
-      try {
-        output = SplitLines(nlohmann::ordered_json::parse(testing::ReadWholeFile(path)).dump(4, ' ', true));
-      } catch (const nlohmann::json::exception& error) {
-        ADD_FAILURE() << excerpt.Where() << ": not a JSON document: " << error.what();
-        continue;
-      }
-    }
+  for (const Excerpt& excerpt : excerpts) {
+    const auto shows = [&](const std::string& line) { return Trim(line) == "build/" + excerpt.command; };
+    const bool shown = excerpt.command.empty() || std::any_of(shell.begin(), shell.end(), shows);
+    EXPECT_TRUE(shown) << excerpt.where << ": the command is not shown in a ```sh block as build/" << excerpt.command;
+    const std::optional<std::vector<std::string>> output = OutputOf(excerpt, runs);
+    if (!output) continue;
     // The excerpt as consecutive whole lines, trailing blanks aside; else the longest run of
     // its leading lines found, for the message.
-    std::size_t best = 0, best_at = 0;
-    for (std::size_t at = 0; at < output.size() && best < excerpt.lines.size(); ++at) {
-      std::size_t k = 0;
-      while (k < excerpt.lines.size() && at + k < output.size() &&
-             TrimRight(output[at + k]) == TrimRight(excerpt.lines[k])) {
-        ++k;
-      }
-      if (k > best) best = k, best_at = at;
+    const auto same = [](const std::string& a, const std::string& b) { return TrimRight(a) == TrimRight(b); };
+    std::size_t found = excerpt.lines.size();
+    while (found > 0 && std::search(output->begin(), output->end(), excerpt.lines.begin(),
+                                    excerpt.lines.begin() + found, same) == output->end()) {
+      --found;
     }
-    if (best == excerpt.lines.size()) continue;
-    ADD_FAILURE() << excerpt.Where() << ": the block no longer occurs in the output. Its first " << best << " of "
-                  << excerpt.lines.size() << " lines match at output line " << best_at + 1 << "; then the guide has\n  ["
-                  << excerpt.lines[best] << "]\nwhere the output has\n  ["
-                  << (best_at + best < output.size() ? output[best_at + best] : std::string("(end of output)")) << "]";
+    EXPECT_EQ(found, excerpt.lines.size())
+        << excerpt.where << ": the block no longer occurs in the output; after its first " << found
+        << " lines the guide has\n  [" << excerpt.lines[std::min(found, excerpt.lines.size() - 1)] << "]";
   }
 }
 

@@ -1,16 +1,21 @@
-// Storage failures of the later phases, each reached through the injectable failure point
-// in a whole run. The statistic matrices and the samplers end the run with a completion code
-// and its two message lines; the partial order, Omega, the closures and the factorization end
-// it with a fatal error and its message; the fixed matrix's reader ends it as the end of the
-// data, its printer leaves out only its block. In every case the report keeps what was
-// written before the failure, the same on 1, 2 and 4 workers, and nothing obtained before
-// it leaks (the sanitizer build checks that).
+// Every storage request with a failure path of its own, made to fail through the injectable
+// failure point in a whole run. While the data is read, the matrix list, the input matrices
+// and `ident` end the problem with their messages and the run completes, the vector ends it
+// with the format help; the semigroup's tables and spare matrices, the partial order, Omega,
+// the closures and the factorization end it with a fatal error and its message; the statistic
+// matrices and the samplers end it with a completion code and its two message lines; the
+// fixed matrix's reader ends it as the end of the data, its printer leaves out only its
+// block. In every case the report keeps what was written before the failure, the same on 1,
+// 2 and 4 workers, and nothing obtained before it leaks (the sanitizer build checks that).
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 
+#include "core/message_list.hpp"
+#include "formats/data_reader.hpp"
 #include "support/run_harness.hpp"
 
 namespace quorel {
@@ -24,6 +29,12 @@ const char* const kNetwork =
     "0 1 0 0  0 0 1 0  0 0 0 1  1 0 0 0\n"
     "0 1 1 0  0 0 0 0  0 0 0 1  0 0 1 0\n";
 const char* const kFixed = "Fixed\n3 1\n0 1 0 0 0 1 1 0 0\n1 1 2 2 1 1 2 2 1\n";
+// Two relations on two actors after a vector that says the second is non-directional.
+const char* const kWithVector = "label\n2 2 1\n0 1\n0 1 0 0\n0 0 1 0\n";
+// A transposition and a 5-cycle: all 120 permutations of five actors.
+const char* const kSymmetricGroup =
+    "label\n5 2\n0 1 0 0 0 1 0 0 0 0 0 0 1 0 0 0 0 0 1 0 0 0 0 0 1\n"
+    "0 1 0 0 0 0 0 1 0 0 0 0 0 1 0 0 0 0 0 1 1 0 0 0 0\n";
 
 const char* const kMemory = "ERROR: NOT ENOUGH MEMORY.  Unable to allocate space";
 const char* const kVariables = "ERROR: NOT ENOUGH MEMORY - Unable to allocate space for variables\n";
@@ -45,6 +56,9 @@ struct Case {
   const char* missing = "";  // a block the failure kept from the report
   const char* cutoffs = "0.5";
   const char* data = kNetwork;
+  int transposes = 0;
+  int max_word_length = 2;
+  std::optional<std::vector<std::string>> messages = {};  // the whole message list, when given
 };
 
 void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
@@ -61,6 +75,8 @@ TEST_P(RunStorageFailure, EndsTheRunAsItsPathPromisesAndKeepsTheReport) {
   options.m_FactorOmega = 1;
   options.m_FactorLowerOmega = 1;
   options.m_CutoffList = c.cutoffs;
+  options.m_Transposes = c.transposes;
+  options.m_MaxWordLength = c.max_word_length;
   const auto run_on = [&](int threads) {
     options.Threads = threads;
     return testing::RunOnText(c.data, options, [&](AnalysisState& state) { state.Storage.FailAt(c.kind, c.nth); });
@@ -89,6 +105,7 @@ TEST_P(RunStorageFailure, EndsTheRunAsItsPathPromisesAndKeepsTheReport) {
   } else {
     EXPECT_EQ(std::count(run.messages.begin(), run.messages.end(), kMemory), 0);
   }
+  if (c.messages) { EXPECT_EQ(run.messages, *c.messages); }
   if (c.written[0] == '\0') {
     EXPECT_EQ(run.report, "");
   } else {
@@ -118,9 +135,51 @@ Case FixedReader(const char* name, StorageKind kind, const char* errors) {
   return Case{name, kind, 1, 1, 5, false, 0, "", errors, "", "", "0.5", kFixed};
 }
 
+// A failure while the data is read or the semigroup built, with the whole message list.
+Case Early(const char* name, StorageKind kind, std::uint32_t nth, bool fatal, std::int16_t code, const char* errors,
+           std::vector<std::string> messages, const char* written, const char* data = kWithVector,
+           int transposes = 0, int max_word_length = 2) {
+  return Case{name, kind, nth, 1, 0, fatal, code, "", errors, written, "", "0.5", data, transposes, max_word_length,
+              std::move(messages)};
+}
+std::vector<std::string> FormatHelp() {
+  MessageList help;
+  ShowFormatHelp(help);
+  return help.Lines();
+}
+const char* const kComplete = "QUOREL complete.";
+// The end of the report's outline, written before the semigroup is built.
+const char* const kBuilding = "EXCLUDE diagonal for GENERATORS only\n\n";
+
 INSTANTIATE_TEST_SUITE_P(
     Paths, RunStorageFailure,
     ::testing::Values(
+        // While reading: the problem is left, the run completes; the vector's failure is fatal.
+        Early("MatrixList", StorageKind::kMatrixList, 1, false, 0, "",
+              {"ERROR: Unable to allocate space for matrix list", "", kComplete}, ""),
+        Early("FirstInputMatrix", StorageKind::kMatrixSlot, 1, false, 0, "",
+              {"ERROR: Unable to allocate space for input matrix ", "#1", "", kComplete}, ""),
+        Early("Ident", StorageKind::kIdent, 1, false, 0, "",
+              {"ERROR: Unable to allocate space for program ", "variable 'ident'", "", kComplete}, ""),
+        Early("SpareWhileReading", StorageKind::kMatrixSlot, 2, false, 0,
+              "ERROR: Unable to allocate space for matrix #1\n", {kComplete}, ""),
+        Early("NonDirectionalityVector", StorageKind::kNdi, 1, true, 1,
+              "ERROR: Unable to allocate memory for Non-Directionality Indicator vector - NDI\nABORT QUOREL\n",
+              FormatHelp(), ""),
+        // Building the semigroup (with transposes: adding them): fatal, the report keeps what it had.
+        Early("EdgeTable", StorageKind::kWorkingRecords, 1, true, 2,
+              "ERROR: NOT ENOUGH MEMORY - Unable to allocate space for edge table\n", {}, kBuilding),
+        Early("MultiplicationTable", StorageKind::kMultTable, 1, true, 5,
+              "ERROR: NOT ENOUGH MEMORY - Unable to allocate space for Multiplication Table\n", {}, kBuilding),
+        Early("WordTable", StorageKind::kWordTable, 1, true, 6,
+              "ERROR: NOT ENOUGH MEMORY - Unable to allocate space for Word Table\n", {}, kBuilding),
+        Early("SpareWhileBuildingTheSemigroup", StorageKind::kMatrixSlot, 4, true, 1,
+              "ERROR: Unable to allocate space for matrix #3\nABORT QUOREL\n", {}, kBuilding),
+        Early("GrowingTheListWhileBuilding", StorageKind::kMatrixList, 2, true, 1,
+              "ERROR: Unable to allocate space for matrix list\nABORT QUOREL\n", {}, kBuilding, kSymmetricGroup, 0, 20),
+        Early("TransposeSpare", StorageKind::kMatrixSlot, 3, true, 1,
+              "ERROR: Unable to allocate space for matrix #2\nABORT QUOREL\n", {},
+              "Input Matrices: ( All directional )\n\n1)\n 0 1\n 0 0\n", "label\n2 1\n0 1 0 0\n", 1, 2),
         // Codes 31 to 36 from the six statistic matrices, 29 from the samplers of both strategies.
         Completion("LikelihoodRatio", StorageKind::kStatistic, 1, 1, 0, 31, "  for L and Theta."),
         Completion("McNemar", StorageKind::kStatistic, 2, 1, 0, 32, "  for McNemar and McNemar proportions."),

@@ -111,6 +111,15 @@ std::vector<GoldenCase> AllCases() {
   return cases;
 }
 
+// The options of a command line's arguments.
+AnalysisOptions OptionsOf(const std::vector<std::string>& arguments) {
+  std::vector<const char*> argv = {"quorel"};
+  for (const std::string& a : arguments) argv.push_back(a.c_str());
+  const CommandLine command = ParseCommandLine(static_cast<int>(argv.size()), argv.data());
+  EXPECT_FALSE(command.exit_now);
+  return command.options;
+}
+
 // A fixed matrix for a network: three values by the actors' places, so that groups have
 // many cells and, in each row, several cells of each value.
 std::string FixedMatrixText(const std::string& data) {
@@ -130,13 +139,9 @@ class Golden : public ::testing::TestWithParam<GoldenCase> {};
 
 TEST_P(Golden, ReportIsUnchanged) {
   const GoldenCase& c = GetParam();
-  std::vector<const char*> argv = {"quorel"};
-  for (const std::string& a : c.arguments) argv.push_back(a.c_str());
-  const CommandLine command = ParseCommandLine(static_cast<int>(argv.size()), argv.data());
-  ASSERT_FALSE(command.exit_now);
   std::string data = testing::ExampleNetwork(c.network + ".dat");
   if (c.fixed_matrix) data += FixedMatrixText(data);
-  const testing::RunCapture run = testing::RunOnText(data, command.options);
+  const testing::RunCapture run = testing::RunOnText(data, OptionsOf(c.arguments));
   ASSERT_FALSE(run.fatal) << run.errors;
 
   char digest[17];
@@ -163,9 +168,7 @@ TEST_P(Golden, ReportIsUnchanged) {
 INSTANTIATE_TEST_SUITE_P(SharedNetworks, Golden, ::testing::ValuesIn(AllCases()),
                          [](const ::testing::TestParamInfo<GoldenCase>& info) {
                            std::string id = info.param.Id();
-                           for (char& ch : id) {
-                             if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-                           }
+                           for (char& ch : id) ch = std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
                            return id;
                          });
 
@@ -190,10 +193,9 @@ TEST(ThreadCount, DoesNotChangeTheReport) {
   for (const Case& c : cases) {
     std::string first_report;
     for (const char* threads : {"1", "2", "4"}) {
-      std::vector<const char*> argv = {"quorel", "--threads", threads};
-      for (const std::string& a : c.arguments) argv.push_back(a.c_str());
-      const CommandLine command = ParseCommandLine(static_cast<int>(argv.size()), argv.data());
-      const testing::RunCapture run = testing::RunOnText(testing::ExampleNetwork(c.network), command.options);
+      std::vector<std::string> arguments = c.arguments;
+      arguments.insert(arguments.end(), {"--threads", threads});
+      const testing::RunCapture run = testing::RunOnText(testing::ExampleNetwork(c.network), OptionsOf(arguments));
       ASSERT_FALSE(run.fatal) << run.errors;
       if (first_report.empty()) {
         first_report = run.report;

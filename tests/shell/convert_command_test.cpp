@@ -38,15 +38,6 @@ TEST(Convert, OtherLayoutsGiveADataFileWithTheSameReport) {
   }
 }
 
-TEST(Convert, DlAndCsvOfOneNetworkConvertAlikeButForTheLabel) {
-  testing::ScratchDirectory dir;
-  ASSERT_EQ(testing::RunQuorel(dir, "convert '" + kTestData + "padgett_florentine.dl' a.dat"), kExitSuccess);
-  ASSERT_EQ(testing::RunQuorel(dir, "convert --input-format csv '" + kTestData + "padgett_florentine.csv' b.dat"), kExitSuccess);
-  const std::string a = testing::ReadWholeFile(dir.File("a.dat"));
-  const std::string b = testing::ReadWholeFile(dir.File("b.dat"));
-  EXPECT_EQ(a.substr(a.find('\n')), b.substr(b.find('\n')));
-}
-
 // A data file is copied normalised: the same problems, repeats and vector included, so
 // the report is the same; and normalising again changes nothing.
 TEST(Convert, DataFileIsCopiedNormalised) {

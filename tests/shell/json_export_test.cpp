@@ -1,7 +1,8 @@
 // The JSON document held against the report. Beside the document, the run is recorded by
 // the recorder that stands behind the library's results; replayed into a report, the record
 // must give the run's report byte for byte, so the document is held against what the report
-// shows by holding it against the record value for value.
+// shows by holding it against the record value for value. The library's accessors, on a
+// result holding that record, must read the same values.
 
 #include "views/json_export.hpp"
 
@@ -13,7 +14,9 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "pipeline/result_data.hpp"
 #include "pipeline/result_record.hpp"
+#include "quorel/quorel.hpp"
 #include "shell/command_line.hpp"
 #include "shell/run_command.hpp"
 #include "support/run_harness.hpp"
@@ -51,11 +54,7 @@ std::string Replayed(const std::vector<ProblemRecord>& problems) {
     if (k > 0) report.ProblemFollows();
     Replay(problems[k], report);
   }
-  std::rewind(out);
-  std::string text;
-  for (int ch; (ch = std::fgetc(out)) != EOF;) text.push_back(static_cast<char>(ch));
-  std::fclose(out);
-  return text;
+  return testing::DrainAndClose(out);
 }
 
 // A relation as the document writes it: a string of 0 and 1 per row; `at(r, c)` is a cell.
@@ -72,7 +71,7 @@ json Rows(const ElementRelation& m) { return Rows(m.Size(), [&m](int r, int c) {
 json Pair(const ElementPair& p) { return json::array({p.First + 1, p.Second + 1}); }
 
 // The generators, elements, words and tables of a problem.
-void ExpectSemigroupAgrees(const json& p, const ProblemRecord& r) {
+void ExpectSemigroupAgrees(const json& p, const ProblemRecord& r, const Result& result) {
   const int e = r.semigroup.element_count, g = r.generator_count, n = r.elements.Shape().n;
   const json& elements = p["semigroup"]["elements"];
   ASSERT_EQ(p["semigroup"]["order"], e);
@@ -85,10 +84,14 @@ void ExpectSemigroupAgrees(const json& p, const ProblemRecord& r) {
     json word = w.Node < 0 ? json::array() : elements[w.Node]["word"];
     word.push_back(w.Node < 0 ? k + 1 : w.Generator + 1);
     EXPECT_EQ(elements[k]["word"], word) << k;
-    if (g <= 26) { EXPECT_EQ(elements[k]["letters"].get<std::string>().size(), word.size()); }
+    if (g <= 26) {
+      EXPECT_EQ(elements[k]["letters"].get<std::string>().size(), word.size());
+      EXPECT_EQ(elements[k]["letters"], result.word(k));
+    }
     for (int b = 0; b < e && !r.semigroup.generator_products_only; ++b) {
       const std::int16_t product = r.semigroup.mult_table[k * e + b];
       EXPECT_EQ(p["semigroup"]["multiplication_table"][k][b], product < 0 ? json(nullptr) : json(product + 1));
+      EXPECT_EQ(result.product(k, b), product);
     }
   }
   for (int k = 0; k < g; ++k) {
@@ -101,43 +104,56 @@ void ExpectSemigroupAgrees(const json& p, const ProblemRecord& r) {
               })) << k;
   }
   EXPECT_EQ(p["partial_order"], Rows(r.partial_order));
+  EXPECT_EQ(p["partial_order"], Rows(e, [&](int i, int j) { return result.partial_order(i, j); }));
 }
 
 // Every statistic block the report shows (by its heading) holds the recorded values, a
-// proportion of no samples as null; a block the report leaves out is null.
-void ExpectStatisticsAgree(const json& p, const ProblemRecord& r, const std::string& report) {
+// proportion of no samples as null; a block the report leaves out is null. The accessor
+// reads the value shown, else not a number.
+void ExpectStatisticsAgree(const json& p, const ProblemRecord& r, const std::string& report, const Result& result) {
   const StatisticMatrices& s = r.statistics;
+  using Read = double (Result::*)(int, int) const;
   const struct {
     const char* key;
     const char* heading;
     const std::vector<float>& values;
     bool upper;
-  } blocks[] = {{"likelihood_ratio", "LIKELIHOOD RATIO STATISTIC:", s.L, true}, {"theta", "THETA - Proportions", s.L, false},
-                {"fisher_p", "FISHERP:", s.PValue, true}, {"mcnemar_z", "McNEMAR Z:", s.McNemarZ, true},
-                {"mcnemar_z_proportions", "McNEMAR Z proportions:", s.McNemarZ, false},
-                {"binomial_p", "BINP:", s.PValue, false}, {"kappa", "KAPPA:", s.Kappa, true},
-                {"estvar", "ESTVAR:", s.Estvar, true}, {"kappa_proportions", "KAPPA proportions:", s.Kappa, false},
-                {"standardized_kappa", "STANDARDIZED KAPPA:", s.StdKappa, true},
-                {"standardized_kappa_proportions", "STANDARDIZED KAPPA proportions:", s.StdKappa, false}};
+    Read read;
+  } blocks[] = {
+      {"likelihood_ratio", "LIKELIHOOD RATIO STATISTIC:", s.L, true, &Result::likelihood_ratio},
+      {"theta", "THETA - Proportions", s.L, false, &Result::theta},
+      {"fisher_p", "FISHERP:", s.PValue, true, &Result::fisher_p},
+      {"mcnemar_z", "McNEMAR Z:", s.McNemarZ, true, &Result::mcnemar_z},
+      {"mcnemar_z_proportions", "McNEMAR Z proportions:", s.McNemarZ, false, &Result::mcnemar_z_proportion},
+      {"binomial_p", "BINP:", s.PValue, false, &Result::binomial_p},
+      {"kappa", "KAPPA:", s.Kappa, true, &Result::kappa},
+      {"estvar", "ESTVAR:", s.Estvar, true, &Result::estvar},
+      {"kappa_proportions", "KAPPA proportions:", s.Kappa, false, &Result::kappa_proportion},
+      {"standardized_kappa", "STANDARDIZED KAPPA:", s.StdKappa, true, &Result::standardized_kappa},
+      {"standardized_kappa_proportions", "STANDARDIZED KAPPA proportions:", s.StdKappa, false,
+       &Result::standardized_kappa_proportion}};
   const int e = r.semigroup.element_count;
   for (const auto& b : blocks) {
     const json& values = p["statistics"][b.key];
     ASSERT_EQ(values.is_null(), report.find(std::string("\n") + b.heading) == std::string::npos) << b.key;
-    for (int i = 0; i < e && !values.is_null(); ++i)
+    for (int i = 0; i < e; ++i)
       for (int j = 0; j < e; ++j) {
         const float v = b.values[b.upper ? i * e + j : j * e + i];
-        const json& x = values[i][j];
-        if (j <= i || !std::isfinite(v)) {
-          EXPECT_TRUE(x.is_null()) << b.key << " " << i << "," << j;
-        } else {
-          EXPECT_TRUE(x.is_number() && x.get<float>() == v) << b.key << " " << i << "," << j << ": " << x << " " << v;
+        const bool shown = !values.is_null() && j > i && std::isfinite(v);
+        const std::string where = std::string(b.key) + " " + std::to_string(i) + "," + std::to_string(j);
+        if (!values.is_null()) {
+          const json& x = values[i][j];
+          EXPECT_TRUE(shown ? x.is_number() && x.get<float>() == v : x.is_null()) << where << ": " << x << " " << v;
         }
+        if (j <= i) continue;
+        const double read = (result.*b.read)(i, j);
+        EXPECT_TRUE(shown ? static_cast<float>(read) == v : std::isnan(read)) << where << ": " << read << " " << v;
       }
   }
 }
 
 // Each cutoff level's relations and atoms.
-void ExpectLevelsAgree(const json& p, const ProblemRecord& r) {
+void ExpectLevelsAgree(const json& p, const ProblemRecord& r, const Result& result) {
   const json& levels = p["cutoff_levels"];
   ASSERT_EQ(levels.size(), r.levels.size());
   for (std::size_t k = 0; k < levels.size(); ++k) {
@@ -146,6 +162,14 @@ void ExpectLevelsAgree(const json& p, const ProblemRecord& r) {
     EXPECT_EQ(levels[k]["lower_omega"], l.HasLowerOmega ? Rows(l.LowerOmega) : json(nullptr));
     EXPECT_EQ(levels[k]["lower_omega_closure"], l.HasLowerOmega ? Rows(l.LowerOmegaClosure) : json(nullptr));
     EXPECT_EQ(levels[k]["omega_closure"], l.HasLowerOmega ? Rows(l.OmegaClosure) : json(nullptr));
+    const int e = l.Omega.Size(), level = static_cast<int>(k);
+    EXPECT_EQ(levels[k]["omega"], Rows(e, [&](int i, int j) { return result.omega(level, i, j); }));
+    if (l.HasLowerOmega) {
+      EXPECT_EQ(levels[k]["lower_omega"], Rows(e, [&](int i, int j) { return result.lower_omega(level, i, j); }));
+      EXPECT_EQ(levels[k]["lower_omega_closure"],
+                Rows(e, [&](int i, int j) { return result.lower_omega_closure(level, i, j); }));
+      EXPECT_EQ(levels[k]["omega_closure"], Rows(e, [&](int i, int j) { return result.omega_closure(level, i, j); }));
+    }
     int factorizations = 0;
     for (const ProblemRecord::Factorization& f : r.levels[k].factorizations) {
       ++factorizations;
@@ -205,9 +229,10 @@ TEST(JsonExport, AgreesWithTheReport) {
       EXPECT_EQ(o["seed"], options.Seed);
       EXPECT_EQ(o["transposes"], options.m_Transposes != 0);
       EXPECT_EQ(o["generator_products_only"], options.m_GeneratorProductsOnly != 0);
-      ExpectSemigroupAgrees(p, r);
-      ExpectStatisticsAgree(p, r, reports[k]);
-      ExpectLevelsAgree(p, r);
+      const Result result(std::make_shared<const detail::ResultData>(detail::ResultData{r, ToOptions(r.facts.options), {}}));
+      ExpectSemigroupAgrees(p, r, result);
+      ExpectStatisticsAgree(p, r, reports[k], result);
+      ExpectLevelsAgree(p, r, result);
     }
   }
 }

@@ -36,9 +36,7 @@ void WriteWholeFile(const std::string& path, const std::string& text) {
   out << text;
 }
 
-namespace {
-
-std::string Drain(std::FILE* file) {
+std::string DrainAndClose(std::FILE* file) {
   std::fflush(file);
   std::rewind(file);
   std::string text;
@@ -48,6 +46,8 @@ std::string Drain(std::FILE* file) {
   std::fclose(file);
   return text;
 }
+
+namespace {
 
 RunCapture RunWith(const AnalysisOptions& options, const std::function<void(AnalysisState&)>& prepare) {
   AnalysisState state;
@@ -62,8 +62,8 @@ RunCapture RunWith(const AnalysisOptions& options, const std::function<void(Anal
   capture.code = outcome.code;
   capture.fatal = outcome.fatal;
   capture.messages = messages.Lines();
-  capture.errors = Drain(state.ErrFile);
-  capture.progress = Drain(state.ProgressFile);
+  capture.errors = DrainAndClose(state.ErrFile);
+  capture.progress = DrainAndClose(state.ProgressFile);
   capture.report = ReadWholeFile(options.ReportPath);
   capture.actor_names = state.ActorNames;
   capture.relation_names = state.RelationNames;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -39,6 +40,8 @@ class ScratchDirectory {
 };
 
 std::string ReadWholeFile(const std::string& path);
+// What was written to a temporary stream, read from its start; the stream is closed.
+std::string DrainAndClose(std::FILE* file);
 void WriteWholeFile(const std::string& path, const std::string& text);
 
 // Runs the analysis in-process on `data` as the data file with `options` (file names are
