@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "quorel/options.hpp"
@@ -19,6 +20,10 @@ const char* InputFormatName(InputFormat format);
 // source and a target column is a CSV edge list; anything else is a data file. Never
 // returns kAuto.
 InputFormat DetectInputFormat(std::string_view text);
+
+// Why `text` was not taken for any layout but a data file: one line naming each layout
+// tried and what it lacks, for a file that then fails to read as a data file.
+std::string WhyNoOtherLayout(std::string_view text);
 
 // `text` without the UTF-8 byte-order mark that some programs write before it.
 inline std::string_view WithoutByteOrderMark(std::string_view text) {

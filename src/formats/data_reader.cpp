@@ -211,6 +211,13 @@ bool DataFileReader::ReadMatrix(int n, int index, std::vector<std::uint8_t>& cel
   return true;
 }
 
+void DataFileReader::ShowOutlineHelp() {
+  if (problems_ <= 1 && !layout_note_.empty() && channels_.Errors != nullptr) {
+    std::fprintf(channels_.Errors, "NOTE: %s\n", layout_note_.c_str());
+  }
+  ShowFormatHelp(channels_.Messages);
+}
+
 ReadOutcome DataFileReader::Next(Network& network) {
   StatusSink& sink = channels_.Messages;
   network = Network{};
@@ -220,7 +227,7 @@ ReadOutcome DataFileReader::Next(Network& network) {
     return ReadOutcome::kEnd;
   }
   if (labelled == 0) {
-    ShowFormatHelp(sink);
+    ShowOutlineHelp();
     return ReadOutcome::kMalformed;
   }
   std::int16_t n = 0;
@@ -228,13 +235,13 @@ ReadOutcome DataFileReader::Next(Network& network) {
   bool vector = false;
   if (!ReadHeader(in_, n, nr, vector)) {
     sink.AddStatusMessage("ERROR: Could not read arguments\n");
-    ShowFormatHelp(sink);
+    ShowOutlineHelp();
     return ReadOutcome::kMalformed;
   }
   if (n <= 0 || nr <= 0) {
     sink.AddStatusMessage("ERROR: Incorrect input - range error in matrix dimension");
     sink.AddStatusMessage("  and/or number of relations.");
-    ShowFormatHelp(sink);
+    ShowOutlineHelp();
     return ReadOutcome::kMalformed;
   }
   if (n > kMaxActors) {
@@ -244,7 +251,7 @@ ReadOutcome DataFileReader::Next(Network& network) {
                   "ERROR: Matrix dimension %d is too large - N x N may not exceed 32767 (N at most %d).", n,
                   kMaxActors);
     sink.AddStatusMessage(text);
-    ShowFormatHelp(sink);
+    ShowOutlineHelp();
     return ReadOutcome::kMalformed;
   }
   network.actor_count = n;

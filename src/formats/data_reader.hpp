@@ -49,6 +49,11 @@ class DataFileReader {
   // Reads the next problem into `network` (names left empty: a data file has none).
   ReadOutcome Next(Network& network);
 
+  // When the first problem's outline (label and header) cannot be read, `note` is shown on
+  // the diagnostics channel before the format help: why the file was not taken for another
+  // layout.
+  void ExplainLayout(std::string note) { layout_note_ = std::move(note); }
+
   // Label lines read so far, the malformed problem's included.
   int ProblemCount() const { return problems_; }
 
@@ -61,7 +66,10 @@ class DataFileReader {
   ReaderChannels channels_;
   StorageGate own_gate_;
   StorageGate* gate_;
+  void ShowOutlineHelp();
+
   std::int16_t problems_ = 0;  // 16-bit, as problem numbers are
+  std::string layout_note_;
 };
 
 // The label that `text` gives as the label line of a data file: white space before it

@@ -76,10 +76,14 @@ NetworkReader::~NetworkReader() {
 
 bool NetworkReader::Open(InputFormat format, const std::string& path) {
   path_ = path;
+  std::string layout_note;
   if (format != InputFormat::kData) {
     std::string text;
     if (!ReadRest(in_, text)) return false;
-    format = ResolveInputFormat(format, text);
+    if (format == InputFormat::kAuto) {
+      format = DetectInputFormat(text);
+      if (format == InputFormat::kData) layout_note = WhyNoOtherLayout(text);
+    }
     if (format != InputFormat::kData) {
       std::vector<std::string> warnings;
       single_ = ReadSingleNetwork(text, format, path, settings_, warnings);
@@ -97,6 +101,7 @@ bool NetworkReader::Open(InputFormat format, const std::string& path) {
     }
   }
   data_.emplace(Stream(), channels_);
+  if (!layout_note.empty()) data_->ExplainLayout(path + " was read as a data file: " + layout_note);
   return true;
 }
 
