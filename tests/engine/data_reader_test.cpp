@@ -36,7 +36,9 @@ class MalformedData : public ::testing::TestWithParam<MalformedCase> {};
 
 TEST_P(MalformedData, ShowsItsMessagesThenTheFormatHelpAndAborts) {
   const MalformedCase& c = GetParam();
-  const RunCapture run = RunOnText(c.data);
+  AnalysisOptions as_data;
+  as_data.DataFormat = InputFormat::kData;
+  const RunCapture run = RunOnText(c.data, as_data);
   EXPECT_TRUE(run.fatal);
   EXPECT_EQ(run.code, 1);
   MessageList expected;
@@ -51,7 +53,7 @@ TEST_P(MalformedData, ShowsItsMessagesThenTheFormatHelpAndAborts) {
   std::string reason;
   for (const std::string& line : c.messages) reason += line.empty() ? "" : line + "\n";
   try {
-    ReadNetworkFile(dir.File("in.dat"));
+    ReadNetworkFile(dir.File("in.dat"), InputFormat::kData);
     ADD_FAILURE() << "read";
   } catch (const Error& refused) {
     EXPECT_EQ(refused.code(), 1);
@@ -87,6 +89,27 @@ INSTANTIATE_TEST_SUITE_P(
                       "ERROR: input matrix 2 not of dimension 2 x 2\n"},
         MalformedCase{"LetterInsideMatrix", "label\n2 1\n0 1 x 1 0\n", {}, kFirstShort}),
     [](const ::testing::TestParamInfo<MalformedCase>& info) { return std::string(info.param.name); });
+
+// Recognised by content, a file none of the other layouts fits and whose outline is not a
+// data file's says why each layout was ruled out, between the reader's words and "ABORT
+// QUOREL"; its message list is the data reader's.
+TEST(MalformedData, RecognisedByContentSaysWhyNoOtherLayoutFits) {
+  const struct {
+    const char* data;
+    const char* dl_reason;
+  } cases[] = {{"*Vertex 3\n*Arcs\n", "the first word is not \"dl\""},
+               {"DL is what we call it\nsecond line\n", "\"dl\" is not followed by a header such as \"n = 5\""}};
+  for (const auto& c : cases) {
+    const RunCapture run = RunOnText(c.data);
+    EXPECT_TRUE(run.fatal);
+    EXPECT_THAT(run.messages, Contains("ERROR: Could not read arguments"));
+    EXPECT_THAT(run.errors, HasSubstr(".dat was read as a data file: it is not DL (" + std::string(c.dl_reason) +
+                                      "), Pajek (no \"*Vertices\" line first), GraphML (no <graphml> root element) "
+                                      "or CSV ("));
+    EXPECT_THAT(run.errors, ::testing::StartsWith("NOTE: "));
+    EXPECT_THAT(run.errors, ::testing::EndsWith("\nABORT QUOREL\n"));
+  }
+}
 
 TEST(Reader, EmptyOrBlankDataFileCompletesWithEmptyReport) {
   for (const char* data : {"", "  \n\t\r\n\n"}) {

@@ -85,8 +85,10 @@ TEST(FuzzCorpus, MalformedSeedsEndAsTheReaderPromises) {
     ASSERT_FALSE(bytes.empty());
     const fuzzing::FuzzCase c =
         fuzzing::DecodeFuzzInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    AnalysisOptions as_data = c.options;  // the data reader's own words, without the layout note
+    as_data.DataFormat = InputFormat::kData;
     const testing::RunCapture run =
-        testing::RunOnText(c.data, c.options, [&](AnalysisState& state) { fuzzing::PrepareState(c, state); });
+        testing::RunOnText(c.data, as_data, [&](AnalysisState& state) { fuzzing::PrepareState(c, state); });
     EXPECT_EQ(run.fatal, k.fatal);
     EXPECT_EQ(run.errors.substr(0, std::string(k.errors_start).size()), k.errors_start);
   }
