@@ -1,4 +1,4 @@
-// DL files and CSV edge lists: recognised by their content, read as the network their
+// DL files and CSV or TSV tables: recognised by their content, read as the network their
 // data file holds (so the report is the data file's, label line apart), their names kept,
 // and malformed ones refused with the file and line, as malformed data is.
 
@@ -257,7 +257,7 @@ INSTANTIATE_TEST_SUITE_P(
                            "net.txt:1: no \"dl\" keyword"},
         MalformedInputCase{"CsvMissingTargetColumn", "net.csv", InputFormat::kCsv, "source,relation\na,x\n",
                            "net.csv:1: the header row names no source column (source, from, sender, ego) and target "
-                           "column (target, to, receiver, alter), separated by commas"},
+                           "column (target, to, receiver, alter), separated by commas, semicolons or tabs"},
         MalformedInputCase{"CsvFieldCount", "net.csv", InputFormat::kAuto, "source,target,relation\na,b,x\n\na,b\n",
                            "net.csv:4: 3 fields expected as in the header row, 2 found"},
         MalformedInputCase{"CsvEmptyActor", "net.csv", InputFormat::kAuto, "source,target\na,\n",
