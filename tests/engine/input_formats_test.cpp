@@ -98,7 +98,10 @@ INSTANTIATE_TEST_SUITE_P(
         SharedNetworkCase{"krackhardt_hightech.unlabelled.dl", "krackhardt_hightech", {}, {}},
         SharedNetworkCase{"padgett_florentine.csv", "padgett_florentine", {"ACCIAIUOLI", "TORNABUONI"}, {"marriage", "business"}},
         SharedNetworkCase{"wolfe_primates.csv", "wolfe_primates", {"A01", "A20"}, {"joint presence >= 5", "kinship"}},
-        SharedNetworkCase{"krackhardt_hightech.numbered.csv", "krackhardt_hightech", {}, {"advice", "friendship", "reports-to"}}),
+        SharedNetworkCase{"krackhardt_hightech.numbered.csv", "krackhardt_hightech", {}, {"advice", "friendship", "reports-to"}},
+        SharedNetworkCase{"thurman_office.semicolon.csv", "thurman_office", {}, {"formal", "informal multiplex"}},
+        SharedNetworkCase{"knoke_bureaucracies.tsv", "knoke_bureaucracies", {"K01", "K10"}, {"information", "money"}},
+        SharedNetworkCase{"zachary_karate.undirected.csv", "zachary_karate", {}, {"tie", "strong tie"}, true}),
     [](const ::testing::TestParamInfo<SharedNetworkCase>& info) {
       std::string name = info.param.file;
       for (char& ch : name) ch = std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
