@@ -9,16 +9,17 @@ namespace quorel {
 
 // The layouts an input file may have (InputFormat, in the public options header). A data
 // file holds one or more problem specifications in Quorel's own layout; a DL file (a "dl"
-// keyword header, then full matrices) and a CSV edge list (one tie a row) hold one
-// network each.
+// keyword header, then full matrices) and a CSV or TSV table (an edge list, one tie a row,
+// or an adjacency matrix of one relation) hold one network each.
 
 // "auto", "data", "dl", "csv".
 const char* InputFormatName(InputFormat format);
 
 // Recognises the layout from the text: a first token "dl" followed by an "n =" (or "nm =", "nr =",
-// "nc =", "format =") assignment is a DL file; a first non-blank line with commas that names a
-// source and a target column is a CSV edge list; anything else is a data file. Never
-// returns kAuto.
+// "nc =", "format =") assignment is a DL file; a first non-blank line with commas, semicolons
+// or tabs that names a source and a target column is a CSV edge list, and a square table
+// with such separators an adjacency matrix (LooksLikeCsv); anything else is a data file.
+// Never returns kAuto.
 InputFormat DetectInputFormat(std::string_view text);
 
 // Why `text` was not taken for any layout but a data file: one line naming each layout

@@ -4,21 +4,16 @@
 #include <cmath>
 #include <cstdlib>
 #include <map>
+#include <string>
+#include <vector>
 
-#include "formats/data_reader.hpp"
 #include "core/text_classes.hpp"
+#include "formats/csv_dialect.hpp"
+#include "formats/data_reader.hpp"
 
 namespace quorel {
 
 namespace {
-
-std::string Trim(std::string_view text) {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && IsWhiteSpace(static_cast<unsigned char>(text[begin]))) ++begin;
-  while (end > begin && IsWhiteSpace(static_cast<unsigned char>(text[end - 1]))) --end;
-  return std::string(text.substr(begin, end - begin));
-}
 
 std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
@@ -38,10 +33,20 @@ long ActorNumber(const std::string& field) {
   return std::strtol(field.c_str(), nullptr, 10);
 }
 
+// Whether every row's type field says "directed" or "undirected".
+bool TypesAreDirectionality(const std::vector<CsvRow>& rows, int column) {
+  return std::all_of(rows.begin() + 1, rows.end(), [&](const CsvRow& row) {
+    if (static_cast<std::size_t>(column) >= row.fields.size()) return true;  // refused later for its count
+    const std::string type = Lower(row.fields[column]);
+    return type == "directed" || type == "undirected";
+  });
+}
+
 struct EdgeRow {
   int line;
   std::string source, target, relation;
   bool tie;
+  bool undirected;
 };
 
 // Gives each distinct name a number in the order of first appearance.
@@ -62,44 +67,13 @@ class Numbering {
 
 }  // namespace
 
-std::vector<std::string> SplitCsvRow(std::string_view row) {
-  std::vector<std::string> fields;
-  std::size_t k = 0;
-  for (;;) {
-    std::string field;
-    while (k < row.size() && (row[k] == ' ' || row[k] == '\t')) ++k;
-    if (k < row.size() && row[k] == '"') {
-      for (++k; k < row.size(); ++k) {
-        if (row[k] == '"') {
-          if (k + 1 < row.size() && row[k + 1] == '"') {
-            field += '"';
-            ++k;
-          } else {
-            ++k;
-            break;
-          }
-        } else {
-          field += row[k];
-        }
-      }
-      const std::size_t comma = row.find(',', k);
-      k = comma == std::string_view::npos ? row.size() : comma;
-    } else {
-      const std::size_t comma = row.find(',', k);
-      const std::size_t end = comma == std::string_view::npos ? row.size() : comma;
-      field = Trim(row.substr(k, end - k));
-      k = end;
-    }
-    fields.push_back(field);
-    if (k >= row.size()) return fields;
-    ++k;  // the comma
-  }
-}
-
 bool FindEdgeListColumns(std::string_view header, EdgeListColumns& columns) {
-  if (header.find(',') == std::string_view::npos) return false;
-  const std::vector<std::string> fields = SplitCsvRow(header);
   columns = EdgeListColumns{};
+  columns.Separator = DetectCsvSeparator(header);
+  if (columns.Separator == 0) return false;
+  std::vector<std::string> fields;
+  std::string fault;
+  if (!SplitCsvRow(header, columns.Separator, fields, fault)) return false;
   columns.Count = fields.size();
   for (std::size_t k = 0; k < fields.size(); ++k) {
     const std::string name = Lower(fields[k]);
@@ -108,8 +82,10 @@ bool FindEdgeListColumns(std::string_view header, EdgeListColumns& columns) {
       column = &columns.Source;
     } else if (IsOneOf(name, {"target", "to", "receiver", "alter", "dst"})) {
       column = &columns.Target;
-    } else if (IsOneOf(name, {"relation", "type", "layer", "relationship", "tie"})) {
+    } else if (IsOneOf(name, {"relation", "layer", "relationship", "tie"})) {
       column = &columns.Relation;
+    } else if (name == "type") {
+      column = &columns.Type;
     } else if (IsOneOf(name, {"weight", "value"})) {
       column = &columns.Weight;
     }
@@ -119,39 +95,40 @@ bool FindEdgeListColumns(std::string_view header, EdgeListColumns& columns) {
 }
 
 Network ReadEdgeList(std::string_view text, TieRule& ties) {
-  // The rows, with their line numbers; carriage returns before line ends are dropped.
-  std::vector<std::pair<int, std::string_view>> lines;
-  int line = 0;
-  for (std::size_t k = 0; k <= text.size();) {
-    std::size_t end = text.find('\n', k);
-    if (end == std::string_view::npos) end = text.size();
-    ++line;
-    std::string_view row = text.substr(k, end - k);
-    if (!row.empty() && row.back() == '\r') row.remove_suffix(1);
-    if (!Trim(row).empty()) lines.emplace_back(line, row);
-    k = end + 1;
-  }
-  if (lines.empty()) throw InputError(0, "the file is empty");
+  const std::string_view header = FirstCsvLine(text);
+  if (header.empty()) throw InputError(0, "the file is empty");
   EdgeListColumns columns;
-  if (!FindEdgeListColumns(lines[0].second, columns)) {
-    throw InputError(lines[0].first,
+  const bool found = FindEdgeListColumns(header, columns);
+  const std::vector<CsvRow> lines = SplitCsvRows(text, columns.Separator);
+  if (!found) {
+    throw InputError(lines[0].line,
                      "the header row names no source column (source, from, sender, ego) and target column "
-                     "(target, to, receiver, alter), separated by commas");
+                     "(target, to, receiver, alter), separated by commas, semicolons or tabs");
+  }
+  int relation_column = columns.Relation;
+  int direction_column = -1;
+  if (columns.Type >= 0) {
+    if (TypesAreDirectionality(lines, columns.Type)) {
+      direction_column = columns.Type;
+    } else if (relation_column < 0) {
+      relation_column = columns.Type;
+    }
   }
 
   std::vector<EdgeRow> rows;
   bool numbered = true;  // every actor field a whole number from 1 up
   for (std::size_t k = 1; k < lines.size(); ++k) {
-    const auto& [at, row] = lines[k];
-    const std::vector<std::string> fields = SplitCsvRow(row);
+    const int at = lines[k].line;
+    const std::vector<std::string>& fields = lines[k].fields;
     if (fields.size() != columns.Count) {
       throw InputError(at, std::to_string(columns.Count) + " fields expected as in the header row, " +
                                std::to_string(fields.size()) + " found");
     }
     EdgeRow edge{at, fields[columns.Source], fields[columns.Target],
-                 columns.Relation >= 0 ? fields[columns.Relation] : std::string(), true};
+                 relation_column >= 0 ? fields[relation_column] : std::string(), true,
+                 direction_column >= 0 && Lower(fields[direction_column]) == "undirected"};
     if (edge.source.empty() || edge.target.empty()) throw InputError(at, "an actor field is empty");
-    if (columns.Relation >= 0 && edge.relation.empty()) throw InputError(at, "the relation field is empty");
+    if (relation_column >= 0 && edge.relation.empty()) throw InputError(at, "the relation field is empty");
     if (columns.Weight >= 0) {
       const std::string& weight = fields[columns.Weight];
       char* end = nullptr;
@@ -164,7 +141,7 @@ Network ReadEdgeList(std::string_view text, TieRule& ties) {
     numbered = numbered && ActorNumber(edge.source) > 0 && ActorNumber(edge.target) > 0;
     rows.push_back(std::move(edge));
   }
-  if (rows.empty()) throw InputError(lines[0].first, "no rows follow the header row");
+  if (rows.empty()) throw InputError(lines[0].line, "no rows follow the header row");
 
   Network network;
   std::vector<std::pair<int, int>> actors;  // per row: source and target numbers
@@ -196,18 +173,24 @@ Network ReadEdgeList(std::string_view text, TieRule& ties) {
   }
 
   Numbering relations;
-  const std::size_t cells = static_cast<std::size_t>(network.actor_count) * network.actor_count;
+  std::vector<std::uint8_t> all_undirected;  // per relation
+  const auto n = static_cast<std::size_t>(network.actor_count);
   for (std::size_t k = 0; k < rows.size(); ++k) {
     const auto relation = static_cast<std::size_t>(relations.Number(rows[k].relation));
     if (relation == network.relations.size()) {
       if (relation == 32767) throw InputError(rows[k].line, "more than 32767 relations");
-      network.relations.emplace_back(cells, 0);
+      network.relations.emplace_back(n * n, 0);
+      all_undirected.push_back(1);
     }
+    if (!rows[k].undirected) all_undirected[relation] = 0;
     if (rows[k].tie) {
-      network.relations[relation][static_cast<std::size_t>(actors[k].first) * network.actor_count + actors[k].second] = 1;
+      const auto [source, target] = actors[k];
+      network.relations[relation][source * n + target] = 1;
+      if (rows[k].undirected) network.relations[relation][target * n + source] = 1;
     }
   }
-  if (columns.Relation >= 0) network.relation_names = std::move(relations.Names());
+  if (relation_column >= 0) network.relation_names = std::move(relations.Names());
+  if (direction_column >= 0) network.non_directional = std::move(all_undirected);
   return network;
 }
 

@@ -1,10 +1,9 @@
 #include "core/input_format.hpp"
 
 #include "formats/dl_reader.hpp"
-#include "formats/edge_list_reader.hpp"
+#include "formats/csv_reader.hpp"
 #include "formats/graphml_reader.hpp"
 #include "formats/pajek_reader.hpp"
-#include "core/text_classes.hpp"
 
 namespace quorel {
 
@@ -35,12 +34,7 @@ InputFormat DetectInputFormat(std::string_view text) {
   if (LooksLikeDl(text)) return InputFormat::kDl;
   if (LooksLikePajek(text)) return InputFormat::kPajek;
   if (LooksLikeGraphMl(text)) return InputFormat::kGraphMl;
-  std::size_t start = 0;
-  while (start < text.size() && IsWhiteSpace(static_cast<unsigned char>(text[start]))) ++start;
-  std::size_t end = text.find('\n', start);
-  if (end == std::string_view::npos) end = text.size();
-  EdgeListColumns columns;
-  if (FindEdgeListColumns(text.substr(start, end - start), columns)) return InputFormat::kCsv;
+  if (LooksLikeCsv(text)) return InputFormat::kCsv;
   return InputFormat::kData;
 }
 

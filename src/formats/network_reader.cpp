@@ -9,7 +9,7 @@
 #include "formats/fixed_matrix_reader.hpp"
 #include "core/message_list.hpp"
 #include "formats/dl_reader.hpp"
-#include "formats/edge_list_reader.hpp"
+#include "formats/csv_reader.hpp"
 #include "formats/graphml_reader.hpp"
 #include "formats/network_join.hpp"
 #include "formats/pajek_reader.hpp"
@@ -59,7 +59,7 @@ Network ReadSingleNetwork(std::string_view text, InputFormat format, const std::
     case InputFormat::kDl: network = ReadDl(text, ties); break;
     case InputFormat::kPajek: network = ReadPajek(text, ties); break;
     case InputFormat::kGraphMl: network = ReadGraphMl(text, ties, settings.relation_attribute); break;
-    default: network = ReadEdgeList(text, ties); break;
+    default: network = ReadCsv(text, ties); break;
   }
   if (const std::optional<std::string> warning = ties.Warning()) warnings.push_back(*warning);
   network.label = InputLabel(path);

@@ -1,7 +1,7 @@
-// DL files, CSV edge lists, Pajek files and GraphML documents: recognised by their content,
-// read as the network their data file holds (so the report is the data file's, label line
-// apart), their names kept, and malformed ones refused with the file and line, as malformed
-// data is.
+// DL files, Pajek files, GraphML documents and CSV or TSV tables: recognised by their
+// content, read as the network their data file holds (so the report is the data file's,
+// label line apart), their names kept, and malformed ones refused with the file and line,
+// as malformed data is.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -105,7 +105,10 @@ INSTANTIATE_TEST_SUITE_P(
         SharedNetworkCase{"wolfe_primates.net", "wolfe_primates", {"A01", "A20"}, {"joint presence >= 5", "kinship"}, true},
         SharedNetworkCase{"padgett_florentine.net", "padgett_florentine", {"ACCIAIUOLI", "TORNABUONI"}, {"marriage", "business"}, true},
         SharedNetworkCase{"thurman_office.graphml", "thurman_office", {"ANN", "PEG"},
-                          {"formal (THURA)", "informal multiplex (THURM)"}, true}),
+                          {"formal (THURA)", "informal multiplex (THURM)"}, true},
+        SharedNetworkCase{"thurman_office.semicolon.csv", "thurman_office", {}, {"formal", "informal multiplex"}},
+        SharedNetworkCase{"knoke_bureaucracies.tsv", "knoke_bureaucracies", {"K01", "K10"}, {"information", "money"}},
+        SharedNetworkCase{"zachary_karate.undirected.csv", "zachary_karate", {}, {"tie", "strong tie"}, true}),
     [](const ::testing::TestParamInfo<SharedNetworkCase>& info) {
       std::string name = info.param.file;
       for (char& ch : name) ch = std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
@@ -274,7 +277,7 @@ INSTANTIATE_TEST_SUITE_P(
                            "net.txt:1: no \"dl\" keyword"},
         MalformedInputCase{"CsvMissingTargetColumn", "net.csv", InputFormat::kCsv, "source,relation\na,x\n",
                            "net.csv:1: the header row names no source column (source, from, sender, ego) and target "
-                           "column (target, to, receiver, alter), separated by commas"},
+                           "column (target, to, receiver, alter), separated by commas, semicolons or tabs"},
         MalformedInputCase{"CsvFieldCount", "net.csv", InputFormat::kAuto, "source,target,relation\na,b,x\n\na,b\n",
                            "net.csv:4: 3 fields expected as in the header row, 2 found"},
         MalformedInputCase{"CsvEmptyActor", "net.csv", InputFormat::kAuto, "source,target\na,\n",
