@@ -99,6 +99,8 @@ INSTANTIATE_TEST_SUITE_P(
         SharedNetworkCase{"krackhardt_hightech.unlabelled.dl", "krackhardt_hightech", {}, {}},
         SharedNetworkCase{"knoke_bureaucracies.edgelist.dl", "knoke_bureaucracies", {}, {"information exchange", "money exchange"}},
         SharedNetworkCase{"kapferer_mine.lowerhalf.dl", "kapferer_mine", {}, {"uniplex", "multiplex"}, true},
+        SharedNetworkCase{"zachary_karate.upperhalf.dl", "zachary_karate", {}, {"tie", "strong tie"}, true},
+        SharedNetworkCase{"krackhardt_hightech.nodelist.dl", "krackhardt_hightech", {}, {"advice", "friendship", "reports_to"}},
         SharedNetworkCase{"padgett_florentine.csv", "padgett_florentine", {"ACCIAIUOLI", "TORNABUONI"}, {"marriage", "business"}},
         SharedNetworkCase{"wolfe_primates.csv", "wolfe_primates", {"A01", "A20"}, {"joint presence >= 5", "kinship"}},
         SharedNetworkCase{"krackhardt_hightech.numbered.csv", "krackhardt_hightech", {}, {"advice", "friendship", "reports-to"}},
@@ -114,6 +116,27 @@ INSTANTIATE_TEST_SUITE_P(
       for (char& ch : name) ch = std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
       return name;
     });
+
+// One adjacency matrix per relation, given with --data again, joins into the network of
+// the data file, each relation named after its file.
+TEST(Formats, AdjacencyMatricesOfSeveralFilesJoinIntoOneNetwork) {
+  AnalysisOptions options;
+  options.m_SampleSize = 30;
+  options.MoreDataPaths = {kTestData + "padgett_florentine.business.tsv"};
+  options.NonDirectional = "padgett_florentine.marriage, 2";
+  const std::string label = "padgett_florentine.marriage.csv + padgett_florentine.business.tsv";
+  const testing::RunCapture run = testing::RunOnFile(kTestData + "padgett_florentine.marriage.csv", options);
+  ASSERT_FALSE(run.fatal) << run.errors;
+  options.MoreDataPaths.clear();
+  options.NonDirectional.clear();  // the copy carries the vector
+  EXPECT_EQ(run.report, testing::RunOnText(DirectionalCopy("padgett_florentine", label, true), options).report);
+  EXPECT_THAT(run.relation_names, ElementsAre("padgett_florentine.marriage", "padgett_florentine.business"));
+
+  options.MoreDataPaths = {kTestData + "krackhardt_hightech.nodelist.dl"};
+  const testing::RunCapture refused = testing::RunOnFile(kTestData + "padgett_florentine.marriage.csv", options);
+  EXPECT_TRUE(refused.fatal);
+  EXPECT_THAT(refused.errors, HasSubstr("krackhardt_hightech.nodelist.dl: has 21 actors, "));
+}
 
 TEST(Formats, RecognisedByContent) {
   struct Case {
