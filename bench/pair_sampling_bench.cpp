@@ -79,8 +79,6 @@ struct Network {
     state.GeneratorCount = state.ElementCount = static_cast<std::int16_t>(generators);
     Semigroup semigroup = BuildSemigroup(state.MatrixList, generators, 2, state.Storage);
     state.ElementCount = static_cast<std::int16_t>(semigroup.element_count);
-    state.MultTable = std::move(semigroup.mult_table);
-    state.WordTable = std::move(semigroup.word_table);
 
     std::vector<int> values(static_cast<std::size_t>(n) * n);
     for (int cell = 0; cell < n * n; ++cell) values[cell] = (cell / n) % 2 * 2 + cell % n % 2;
@@ -172,6 +170,7 @@ BENCHMARK(BM_PermuteCompoundsStraightforward)
 // words of three, each compound the product of its prefix and its last generator.
 struct GeneratorNetwork {
   AnalysisState state;
+  std::vector<WordEntry> words;  // how each element was formed
   StatisticMatrices observed;
 
   GeneratorNetwork() {
@@ -183,7 +182,7 @@ struct GeneratorNetwork {
     state.MatrixList.Create(state.Storage, kActors);
     for (int k = 0; k < kElements; ++k) state.MatrixList.AddMatrixSlot(state.Storage, stderr, k);
     const MatrixShape& shape = state.MatrixList.Shape();
-    state.WordTable.assign(kElements, WordEntry{});
+    words.assign(kElements, WordEntry{});
     for (int k = 0; k < kGenerators; ++k) {
       const testing::ByteMatrix m = testing::RandomByteMatrix(kActors, 3.0 / kActors, rng);
       PackMatrix(m.data(), shape, state.MatrixList.Matrix(k));
@@ -191,7 +190,7 @@ struct GeneratorNetwork {
     for (int k = kGenerators; k < kElements; ++k) {
       // Words of two letters are 4..19 (prefix a generator), of three 20..39 (prefix 4..8).
       const int node = k < 20 ? (k - kGenerators) / kGenerators : kGenerators + (k - 20) / kGenerators;
-      WordEntry& word = state.WordTable[k];
+      WordEntry& word = words[k];
       word.Node = static_cast<std::int16_t>(node);
       word.Generator = static_cast<std::int16_t>((k - kGenerators) % kGenerators);
       BooleanProduct(state.MatrixList.Matrix(node), state.MatrixList.Matrix(word.Generator),
@@ -230,7 +229,7 @@ void BM_PermuteGenerators(benchmark::State& bench) {
     StatisticMatrices stats = network.observed;
     watch.Start();
     AnalysisState& s = network.state;
-    SampleGenerators(s.MatrixList, s.ElementCount, s.GeneratorCount, s.WordTable, non_directional, s.FixedMatrix,
+    SampleGenerators(s.MatrixList, s.ElementCount, s.GeneratorCount, network.words, non_directional, s.FixedMatrix,
                      settings, stats, s.Random, s.Storage, nullptr);
     watch.Stop();
     benchmark::DoNotOptimize(stats.L.data());

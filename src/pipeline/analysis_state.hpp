@@ -40,8 +40,6 @@ struct AnalysisState {
   std::int16_t ElementCount = 0;       // E
   FixedMatrixRecord FixedMatrix;       // only when a fixed matrix is supplied
 
-  std::vector<std::int16_t> MultTable;  // E x E: index of a followed by b, or -1
-  std::vector<WordEntry> WordTable;     // per element: how it was formed
   StatisticMatrices Statistics;
 
   RandomSource Random;                 // one stream for the whole run

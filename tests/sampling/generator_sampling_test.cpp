@@ -20,7 +20,8 @@ namespace {
 
 using testing_support::SampledNetwork;
 
-StatisticMatrices PlainGeneratorSamples(AnalysisState& state, StatisticMatrices stats, const SamplingSettings& settings,
+StatisticMatrices PlainGeneratorSamples(AnalysisState& state, const std::vector<WordEntry>& words,
+                                        StatisticMatrices stats, const SamplingSettings& settings,
                                         const std::vector<std::uint8_t>& non_directional) {
   const int e = state.ElementCount;
   const int g = state.GeneratorCount;
@@ -38,8 +39,8 @@ StatisticMatrices PlainGeneratorSamples(AnalysisState& state, StatisticMatrices 
       PackMatrix(bytes.data(), shape, state.MatrixList.Matrix(k));
     }
     for (int k = g; k < e; ++k) {
-      BooleanProduct(state.MatrixList.Matrix(state.WordTable[k].Node),
-                     state.MatrixList.Matrix(state.WordTable[k].Generator), state.MatrixList.Matrix(k), shape);
+      BooleanProduct(state.MatrixList.Matrix(words[k].Node),
+                     state.MatrixList.Matrix(words[k].Generator), state.MatrixList.Matrix(k), shape);
     }
     for (int i = 0; i < e; ++i) {
       for (int j = i + 1; j < e; ++j) {
@@ -74,11 +75,11 @@ TEST_P(GeneratorSampling, PoolGivesThePlainLoopsCountersAndStreamPosition) {
     AnalysisState& s = pooled.state;
     const std::vector<BitWord> observed(s.MatrixList.Matrix(0),
                                         s.MatrixList.Matrix(0) + s.MatrixList.Shape().words * s.ElementCount);
-    ASSERT_EQ(SampleGenerators(s.MatrixList, s.ElementCount, s.GeneratorCount, s.WordTable, pooled.NonDirectional(),
+    ASSERT_EQ(SampleGenerators(s.MatrixList, s.ElementCount, s.GeneratorCount, pooled.words, pooled.NonDirectional(),
                                s.FixedMatrix, settings, fast, s.Random, s.Storage, s.Progress),
               0);
     const StatisticMatrices expected =
-        PlainGeneratorSamples(plain.state, plain.observed, settings, plain.NonDirectional());
+        PlainGeneratorSamples(plain.state, plain.words, plain.observed, settings, plain.NonDirectional());
     EXPECT_EQ(fast.L, expected.L) << "n=" << n;
     EXPECT_EQ(fast.Kappa, expected.Kappa) << "n=" << n;
     EXPECT_EQ(fast.StdKappa, expected.StdKappa) << "n=" << n;

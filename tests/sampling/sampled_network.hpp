@@ -20,6 +20,7 @@ namespace quorel::testing_support {
 // A small network with its semigroup, observed statistics and (for MF and MG) a fixed matrix.
 struct SampledNetwork {
   AnalysisState state;
+  std::vector<WordEntry> words;  // how each element was formed
   StatisticMatrices observed;
 
   // directionality: 0 all directional, 1 all non-directional (symmetric generators), 2 mixed
@@ -38,8 +39,7 @@ struct SampledNetwork {
     state.Directionality = static_cast<std::int16_t>(directionality);
     Semigroup semigroup = BuildSemigroup(state.MatrixList, generators, 1, state.Storage);
     state.ElementCount = static_cast<std::int16_t>(semigroup.element_count);
-    state.MultTable = std::move(semigroup.mult_table);
-    state.WordTable = std::move(semigroup.word_table);
+    words = std::move(semigroup.word_table);
     std::vector<int> values(n * n);
     for (int c = 0; c < n * n; ++c) values[c] = symmetric_fixed ? (c / n + c % n) % 3 : (2 * (c / n) + c % n) % 3;
     state.FixedMatrix = GroupFixedMatrix(values, n);
