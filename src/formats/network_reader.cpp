@@ -129,6 +129,7 @@ void NetworkReader::ShowWarnings(const std::vector<std::string>& warnings) const
 
 ReadOutcome NetworkReader::Next(Network& network) {
   const ReadOutcome outcome = NextAsRead(network);
+  if (outcome == ReadOutcome::kNetwork) NameNetwork(network, settings_.relation_names, settings_.actor_names);
   if (outcome == ReadOutcome::kNetwork && !settings_.non_directional.empty()) {
     std::vector<std::string> warnings;
     MarkNonDirectional(network, settings_.non_directional, warnings);

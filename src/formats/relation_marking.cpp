@@ -30,6 +30,11 @@ int RelationNamed(const Network& network, const std::string& entry) {
                           known);
 }
 
+// "1 relation", "3 relations".
+std::string Counted(std::size_t count, const std::string& noun) {
+  return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
 }  // namespace
 
 std::string DescribeActor(const Network& network, int actor) {
@@ -64,6 +69,36 @@ std::optional<std::string> AsymmetryNote(const Network& network, int relation) {
   return "relation " + DescribeRelation(network, relation) +
          " is marked non-directional but is not symmetric: " + from + " -> " + to + " is a tie, " + to + " -> " +
          from + " is not";
+}
+
+void NameNetwork(Network& network, const std::vector<std::string>& relations, const std::vector<std::string>& actors) {
+  if (!relations.empty()) {
+    if (relations.size() != static_cast<std::size_t>(network.relation_count())) {
+      throw InputError(0, "--relation-names gives " + Counted(relations.size(), "name") + " for " +
+                              Counted(static_cast<std::size_t>(network.relation_count()), "relation"));
+    }
+    network.relation_names = relations;
+  }
+  if (!actors.empty()) {
+    if (actors.size() != static_cast<std::size_t>(network.actor_count)) {
+      throw InputError(0, "--actor-names gives " + Counted(actors.size(), "name") + " for " +
+                              Counted(static_cast<std::size_t>(network.actor_count), "actor"));
+    }
+    network.actor_names = actors;
+  }
+}
+
+std::vector<std::string> SplitNameList(std::string_view list) {
+  std::vector<std::string> names;
+  std::size_t start = 0;
+  while (start <= list.size()) {
+    std::size_t comma = list.find(',', start);
+    if (comma == std::string_view::npos) comma = list.size();
+    names.push_back(Trimmed(list.substr(start, comma - start)));
+    start = comma + 1;
+  }
+  if (names.size() == 1 && names[0].empty()) names.clear();
+  return names;
 }
 
 void MarkNonDirectional(Network& network, std::string_view list, std::vector<std::string>& warnings) {

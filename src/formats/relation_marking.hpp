@@ -23,6 +23,16 @@ std::optional<std::pair<int, int>> FirstAsymmetricPair(const Network& network, i
 // relation marked non-directional whose matrix is not symmetric; nothing otherwise.
 std::optional<std::string> AsymmetryNote(const Network& network, int relation);
 
+// Gives the network the names the user supplies, for a data file (which names nothing) or
+// in place of a file's own: `relations` one per relation, `actors` one per actor; an empty
+// list leaves those names as read. Throws InputError (no line) when a list's length is not
+// the network's count.
+void NameNetwork(Network& network, const std::vector<std::string>& relations, const std::vector<std::string>& actors);
+
+// The names of a list given on the command line: comma-separated, blanks around each
+// trimmed ("advice, friendship").
+std::vector<std::string> SplitNameList(std::string_view list);
+
 // Marks the relations that `list` names non-directional, as a data file's vector does:
 // entries are relation names or 1-based numbers, separated by commas. A network without a
 // vector gets one (every other relation directional). A warning is added for each marked

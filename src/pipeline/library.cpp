@@ -133,7 +133,8 @@ std::vector<Network> ReadNetworks(const std::filesystem::path& path, InputFormat
 
 std::vector<Network> ReadNetworks(const std::filesystem::path& path, const ReadOptions& options,
                                   std::vector<std::string>* warnings) {
-  const ReadSettings settings{options.threshold, options.relation_attribute, options.non_directional};
+  const ReadSettings settings{options.threshold, options.relation_attribute, options.non_directional,
+                              options.relation_names, options.actor_names};
   return ReadNetworkFile(path, options.input_format, warnings, options.fixed_matrix, settings);
 }
 

@@ -10,7 +10,8 @@
 namespace quorel {
 
 ReadSettings ReadSettingsOf(const AnalysisOptions& options) {
-  return ReadSettings{options.Threshold, options.RelationAttribute, options.NonDirectional};
+  return ReadSettings{options.Threshold, options.RelationAttribute, options.NonDirectional, options.RelationNames,
+                      options.ActorNames};
 }
 
 bool OpenInput(NetworkReader& reader, const AnalysisOptions& options, std::FILE* err) {

@@ -2,11 +2,14 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 
 #include "pipeline/analysis_state.hpp"
 #include "core/message_list.hpp"
+#include "formats/relation_marking.hpp"
 #include "views/dot_export.hpp"
 #include "views/json_export.hpp"
 #include "views/sink_fanout.hpp"
@@ -68,6 +71,8 @@ struct ReadingChoices {
   ReadSettings settings;
   double threshold = 0.0;
   CLI::Option* threshold_option = nullptr;
+  std::string relation_names;
+  std::string actor_names_file;
 
   void AddTo(CLI::App& app, const std::string& what) {
     app.add_option("--input-format", format,
@@ -85,11 +90,30 @@ struct ReadingChoices {
                    "Mark relations non-directional, as a data file's vector does: names or\n"
                    "1-based numbers, comma-separated")
         ->type_name("LIST");
+    app.add_option("--relation-names", relation_names,
+                   "Names for the relations, comma-separated, one per relation (a data file names none)")
+        ->type_name("LIST");
+    app.add_option("--actor-names", actor_names_file, "Names for the actors: a text file of one name per line")
+        ->type_name("FILE");
   }
 
-  // After parsing: the threshold only when given.
-  void Finish() {
+  // After parsing: the threshold only when given, the names split and read. False (with a
+  // message) when the actor names file cannot be read.
+  bool Finish() {
     if (threshold_option->count() > 0) settings.threshold = threshold;
+    settings.relation_names = SplitNameList(relation_names);
+    if (actor_names_file.empty()) return true;
+    std::ifstream in(actor_names_file);
+    for (std::string line; in && std::getline(in, line);) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      const std::size_t first = line.find_first_not_of(" \t");
+      if (first != std::string::npos) settings.actor_names.push_back(line.substr(first, line.find_last_not_of(" \t") - first + 1));
+    }
+    if (in.bad() || (!in.eof() && in.fail()) || !std::filesystem::is_regular_file(actor_names_file)) {
+      std::fprintf(stderr, "quorel: the actor names file '%s' could not be read\n", actor_names_file.c_str());
+      return false;
+    }
+    return true;
   }
 };
 
@@ -195,13 +219,15 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
     }
     return result;
   }
+  if (!reading.Finish() || !convert_reading.Finish() || !check_reading.Finish()) {
+    result.exit_now = true;
+    result.exit_status = kExitIncomplete;
+    return result;
+  }
   result.convert = convert->parsed();
   result.check = check->parsed();
-  check_reading.Finish();
   k.format = check_reading.format;
   k.settings = check_reading.settings;
-  reading.Finish();
-  convert_reading.Finish();
   c.Format = convert_reading.format;
   c.Settings = convert_reading.settings;
   if (!data_paths.empty()) {
@@ -212,6 +238,8 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
   o.Threshold = reading.settings.threshold;
   o.RelationAttribute = reading.settings.relation_attribute;
   o.NonDirectional = reading.settings.non_directional;
+  o.RelationNames = reading.settings.relation_names;
+  o.ActorNames = reading.settings.actor_names;
   o.m_Transposes = transposes;
   o.m_GeneratorProductsOnly = products_only;
   o.m_FixedSupplied = fixed;
