@@ -183,7 +183,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
                  "Write Graphviz diagrams (partial order, closed Omega and lower Omega) into DIR,\n"
                  "and SVG drawings of them when Graphviz's dot program is on PATH")
       ->type_name("DIR");
-  app.add_flag("-q,--quiet", result.quiet, "No progress lines");
+  app.add_flag("-q,--quiet", result.quiet, "Only errors and warnings: no progress lines, no completion line");
   app.add_flag("--timings", result.timings,
                "After the run, the wall-clock time of each step of each problem on standard error");
 
@@ -263,7 +263,11 @@ int RunCommandLine(int argc, const char* const* argv) {
   if (!command.quiet && isatty(fileno(stderr))) state.Progress = &bar;
   StepTimer timer(state.Progress);
   if (command.timings) state.Progress = &timer;
-  MessageList messages([](const std::string& line) {
+  // Quiet, the status lines that only say the run is going well are left out; errors,
+  // warnings and a run that ended early still show.
+  const bool quiet = command.quiet;
+  MessageList messages([quiet](const std::string& line) {
+    if (quiet && (line == "Calculating statistical upper triangle matrices..." || line == "QUOREL complete.")) return;
     std::fputs(line.c_str(), stdout);
     std::fputc('\n', stdout);
   });
