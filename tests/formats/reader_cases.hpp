@@ -86,6 +86,9 @@ inline ReadSettings RelationAttribute(std::string name) {
   return settings;
 }
 
+inline void PrintTo(const ReadCase& c, std::ostream* os) { *os << c.name; }
+inline void PrintTo(const Refusal& c, std::ostream* os) { *os << c.name; }
+
 template <class Case>
 std::string CaseName(const ::testing::TestParamInfo<Case>& info) {
   return info.param.name;
