@@ -31,15 +31,17 @@ const char* const kDescription =
     "random samples, Omega at each cutoff level and its factorizations, and writes\n"
     "the report (Quorel.out unless --report names another). Status lines go to\n"
     "standard output, diagnostics to standard error.\n"
-    "The data file may also be a DL file of full matrices or a CSV edge list with\n"
-    "source, target and relation columns (see --input-format); 'quorel convert'\n"
-    "writes either as a data file.";
+    "The data file may also be a DL file, a Pajek network, a GraphML document or a\n"
+    "CSV or TSV edge list or adjacency matrix (see --input-format); 'quorel check'\n"
+    "says what a file holds and what in it looks unintended, 'quorel convert'\n"
+    "writes any of them as a data file.";
 
 const char* const kConvertDescription =
     "Writes INPUT as a data file OUTPUT. INPUT is a data file (copied normalised:\n"
     "the label line, \"N NR\" with the non-directionality vector when there is one,\n"
-    "each matrix as rows of digits), a DL file of full matrices, or a CSV edge list;\n"
-    "a DL file or an edge list becomes one problem labelled with its file name.";
+    "each matrix as rows of digits), or a DL, Pajek, GraphML or CSV file, which\n"
+    "becomes one problem labelled with its file name, keeping which relations are\n"
+    "non-directional.";
 
 const char* const kConvertExitStatuses =
     "\nExit status: 0 written; 1 the input is malformed (nothing written); 2 the input\n"
@@ -189,7 +191,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
 
   ConvertRequest& c = result.conversion;
   CLI::App* convert =
-      app.add_subcommand("convert", "Write a DL file or CSV edge list (or a data file) as a data file; see convert --help");
+      app.add_subcommand("convert", "Write any readable input (DL, Pajek, GraphML, CSV, a data file) as a data file; see convert --help");
   convert->footer(std::string("\n") + kConvertDescription + "\n" + kConvertExitStatuses);
   convert->add_option("INPUT", c.InputPath, "The file to convert")->required();
   convert->add_option("OUTPUT", c.OutputPath, "The data file to write (replaced when it exists)")->required();
