@@ -92,6 +92,26 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<RunCase>& info) { return std::string(info.param.name); });
 
 // What the library refuses, each as an Error of its kind with a message that names it.
+// The reading options reach every network read: names given, relations marked, valued
+// cells counted in a warning.
+TEST(Library, ReadOptionsShapeTheNetworksRead) {
+  std::vector<std::string> warnings;
+  const std::vector<Network> named = ReadNetworks(
+      std::string(QUOREL_SOURCE_DIR) + "/examples/padgett_florentine.dat",
+      {.non_directional = "business", .relation_names = {"marriage", "business"}}, &warnings);
+  ASSERT_EQ(named.size(), 1u);
+  EXPECT_THAT(named[0].relation_names, ::testing::ElementsAre("marriage", "business"));
+  EXPECT_EQ(named[0].non_directional, (std::vector<std::uint8_t>{1, 1}));
+  EXPECT_TRUE(warnings.empty());
+
+  ScratchDirectory dir;
+  testing::WriteWholeFile(dir.File("w.csv"), "from,to,value\n1,2,3\n2,1,0.5\n");
+  const std::vector<Network> valued =
+      ReadNetworks(dir.File("w.csv"), {.input_format = InputFormat::kCsv, .threshold = 1.0}, &warnings);
+  EXPECT_EQ(valued[0].relations[0], (std::vector<std::uint8_t>{0, 1, 0, 0}));
+  EXPECT_THAT(warnings, ::testing::ElementsAre(::testing::HasSubstr("2 cells hold values other than 0 and 1")));
+}
+
 TEST(Library, RefusalsAreErrorsOfTheirKind) {
   ScratchDirectory dir;
   Network square{"square", 2, {{0, 1, 1, 0}}, {}, {}, {}, {}};
@@ -121,7 +141,10 @@ TEST(Library, RefusalsAreErrorsOfTheirKind) {
            {"PairOutOfOrder", [&] { Analyze(square, Options{}).kappa(1, 0); }, ErrorKind::kInvalidArgument, "i < j"},
            {"MissingFile", [&] { ReadNetworks(dir.File("none.dat")); }, ErrorKind::kFile, "Input file open failure"},
            {"MalformedData", [&] { ReadNetworks(dir.File("bad.dat")); }, ErrorKind::kMalformedInput,
-            "Could not read arguments"}}) {
+            "Could not read arguments"},
+           {"UnknownRelationMarked",
+            [&] { ReadNetworks(std::string(QUOREL_SOURCE_DIR) + "/examples/padgett_florentine.dat", {.non_directional = "kin"}); },
+            ErrorKind::kMalformedInput, "\"kin\" is no relation of this network"}}) {
     try {
       c.call();
       ADD_FAILURE() << c.name << ": no error";
