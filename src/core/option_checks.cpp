@@ -1,5 +1,6 @@
 #include "core/option_checks.hpp"
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -67,6 +68,86 @@ std::vector<float> ParseCutoffList(std::string_view text, StatusSink& sink) {
   }
   if (too_many) sink.AddStatusMessage("WARNING: Only the first 20 cutoff probabilities are used.");
   return cutoffs;
+}
+
+namespace {
+
+// The numbers the cutoff reading takes from `word`: each run of digits and points.
+std::vector<double> NumbersRead(std::string_view word) {
+  std::vector<double> numbers;
+  std::string run;
+  for (std::size_t k = 0; k <= word.size(); ++k) {
+    const int ch = k < word.size() ? static_cast<unsigned char>(word[k]) : '\0';
+    if (IsDigit(ch) || ch == '.') {
+      run.push_back(static_cast<char>(ch));
+    } else if (!run.empty()) {
+      numbers.push_back(std::atof(run.c_str()));
+      run.clear();
+    }
+  }
+  return numbers;
+}
+
+// What `word` plainly says: one number, or a comma-separated list of numbers; nothing when
+// it is not numbers at all ("5%").
+std::vector<double> NumbersMeant(std::string_view given) {
+  std::string separated(given);
+  for (char& ch : separated) ch = ch == ';' ? ',' : ch;
+  const std::string_view word = separated;
+  std::vector<double> numbers;
+  std::size_t start = 0;
+  while (start <= word.size()) {
+    std::size_t comma = word.find(',', start);
+    if (comma == std::string_view::npos) comma = word.size();
+    const std::string part(word.substr(start, comma - start));
+    char* end = nullptr;
+    const double value = std::strtod(part.c_str(), &end);
+    if (part.empty() || *end != '\0') return {};
+    numbers.push_back(value);
+    start = comma + 1;
+  }
+  // "0,05" is a decimal comma, not two numbers.
+  if (numbers.size() == 2 && word.find('.') == std::string_view::npos) {
+    std::string decimal(word);
+    decimal[decimal.find(',')] = '.';
+    return {std::strtod(decimal.c_str(), nullptr)};
+  }
+  return numbers;
+}
+
+std::string Listed(const std::vector<double>& numbers) {
+  std::string text;
+  for (std::size_t k = 0; k < numbers.size(); ++k) {
+    char number[32];
+    std::snprintf(number, sizeof number, "%g", numbers[k]);
+    text += (k == 0 ? "" : k + 1 == numbers.size() ? " and " : ", ") + std::string(number);
+  }
+  return text;
+}
+
+}  // namespace
+
+std::vector<std::string> CutoffTextNotes(std::string_view text) {
+  std::vector<std::string> notes;
+  if (NumbersRead(text).empty()) {
+    notes.push_back("\"" + std::string(text) + "\" holds no number: no cutoff level is read");
+    return notes;
+  }
+  std::size_t k = 0;
+  while (k < text.size()) {
+    while (k < text.size() && IsWhiteSpace(static_cast<unsigned char>(text[k]))) ++k;
+    std::size_t end = k;
+    while (end < text.size() && !IsWhiteSpace(static_cast<unsigned char>(text[end]))) ++end;
+    std::string_view word = text.substr(k, end - k);
+    k = end;
+    while (!word.empty() && (word.back() == ',' || word.back() == ';')) word.remove_suffix(1);
+    if (word.empty()) continue;
+    const std::vector<double> read = NumbersRead(word);
+    if (read != NumbersMeant(word)) {
+      notes.push_back("\"" + std::string(word) + "\" is read as " + (read.empty() ? "no number" : Listed(read)));
+    }
+  }
+  return notes;
 }
 
 std::vector<float> CheckOptions(AnalysisOptions& options, std::int16_t directionality, StatusSink& sink) {

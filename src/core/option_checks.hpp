@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -25,6 +26,13 @@ void CheckMeasureControl(AnalysisOptions& options, std::int16_t directionality, 
 // is reported as "invalid probability" and used all the same. Only the first 20 numbers
 // are kept; when there are more, one warning says so.
 std::vector<float> ParseCutoffList(std::string_view text, StatusSink& sink);
+
+// Where the reading of the cutoff text above differs from what the text plainly says, one
+// note per word of it: "\"1e-3\" is read as 1 and 3", "\"5%\" is read as 5", "\"0,05\" is read
+// as 0 and 5"; a text with no number at all is read as no cutoff level. Words are
+// separated by blanks and by a comma or semicolon followed by a blank. Empty when the text
+// reads as it says.
+std::vector<std::string> CutoffTextNotes(std::string_view text);
 
 // The option check run before a problem is analysed: measure control, then cutoff list.
 std::vector<float> CheckOptions(AnalysisOptions& options, std::int16_t directionality, StatusSink& sink);

@@ -10,6 +10,7 @@
 #include "pipeline/analysis_state.hpp"
 #include "core/message_list.hpp"
 #include "formats/relation_marking.hpp"
+#include "core/option_checks.hpp"
 #include "views/dot_export.hpp"
 #include "views/json_export.hpp"
 #include "views/sink_fanout.hpp"
@@ -119,6 +120,29 @@ struct ReadingChoices {
   }
 };
 
+// The cutoff text is read as the dialog reads it, which the report depends on; where that
+// differs from what the text says, a warning on standard error names the word and how it
+// was read. With `strict` such a word, and a probability the option check calls invalid,
+// refuse the command line instead (false).
+bool CutoffsReadAsWritten(const std::string& text, bool given, bool strict) {
+  std::vector<std::string> notes = given ? CutoffTextNotes(text) : std::vector<std::string>{};
+  if (strict) {
+    MessageList checks;
+    ParseCutoffList(text, checks);
+    for (const std::string& line : checks.Lines()) {
+      if (!line.empty()) notes.push_back(line.rfind("WARNING: ", 0) == 0 ? line.substr(9) : line);
+    }
+  }
+  for (const std::string& note : notes) {
+    std::fprintf(stderr, "quorel: %s--cutoffs: %s\n", strict ? "" : "warning: ", note.c_str());
+  }
+  if (strict && !notes.empty()) {
+    std::fprintf(stderr, "quorel: --strict refuses these option values; nothing was run.\n");
+    return false;
+  }
+  return true;
+}
+
 const char* const kExitStatuses =
     "\nExit status: 0 complete; 1 a fatal error (malformed data, storage exhausted);\n"
     "2 the run ended early with another completion code; 64 a command line that\n"
@@ -149,7 +173,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
   app.add_option("--sample-size", o.m_SampleSize, "Size of the random sample (default 1000)")
       ->check(CLI::Range(0, 32767));
   app.add_option("--min-kappa", o.m_MinKappa, "MinKappa threshold of Omega (default 0.01)");
-  app.add_option("--cutoffs", o.m_CutoffList,
+  CLI::Option* cutoffs_option = app.add_option("--cutoffs", o.m_CutoffList,
                  "List of cutoff probabilities, e.g. \"0.05, 0.01\" (default \"0.05\")");
 
   const std::map<std::string, int> strategies{{"pairs", 0}, {"generators", 1}};
@@ -186,6 +210,10 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
                  "and SVG drawings of them when Graphviz's dot program is on PATH")
       ->type_name("DIR");
   app.add_flag("-q,--quiet", result.quiet, "Only errors and warnings: no progress lines, no completion line");
+  bool strict = false;
+  app.add_flag("--strict", strict,
+               "Refuse (exit 64) option values that would be read otherwise than they say, e.g.\n"
+               "cutoffs such as 1e-3 or 5%, or probabilities outside 0..1, before anything runs");
   app.add_flag("--timings", result.timings,
                "After the run, the wall-clock time of each step of each problem on standard error");
 
@@ -224,6 +252,11 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
   if (!reading.Finish() || !convert_reading.Finish() || !check_reading.Finish()) {
     result.exit_now = true;
     result.exit_status = kExitIncomplete;
+    return result;
+  }
+  if (!CutoffsReadAsWritten(o.m_CutoffList, cutoffs_option->count() > 0, strict)) {
+    result.exit_now = true;
+    result.exit_status = kExitUsage;
     return result;
   }
   result.convert = convert->parsed();

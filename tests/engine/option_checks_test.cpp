@@ -32,6 +32,25 @@ TEST(CutoffList, ParsesRunsOfDigitsAndPoints) {
 
 // Controls the relations' directionality does not allow are lowered, with a warning, or kept
 // where the strategy copes.
+// Texts the cutoff reading takes otherwise than they say get one note per such word; texts
+// that read as they say get none.
+TEST(CutoffList, NotesWordsReadOtherwiseThanTheySay) {
+  const struct {
+    const char* text;
+    std::vector<std::string> notes;
+  } cases[] = {
+      {"0.05, 0.01", {}},
+      {"0.05,0.01;.1", {}},
+      {"1e-3 0.05", {"\"1e-3\" is read as 1 and 3"}},
+      {"5%", {"\"5%\" is read as 5"}},
+      {"0,05", {"\"0,05\" is read as 0 and 5"}},
+      {"-0.1", {"\"-0.1\" is read as 0.1"}},
+      {"alpha=0.05", {"\"alpha=0.05\" is read as 0.05"}},
+      {"none", {"\"none\" holds no number: no cutoff level is read"}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(CutoffTextNotes(c.text), c.notes) << c.text;
+}
+
 TEST(MeasureControlCheck, LowersOrRestrictsImpossibleControls) {
   struct Case {
     std::int16_t directionality;
