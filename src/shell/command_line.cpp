@@ -15,6 +15,7 @@
 #include "views/json_export.hpp"
 #include "views/sink_fanout.hpp"
 #include "shell/run_command.hpp"
+#include "shell/run_recording.hpp"
 #include "shell/step_timer.hpp"
 #include "shell/terminal_progress.hpp"
 
@@ -291,13 +292,14 @@ int RunCommandLine(int argc, const char* const* argv) {
   if (command.convert) return RunConvert(command.conversion);
   if (command.check) return RunCheck(command.checking, stdout);
 
+  const RunRecording recording(argc, argv, command.options);
   AnalysisState state;
   state.Random = RandomSource(command.options.Seed);
   if (command.quiet) state.ProgressFile = nullptr;
   TerminalProgress bar(stderr, command.options.m_PermutationStrategy == kPermutePairs ? "pairs" : "samples");
   if (!command.quiet && isatty(fileno(stderr))) state.Progress = &bar;
-  StepTimer timer(state.Progress);
-  if (command.timings) state.Progress = &timer;
+  StepTimer timer(state.Progress);  // for --timings and the record of the run
+  state.Progress = &timer;
   // Quiet, the status lines that only say the run is going well are left out; errors,
   // warnings and a run that ended early still show.
   const bool quiet = command.quiet;
@@ -323,6 +325,7 @@ int RunCommandLine(int argc, const char* const* argv) {
   if (command.timings) timer.Print(stderr);
   bool json_failed = false;
   if (json != nullptr) {
+    json->SetRun(RunRecordJson(recording.Finish(timer)));
     std::string error;
     json_failed = !json->Write(command.json_path, outcome, error);
     if (json_failed) {

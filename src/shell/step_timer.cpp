@@ -33,6 +33,17 @@ void StepTimer::StepStarted(Step step) {
   if (inner_ != nullptr) inner_->StepStarted(step);
 }
 
+std::vector<std::vector<RunRecord::StepTime>> StepTimer::Durations() {
+  Close(Clock::now());
+  std::vector<std::vector<RunRecord::StepTime>> durations;
+  for (std::size_t p = 0; p < problems_.size(); ++p) {
+    if (p > 0 && p + 1 == problems_.size() && problems_[p].size() == 1) break;
+    durations.emplace_back();
+    for (const Timed& step : problems_[p]) durations.back().push_back({step.name, step.seconds});
+  }
+  return durations;
+}
+
 void StepTimer::Print(std::FILE* out) {
   Close(Clock::now());
   std::fprintf(out, "Time by step (wall clock, seconds):\n");

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/progress_observer.hpp"
+#include "views/run_record.hpp"
 
 namespace quorel {
 
@@ -24,6 +25,10 @@ class StepTimer final : public ProgressObserver {
   // order the steps first ran (a step that ran more than once, as Omega does once per cutoff
   // level, is summed), and the problem's total.
   void Print(std::FILE* out);
+
+  // Ends the step in work and gives the seconds of each step of each problem as Print
+  // shows them (the reading that found the end of the data left out).
+  std::vector<std::vector<RunRecord::StepTime>> Durations();
 
  private:
   struct Timed {

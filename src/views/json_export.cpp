@@ -132,6 +132,7 @@ JsonExport::JsonExport(const AnalysisOptions& requested, const std::string& prog
   d["format"] = "quorel-results";
   d["format_version"] = kJsonFormatVersion;
   d["program_version"] = program_version;
+  d["run"] = nullptr;  // the shell's record of the run, when it gives one
   d["data_file"] = requested.DataPath;
   json files = json::array({requested.DataPath});
   for (const std::string& more : requested.MoreDataPaths) files.push_back(more);
@@ -148,6 +149,8 @@ JsonExport::JsonExport(const AnalysisOptions& requested, const std::string& prog
 }
 
 JsonExport::~JsonExport() = default;
+
+void JsonExport::SetRun(const json& run) { (*document_)["run"] = run; }
 
 nlohmann::ordered_json& JsonExport::Problem() { return (*document_)["problems"].back(); }
 

@@ -37,6 +37,9 @@ class JsonExport : public ResultSink {
   void FactorizationDone() override;
   void ProblemDone() override;
 
+  // The record of the run (RunRecordJson), placed after the program's version.
+  void SetRun(const nlohmann::ordered_json& run);
+
   // The whole document, completed with how the run ended.
   std::string Text(const RunOutcome& outcome) const;
 

@@ -269,6 +269,24 @@ TEST(JsonCommand, DocumentSaysTheRunEndedEarly) {
   EXPECT_EQ(d["completion_code"], 3);
   EXPECT_TRUE(d["problems"].empty());
   EXPECT_EQ(d["program_version"], QUOREL_VERSION_TEXT);
+  EXPECT_TRUE(d["run"]["inputs"][0]["sha256"].is_null());  // Quorel.dat is not there to digest
+}
+
+// The record of a run names its inputs by content and keeps what reproduces it.
+TEST(JsonCommand, RecordOfTheRunReproducesIt) {
+  testing::ScratchDirectory dir;
+  testing::WriteWholeFile(dir.File("Quorel.dat"), "abc\n2 1\n0 1 1 0\n");
+  EXPECT_EQ(testing::RunQuorel(dir, "-q --json r.json --seed 42 --threads 2 --sample-size 5"), kExitSuccess);
+  const json run = json::parse(testing::ReadWholeFile(dir.File("r.json")))["run"];
+  // sha256sum of the data file's 16 bytes.
+  EXPECT_EQ(run["inputs"][0]["sha256"], "2efb1f7d6feb0eb30fc78ad8fbd6100144001548fa0ba9dd9e717e1b1aebae90");
+  EXPECT_EQ(run["inputs"][0]["bytes"], 16);
+  EXPECT_EQ(run["seed"], 42);
+  EXPECT_EQ(run["threads"], 2);
+  EXPECT_EQ(run["command_line"].back(), "5");
+  ASSERT_EQ(run["steps"].size(), 1u);
+  EXPECT_EQ(run["steps"][0][0]["step"], "reading");
+  EXPECT_GE(run["seconds"].get<double>(), 0.0);
 }
 
 }  // namespace

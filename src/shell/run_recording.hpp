@@ -1,0 +1,26 @@
+#pragma once
+
+#include <chrono>
+
+#include "core/analysis_options.hpp"
+#include "shell/step_timer.hpp"
+#include "views/run_record.hpp"
+
+namespace quorel {
+
+// Keeps the record of one run of the command: what is known before the analysis (the
+// command line, the inputs by digest, seed, workers, the host's cores, the start time) when
+// it is made, the time of each step when it is finished.
+class RunRecording {
+ public:
+  RunRecording(int argc, const char* const* argv, const AnalysisOptions& options);
+
+  // The record, with the steps `timer` saw and the seconds since the recording began.
+  RunRecord Finish(StepTimer& timer) const;
+
+ private:
+  RunRecord record_;
+  std::chrono::steady_clock::time_point began_;
+};
+
+}  // namespace quorel
