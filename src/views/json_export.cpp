@@ -95,6 +95,18 @@ json RelationRows(const ElementRelation& relation) {
   return rows;
 }
 
+// The same relation as E arrays of E numbers 0 and 1, for readers that index cells.
+json RelationCells(const ElementRelation& relation) {
+  const int e = relation.Size();
+  json rows = json::array();
+  for (int r = 0; r < e; ++r) {
+    json row = json::array();
+    for (int c = 0; c < e; ++c) row.push_back(relation.Get(r, c) ? 1 : 0);
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
 // One triangle of a statistic matrix in the report's layout: cell [r][c] for r < c holds
 // the pair (r + 1, c + 1) -- matrix[r][c] for the observed triangle, matrix[c][r] for the
 // proportions -- and every other cell is null.
@@ -207,6 +219,7 @@ void JsonExport::GeneratorsChosen(const MatrixList&, int generator_count, const 
   json generators = json::array();
   const int g = generator_count;
   const std::vector<std::string> names = GeneratorNames(relation_names_, input_slots_, transpose_of);
+  generator_names_ = names;
   for (int k = 0; k < g; ++k) {
     const bool transpose = transpose_of[k] >= 0;
     const bool from_input = !transpose && static_cast<std::size_t>(k) < first_of_slot.size();
@@ -218,6 +231,12 @@ void JsonExport::GeneratorsChosen(const MatrixList&, int generator_count, const 
     generators.push_back(std::move(generator));
   }
   Problem()["generators"] = std::move(generators);
+}
+
+std::string JsonExport::WordNames(const std::vector<int>& word) const {
+  std::string text;
+  for (const int letter : word) text += (text.empty() ? "" : ".") + generator_names_[static_cast<std::size_t>(letter)];
+  return text;
 }
 
 void JsonExport::SemigroupBuilt(const Semigroup& semigroup, const MatrixList& list) {
@@ -232,6 +251,7 @@ void JsonExport::SemigroupBuilt(const Semigroup& semigroup, const MatrixList& li
     elements.push_back(json{{"number", k + 1},
                             {"word", std::move(word)},
                             {"letters", g <= kMaxLetteredGenerators ? json(WordLetters(words[k], g)) : json(nullptr)},
+                            {"word_names", generator_names_.empty() ? json(nullptr) : json(WordNames(words[k]))},
                             {"matrix", MatrixRows(list, k)}});
     const WordEntry& entry = semigroup.word_table[k];
     word_table.push_back(entry.Node < 0 ? json(nullptr) : json::array({entry.Node + 1, entry.Generator + 1}));
@@ -259,6 +279,7 @@ void JsonExport::SemigroupBuilt(const Semigroup& semigroup, const MatrixList& li
 
 void JsonExport::PartialOrderBuilt(const ElementRelation& order) {
   Problem()["partial_order"] = RelationRows(order);
+  Problem()["partial_order_cells"] = RelationCells(order);
 }
 
 void JsonExport::StatisticsDone(const StatisticMatrices& s, int e) {
@@ -289,6 +310,10 @@ void JsonExport::CutoffLevelDone(const OmegaLevel& level) {
       {"lower_omega", closed ? RelationRows(level.LowerOmega) : json(nullptr)},
       {"lower_omega_closure", closed ? RelationRows(level.LowerOmegaClosure) : json(nullptr)},
       {"omega_closure", closed ? RelationRows(level.OmegaClosure) : json(nullptr)},
+      {"omega_cells", RelationCells(level.Omega)},
+      {"lower_omega_cells", closed ? RelationCells(level.LowerOmega) : json(nullptr)},
+      {"lower_omega_closure_cells", closed ? RelationCells(level.LowerOmegaClosure) : json(nullptr)},
+      {"omega_closure_cells", closed ? RelationCells(level.OmegaClosure) : json(nullptr)},
       {"omega_factorization", nullptr},
       {"lower_omega_factorization", nullptr},
   });

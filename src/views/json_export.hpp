@@ -49,10 +49,13 @@ class JsonExport : public ResultSink {
 
  private:
   nlohmann::ordered_json& Problem();
+  // A word as its generators' names joined by ".".
+  std::string WordNames(const std::vector<int>& word) const;
 
   std::unique_ptr<nlohmann::ordered_json> document_;
   std::vector<int> input_slots_;     // of the problem in work
   std::vector<std::string> relation_names_;
+  std::vector<std::string> generator_names_;  // of the problem in work; empty when unnamed
   std::unique_ptr<nlohmann::ordered_json> atoms_;  // of the factorization in work
   int factorization_level_ = 0;
   bool factorization_of_omega_ = true;
