@@ -14,6 +14,7 @@
 #include "views/dot_export.hpp"
 #include "views/json_export.hpp"
 #include "views/sink_fanout.hpp"
+#include "views/table_export.hpp"
 #include "shell/run_command.hpp"
 #include "shell/run_recording.hpp"
 #include "shell/step_timer.hpp"
@@ -210,6 +211,9 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
                  "Write Graphviz diagrams (partial order, closed Omega and lower Omega) into DIR,\n"
                  "and SVG drawings of them when Graphviz's dot program is on PATH")
       ->type_name("DIR");
+  app.add_option("--tables", result.tables_dir,
+                 "Write every result as CSV tables into DIR, one folder per problem (DIR/1, DIR/2, ...)")
+      ->type_name("DIR");
   app.add_flag("-q,--quiet", result.quiet, "Only errors and warnings: no progress lines, no completion line");
   bool strict = false;
   app.add_flag("--strict", strict,
@@ -319,10 +323,16 @@ int RunCommandLine(int argc, const char* const* argv) {
     dot = std::make_unique<DotExport>(command.dot_dir, FindOnPath("dot"), stderr);
     observers.Add(dot.get());
   }
+  std::unique_ptr<TableExport> tables;
+  if (!command.tables_dir.empty()) {
+    tables = std::make_unique<TableExport>(command.tables_dir, stderr);
+    observers.Add(tables.get());
+  }
   if (!observers.Empty()) state.Results = &observers;
   const RunOutcome outcome = OnRun(state, command.options, messages);
   std::fflush(stdout);
   if (command.timings) timer.Print(stderr);
+  if (tables != nullptr) tables->Finish();
   bool json_failed = false;
   if (json != nullptr) {
     json->SetRun(RunRecordJson(recording.Finish(timer)));

@@ -26,6 +26,7 @@ struct CommandLine {
   CheckRequest checking;
   std::string json_path;  // --json: all results as one JSON document (empty: none)
   std::string dot_dir;    // --dot: Graphviz diagrams into this directory (empty: none)
+  std::string tables_dir;  // --tables: CSV tables of the results into this directory (empty: none)
   bool exit_now = false;  // help or version was shown, or the command line was refused
   int exit_status = 0;    // when exit_now
 };
