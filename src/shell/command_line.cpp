@@ -145,6 +145,14 @@ bool CutoffsReadAsWritten(const std::string& text, bool given, bool strict) {
   return true;
 }
 
+// The record of the run beside the tables; a warning when it cannot be written.
+void WriteRunRecord(const std::string& path, const nlohmann::ordered_json& record) {
+  std::ofstream out(path);
+  out << record.dump(2) << '\n';
+  out.close();
+  if (!out) std::fprintf(stderr, "quorel: warning: the record of the run '%s' could not be written\n", path.c_str());
+}
+
 const char* const kExitStatuses =
     "\nExit status: 0 complete; 1 a fatal error (malformed data, storage exhausted);\n"
     "2 the run ended early with another completion code; 64 a command line that\n"
@@ -332,10 +340,14 @@ int RunCommandLine(int argc, const char* const* argv) {
   const RunOutcome outcome = OnRun(state, command.options, messages);
   std::fflush(stdout);
   if (command.timings) timer.Print(stderr);
-  if (tables != nullptr) tables->Finish();
+  const nlohmann::ordered_json run_record = RunRecordJson(recording.Finish(timer));
+  if (tables != nullptr) {
+    tables->Finish();
+    WriteRunRecord(command.tables_dir + "/run.json", run_record);
+  }
   bool json_failed = false;
   if (json != nullptr) {
-    json->SetRun(RunRecordJson(recording.Finish(timer)));
+    json->SetRun(run_record);
     std::string error;
     json_failed = !json->Write(command.json_path, outcome, error);
     if (json_failed) {

@@ -284,6 +284,8 @@ TEST(TableCommand, OneFolderPerProblemAndNamesQuoted) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.File(folder)), {}), 5) << folder;
   }
   EXPECT_FALSE(std::filesystem::exists(dir.File("out/t/3")));
+  // The record of the run beside them, with what reproduces it.
+  EXPECT_THAT(testing::ReadWholeFile(dir.File("out/t/run.json")), ::testing::HasSubstr("\"sha256\": \""));
 
   testing::WriteWholeFile(dir.File("named.csv"),
                           "source,target,relation\n"
