@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -49,6 +51,7 @@ class JsonExport : public ResultSink {
 
  private:
   nlohmann::ordered_json& Problem();
+  nlohmann::ordered_json PairRecords(const nlohmann::ordered_json& problem) const;
   // A word as its generators' names joined by ".".
   std::string WordNames(const std::vector<int>& word) const;
 
@@ -56,6 +59,9 @@ class JsonExport : public ResultSink {
   std::vector<int> input_slots_;     // of the problem in work
   std::vector<std::string> relation_names_;
   std::vector<std::string> generator_names_;  // of the problem in work; empty when unnamed
+  std::vector<std::int32_t> pair_counts_;     // n11, n10, n01, n00 of every pair i < j, in order
+  std::vector<std::string> pair_words_;       // per element: its word as the tables write it
+  int diagonal_ = 1;
   std::unique_ptr<nlohmann::ordered_json> atoms_;  // of the factorization in work
   int factorization_level_ = 0;
   bool factorization_of_omega_ = true;

@@ -190,6 +190,24 @@ void ExpectLevelsAgree(const std::string& omega, const std::string& atoms, const
 
 // The same network under several options: the tables agree with the document, value for
 // value, with every option that changes which cells or blocks are filled.
+// The document's pair records hold the pairs table's fields, value for value.
+void ExpectPairRecordsAgree(const Table& pairs, const json& records) {
+  ASSERT_EQ(records.size(), pairs.rows.size());
+  for (std::size_t r = 0; r < pairs.rows.size(); ++r) {
+    for (const std::string& column : pairs.header) {
+      const std::string& cell = pairs.At(r, column);
+      const json& value = records[r][column];
+      if (value.is_null()) {
+        EXPECT_EQ(cell, "") << column << " of row " << r;
+      } else if (value.is_string()) {
+        EXPECT_EQ(cell, value.get<std::string>()) << column << " of row " << r;
+      } else {
+        EXPECT_EQ(static_cast<float>(std::stod(cell)), value.get<float>()) << column << " of row " << r;
+      }
+    }
+  }
+}
+
 TEST(TableExport, TablesAgreeWithTheJsonDocument) {
   struct Case {
     const char* network;
@@ -235,6 +253,7 @@ TEST(TableExport, TablesAgreeWithTheJsonDocument) {
     const std::string folder = dir.File("tables/1/");
     ExpectElementsAgree(ReadTable(folder + "elements.csv"), p);
     ExpectPairsAgree(ReadTable(folder + "pairs.csv"), p, c.omega_columns);
+    ExpectPairRecordsAgree(ReadTable(folder + "pairs.csv"), p["pairs"]);
     ExpectCoversAgree(ReadTable(folder + "partial_order.csv"), p);
     ExpectLevelsAgree(testing::ReadWholeFile(folder + "omega.csv"), testing::ReadWholeFile(folder + "atoms.csv"), p);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 5);
