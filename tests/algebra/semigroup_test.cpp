@@ -85,7 +85,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RandomCase{17, 3, 0.08, 3, false}, RandomCase{64, 2, 0.02, 3, false},
                       RandomCase{65, 3, 0.02, 2, false}, RandomCase{130, 2, 0.01, 2, false},
                       RandomCase{181, 2, 0.006, 2, false}, RandomCase{6, 3, 0.3, 4, true},
-                      RandomCase{70, 3, 0.03, 3, true}));
+                      RandomCase{70, 3, 0.03, 3, true}, RandomCase{4, 2, 0.4, 0, true}));
 
 TEST(Semigroup, MoreElementsThanSixteenBitNumbersAllowEndTheRunClearly) {
   // A transposition and an 8-cycle generate all 40320 permutations of 8 actors.

@@ -46,6 +46,8 @@ INSTANTIATE_TEST_SUITE_P(
                  Net(2, {"01 00", "00 10"}, {"a", "b"}, {"friend", "directed"})},
         ReadCase{"TypeWithOtherValuesBesideARelationColumn", "source,target,type,relation\na,b,phone,x\n",
                  Net(2, {"01 00"}, {"a", "b"}, {"x"})},
+        ReadCase{"RelationColumnFirstBeforeAType", "relation,source,target,type\nx,a,b,phone\n",
+                 Net(2, {"01 00"}, {"a", "b"}, {"x"})},
         ReadCase{"ZeroWeightDeclaresIsolatesAndRelations", "from;to;relation;weight\nc;c;r1;0\na;b;r1;1\nd;d;r2;0.0\n",
                  Net(4, {"0000 0010 0000 0000", "0000 0000 0000 0000"}, {"c", "a", "b", "d"}, {"r1", "r2"})},
         ReadCase{"MatrixWithNames", ",a,b,c\na,0,1,0\nb,0,0,1\nc,1,0,0\n", Net(3, {"010 001 100"}, {"a", "b", "c"})},

@@ -79,6 +79,20 @@ INSTANTIATE_TEST_SUITE_P(
                    "above 0\n"}}),
     [](const ::testing::TestParamInfo<CheckCase>& info) { return std::string(info.param.name); });
 
+// Findings of one kind are shown five at a time per problem, the rest counted: 32 rows of a
+// 4 x 4 x 8 file, eight of them one cell short or long (the first line is not judged).
+TEST(Check, ManyFindingsOfOneKindAreCounted) {
+  std::string data = "Rows\n4 8\n";
+  for (int row = 0; row < 32; ++row) data += row < 8 ? (row % 2 == 0 ? "0 1 0\n" : "0 1 0 0 1\n") : "0 1 0 0\n";
+  testing::ScratchDirectory dir;
+  testing::WriteWholeFile(dir.File("net.dat"), data);
+  TextChannel out;
+  CheckRequest request;
+  request.paths = {dir.File("net.dat")};
+  EXPECT_EQ(RunCheck(request, out.File()), 1);
+  EXPECT_THAT(out.Text(), HasSubstr("net.dat: warning: ... and 2 more rows of other lengths\n"));
+}
+
 // Every bundled network is clean: the check has nothing to warn about in real data.
 TEST(Check, PassesEveryBundledNetwork) {
   CheckRequest request;
