@@ -34,17 +34,39 @@ void DotExport::ProblemStarted(const ProblemFacts& facts, const MatrixList&, con
   relation_names_ = facts.relation_names;
   generator_names_.clear();
   element_words_.clear();
+  key_ = DiagramKey{};
 }
 
 void DotExport::GeneratorsChosen(const MatrixList&, int, const std::vector<int>& transpose_of) {
   generator_names_ = GeneratorNames(relation_names_, input_slots_, transpose_of);
+  key_.GeneratorNames = generator_names_;
 }
 
-void DotExport::SemigroupBuilt(const Semigroup& semigroup, const MatrixList&) {
+void DotExport::SemigroupBuilt(const Semigroup& semigroup, const MatrixList& elements) {
   element_words_.clear();
   for (const std::vector<int>& word : ElementWords(semigroup.word_table)) {
     element_words_.push_back(WordLabel(word, semigroup.generator_count, generator_names_));
   }
+  key_.Marks = ElementMarks(elements, semigroup.element_count, semigroup.generator_count);
+}
+
+std::vector<std::uint8_t> ElementMarks(const MatrixList& elements, int element_count, int generator_count) {
+  const int n = elements.Shape().n;
+  std::vector<std::uint8_t> marks(static_cast<std::size_t>(element_count), 0);
+  for (int k = 0; k < element_count; ++k) {
+    bool identity = true, empty = true;
+    for (int r = 0; r < n && (identity || empty); ++r) {
+      for (int c = 0; c < n; ++c) {
+        const bool cell = elements.Cell(k, r, c);
+        identity = identity && cell == (r == c);
+        empty = empty && !cell;
+      }
+    }
+    if (k < generator_count) marks[k] |= kGeneratorMark;
+    if (identity && n > 0) marks[k] |= kIdentityMark;
+    if (empty) marks[k] |= kEmptyMark;
+  }
+  return marks;
 }
 
 void DotExport::PartialOrderBuilt(const ElementRelation& order) {
@@ -73,7 +95,7 @@ void DotExport::WriteDiagram(const ElementRelation& relation, const std::string&
   const std::string path = (std::filesystem::path(directory_) / (name + ".dot")).string();
   {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << HasseDot(BuildHasseDiagram(relation), name, element_words_);
+    out << HasseDot(BuildHasseDiagram(relation), name, element_words_, key_);
     out.close();
     if (!out) {
       std::fprintf(warnings_, "quorel: warning: the diagram '%s' could not be written\n", path.c_str());

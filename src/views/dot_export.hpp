@@ -1,9 +1,11 @@
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "views/hasse_diagram.hpp"
 #include "views/result_sink.hpp"
 
 namespace quorel {
@@ -42,8 +44,14 @@ class DotExport : public ResultSink {
   std::vector<std::string> relation_names_;
   std::vector<std::string> generator_names_;
   std::vector<std::string> element_words_;
+  DiagramKey key_;
   std::vector<std::string> written_;
 };
+
+// Per element 0..element_count-1 of `elements`, its ElementMark bits: the first
+// `generator_count` are the generators; an element may equal the identity relation or the
+// empty relation (with no actors, the empty one only).
+std::vector<std::uint8_t> ElementMarks(const MatrixList& elements, int element_count, int generator_count);
 
 // A diagram's file name without extension: "p<problem>-<picture>", then "-<level>" when
 // level > 0.

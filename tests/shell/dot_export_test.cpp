@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <nlohmann/json.hpp>
+#include <map>
 #include <set>
 
 #include "views/element_words.hpp"
@@ -20,6 +21,7 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using ::testing::Not;
 
 // A relation from its pairs (upper, lower): element `lower` included in element `upper`;
 // reflexive.
@@ -60,6 +62,69 @@ TEST(HasseDiagram, DotListsClassesAndCoveringEdges) {
               ElementsAre("marriage", "business", "business'"));
 }
 
+// However the order is shaped, covers climb, the lone classes (and only they) form a grid,
+// and the picture is neither a strip nor a tower: with unit-sized nodes, at most four times
+// as wide as tall or as tall as wide.
+TEST(HasseDiagram, LayoutClimbsAndStaysCompact) {
+  struct Case {
+    const char* shape;
+    int e;
+    std::vector<std::pair<int, int>> pairs;  // (upper, lower)
+    int lone;
+  };
+  std::vector<std::pair<int, int>> star, two_parts;
+  for (int u = 1; u <= 60; ++u) star.emplace_back(u, 0);
+  for (int u = 1; u <= 4; ++u) two_parts.emplace_back(u, 0);
+  two_parts.emplace_back(6, 5);
+  for (const Case& c : {Case{"all lone", 40, {}, 40}, Case{"one below sixty", 61, star, 0},
+                        Case{"two parts and thirty lone", 37, two_parts, 30}, Case{"chain", 3, {{1, 0}, {2, 1}}, 0}}) {
+    const HasseDiagram d = BuildHasseDiagram(Relation(c.e, c.pairs));
+    const std::size_t classes = d.Classes.size();
+    const HasseLayout layout = LayOutHasse(d, std::vector<double>(classes, 0.75), std::vector<double>(classes, 0.5));
+    ASSERT_EQ(layout.Level.size(), classes) << c.shape;
+    for (const auto& [lower, upper] : d.Covers) EXPECT_GT(layout.Level[upper], layout.Level[lower]) << c.shape;
+    EXPECT_EQ(static_cast<int>(layout.Isolated.size()), c.lone) << c.shape;
+    std::map<int, int> per_level;
+    for (const int level : layout.Level) ++per_level[level];
+    int widest = 0;
+    for (const auto& [level, count] : per_level) widest = std::max(widest, count);
+    const int levels = per_level.rbegin()->first + 1;
+    EXPECT_EQ(static_cast<int>(per_level.size()), levels) << c.shape;  // no empty level
+    EXPECT_LE(widest, 4 * levels) << c.shape;
+    EXPECT_LE(levels, 4 * widest) << c.shape;
+  }
+}
+
+// Generators are shaded, the identity relation is an ellipse, the empty one dashed; the
+// graph's label says so and names the letters' relations when they are named. The lone
+// classes are framed and held in rows by invisible edges.
+TEST(HasseDiagram, DotMarksElementsAndKeysThem) {
+  const HasseDiagram d = BuildHasseDiagram(Relation(4, {{3, 0}}));
+  const DiagramKey key{{kGeneratorMark | kIdentityMark, kGeneratorMark | kEmptyMark, 0, 0}, {"kin", "kin'"}};
+  const std::string dot = HasseDot(d, "x", {"A", "B", "AB", "BA"}, key);
+  EXPECT_THAT(dot, HasSubstr("c1 [label=\"1: A\", style=\"filled\", fillcolor=\"#dbe7f3\", shape=ellipse];"));
+  EXPECT_THAT(dot, HasSubstr("c2 [label=\"2: B\", style=\"filled,dashed\", fillcolor=\"#dbe7f3\"];"));
+  EXPECT_THAT(dot, HasSubstr("c3 [label=\"3: AB\"];"));
+  EXPECT_THAT(dot, HasSubstr("label=\"A = kin, B = kin'\\lshaded: generator; ellipse: identity relation; "
+                             "dashed: empty relation\\l\""));
+  EXPECT_THAT(dot, HasSubstr("subgraph cluster_lone"));
+  EXPECT_THAT(dot, HasSubstr("c2 -> c3 [style=invis];"));
+  const std::string plain = HasseDot(d, "x", {"A", "B", "AB", "BA"});
+  EXPECT_THAT(plain, Not(HasSubstr("label=\"A =")));
+  EXPECT_THAT(plain, Not(HasSubstr("fillcolor")));
+}
+
+// A run marks what its elements are: here A is the identity, B the empty relation.
+TEST(DotCommand, MarksTheIdentityAndTheEmptyRelation) {
+  testing::ScratchDirectory dir;
+  testing::WriteWholeFile(dir.File("x.dat"), "x\n2 2\n1 0 0 1\n0 0 0 0\n");
+  ASSERT_EQ(testing::RunQuorel(dir, "-q --data x.dat --sample-size 5 --relation-names self,none --dot figs"), 0);
+  const std::string dot = testing::ReadWholeFile(dir.File("figs/p1-partial-order.dot"));
+  EXPECT_THAT(dot, HasSubstr("c1 [label=\"1: self\", style=\"filled\", fillcolor=\"#dbe7f3\", shape=ellipse];"));
+  EXPECT_THAT(dot, HasSubstr("c2 [label=\"2: none\", style=\"filled,dashed\""));
+  EXPECT_THAT(dot, HasSubstr("label=\"A = self, B = none\\l"));
+}
+
 TEST(DotCommand, WritesEveryDiagramOfEveryProblem) {
   testing::ScratchDirectory dir;
   testing::WriteWholeFile(dir.File("two.dat"), testing::ExampleNetwork("padgett_florentine.dat") +
@@ -91,7 +156,15 @@ TEST(DotCommand, WritesEveryDiagramOfEveryProblem) {
   const std::string dot = testing::ReadWholeFile((figs / "p1-partial-order.dot").string());
   EXPECT_THAT(dot, HasSubstr("c7 [label=\"7: AAA\"];\n"));
   EXPECT_THAT(dot, HasSubstr(" -> "));
-  EXPECT_EQ(dot, HasseDot(BuildHasseDiagram(order), "p1-partial-order", words));
+  EXPECT_EQ(dot, HasseDot(BuildHasseDiagram(order), "p1-partial-order", words,
+                          DiagramKey{{kGeneratorMark, kGeneratorMark}, {}}));
+
+  // The same run again writes the same bytes.
+  ASSERT_EQ(testing::RunQuorel(dir, "-q --data two.dat --sample-size 20 --cutoffs '0.05 0.1' --dot again"), 0);
+  for (const char* name : {"p1-partial-order.dot", "p1-omega-2.dot", "p2-partial-order.dot", "p2-lower-omega-1.dot"}) {
+    EXPECT_EQ(testing::ReadWholeFile((figs / name).string()), testing::ReadWholeFile(dir.File(std::string("again/") + name)))
+        << name;
+  }
 }
 
 TEST(DotCommand, DrawingFailuresAndUnusableDirectoriesAreWarnings) {
