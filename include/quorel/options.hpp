@@ -14,11 +14,11 @@ enum class InputFormat { kAuto, kData, kDl, kCsv, kPajek, kGraphMl };
 struct ReadOptions {
   InputFormat input_format = InputFormat::kAuto;
   bool fixed_matrix = false;           // a data file: a fixed matrix follows each network's relations
-  std::optional<double> threshold;     // a valued cell is a tie above it (0 when absent; negatives refused)
-  std::string relation_attribute;      // GraphML: the edge attribute naming the relation
-  std::string non_directional;         // relations marked non-directional: names or 1-based numbers, comma-separated
-  std::vector<std::string> relation_names;  // names for every network's relations (empty: as read)
-  std::vector<std::string> actor_names;     // names for every network's actors (empty: as read)
+  std::optional<double> threshold{};     // a valued cell is a tie above it (0 when absent; negatives refused)
+  std::string relation_attribute{};      // GraphML: the edge attribute naming the relation
+  std::string non_directional{};         // relations marked non-directional: names or 1-based numbers, comma-separated
+  std::vector<std::string> relation_names{};  // names for every network's relations (empty: as read)
+  std::vector<std::string> actor_names{};     // names for every network's actors (empty: as read)
 };
 
 // What the random samples keep fixed when the second relation of a pair is randomised.

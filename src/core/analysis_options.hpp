@@ -29,13 +29,13 @@ struct AnalysisOptions {
 
   // Beyond the dialog: where the files are, the random stream and the workers.
   std::string DataPath = "Quorel.dat";
-  std::vector<std::string> MoreDataPaths;       // further files whose relations join the first file's network
+  std::vector<std::string> MoreDataPaths{};       // further files whose relations join the first file's network
   InputFormat DataFormat = InputFormat::kAuto;  // the data file's layout, or recognise it
-  std::optional<double> Threshold;              // a valued cell is a tie above it (0 when not given)
-  std::string RelationAttribute;                // GraphML: the edge attribute naming the relation
-  std::string NonDirectional;                   // relations read as non-directional: names or numbers, comma-separated
-  std::vector<std::string> RelationNames;       // names given to every network's relations (empty: as read)
-  std::vector<std::string> ActorNames;          // names given to every network's actors (empty: as read)
+  std::optional<double> Threshold{};              // a valued cell is a tie above it (0 when not given)
+  std::string RelationAttribute{};                // GraphML: the edge attribute naming the relation
+  std::string NonDirectional{};                   // relations read as non-directional: names or numbers, comma-separated
+  std::vector<std::string> RelationNames{};       // names given to every network's relations (empty: as read)
+  std::vector<std::string> ActorNames{};          // names given to every network's actors (empty: as read)
   std::string ReportPath = "Quorel.out";
   std::uint64_t Seed = 0;
   int Threads = 0;  // 0: all cores

@@ -125,12 +125,20 @@ std::string Listed(const std::vector<double>& numbers) {
   return text;
 }
 
+// `text` in double quotes.
+std::string Quoted(std::string_view text) {
+  std::string quoted(1, '"');
+  quoted.append(text);
+  quoted.push_back('"');
+  return quoted;
+}
+
 }  // namespace
 
 std::vector<std::string> CutoffTextNotes(std::string_view text) {
   std::vector<std::string> notes;
   if (NumbersRead(text).empty()) {
-    notes.push_back("\"" + std::string(text) + "\" holds no number: no cutoff level is read");
+    notes.push_back(Quoted(text) + " holds no number: no cutoff level is read");
     return notes;
   }
   std::size_t k = 0;
@@ -144,7 +152,7 @@ std::vector<std::string> CutoffTextNotes(std::string_view text) {
     if (word.empty()) continue;
     const std::vector<double> read = NumbersRead(word);
     if (read != NumbersMeant(word)) {
-      notes.push_back("\"" + std::string(word) + "\" is read as " + (read.empty() ? "no number" : Listed(read)));
+      notes.push_back(Quoted(word) + " is read as " + (read.empty() ? "no number" : Listed(read)));
     }
   }
   return notes;

@@ -43,7 +43,9 @@ TEST_P(Check, SaysWhatTheFileHoldsAndWhatLooksUnintended) {
   EXPECT_EQ(RunCheck(request, out.File()), c.status);
   const std::string said = out.Text();
   for (const std::string& part : c.said) EXPECT_THAT(said, HasSubstr(part)) << said;
-  if (c.status == 0) EXPECT_THAT(said, Not(HasSubstr(c.not_said))) << said;
+  if (c.status == 0) {
+    EXPECT_THAT(said, Not(HasSubstr(c.not_said))) << said;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
