@@ -25,12 +25,6 @@ struct Token {
   bool quoted = false;
 };
 
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char ch) { return static_cast<char>(ch >= 'A' && ch <= 'Z' ? ch + 32 : ch); });
-  return text;
-}
-
 std::vector<Token> Tokenize(std::string_view text) {
   std::vector<Token> tokens;
   int line = 1;

@@ -18,18 +18,6 @@ namespace {
 
 constexpr std::size_t kMaxRelations = 32767;
 
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char ch) { return static_cast<char>(ch >= 'A' && ch <= 'Z' ? ch + 32 : ch); });
-  return text;
-}
-
-std::string Trim(std::string_view text) {
-  while (!text.empty() && IsWhiteSpace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
-  while (!text.empty() && IsWhiteSpace(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
-  return std::string(text);
-}
-
 bool Named(const pugi::xml_node& node, const char* name) { return std::string_view(node.name()) == name; }
 
 // An attribute of edges (<key for="edge"> or for="all"), with the value an edge without its
@@ -94,7 +82,7 @@ class GraphMlParser {
       EdgeKey edge_key{key.attribute("id").as_string(), key.attribute("attr.name").as_string(), std::nullopt, Line(key)};
       if (edge_key.id.empty()) throw InputError(Line(key), "a <key> without an id");
       if (edge_key.name.empty()) edge_key.name = edge_key.id;
-      if (const pugi::xml_node value = key.child("default")) edge_key.default_value = Trim(value.child_value());
+      if (const pugi::xml_node value = key.child("default")) edge_key.default_value = std::string(Trim(value.child_value()));
       edge_keys_.push_back(std::move(edge_key));
     }
   }
@@ -168,7 +156,7 @@ class GraphMlParser {
   // The edge's value of `key`: its <data>, else the key's default.
   std::optional<std::string> Value(const pugi::xml_node& edge, const EdgeKey& key) const {
     for (const pugi::xml_node data : edge.children("data")) {
-      if (key.id == data.attribute("key").as_string()) return Trim(data.child_value());
+      if (key.id == data.attribute("key").as_string()) return std::string(Trim(data.child_value()));
     }
     return key.default_value;
   }

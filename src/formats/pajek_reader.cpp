@@ -14,18 +14,6 @@ namespace {
 
 constexpr int kMaxRelations = 32767;
 
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char ch) { return static_cast<char>(ch >= 'A' && ch <= 'Z' ? ch + 32 : ch); });
-  return text;
-}
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && IsWhiteSpace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
-  while (!text.empty() && IsWhiteSpace(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
-  return text;
-}
-
 // A whole number written with digits only, up to what an int holds; else -1.
 long WholeNumber(std::string_view field) {
   if (field.empty() || field.size() > 9 || !std::all_of(field.begin(), field.end(), [](char ch) { return IsDigit(ch); })) {

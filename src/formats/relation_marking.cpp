@@ -2,17 +2,12 @@
 
 #include <cstdlib>
 
+#include "core/text_classes.hpp"
 #include "formats/input_error.hpp"
 
 namespace quorel {
 
 namespace {
-
-std::string Trimmed(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return std::string(text.substr(first, text.find_last_not_of(" \t") - first + 1));
-}
 
 // The 0-based relation an entry of the list names: a name first, then a number.
 int RelationNamed(const Network& network, const std::string& entry) {
@@ -94,7 +89,7 @@ std::vector<std::string> SplitNameList(std::string_view list) {
   while (start <= list.size()) {
     std::size_t comma = list.find(',', start);
     if (comma == std::string_view::npos) comma = list.size();
-    names.push_back(Trimmed(list.substr(start, comma - start)));
+    names.emplace_back(Trim(list.substr(start, comma - start)));
     start = comma + 1;
   }
   if (names.size() == 1 && names[0].empty()) names.clear();
@@ -103,13 +98,8 @@ std::vector<std::string> SplitNameList(std::string_view list) {
 
 void MarkNonDirectional(Network& network, std::string_view list, std::vector<std::string>& warnings) {
   std::vector<int> marked;
-  std::size_t start = 0;
-  while (start <= list.size()) {
-    std::size_t comma = list.find(',', start);
-    if (comma == std::string_view::npos) comma = list.size();
-    const std::string entry = Trimmed(list.substr(start, comma - start));
+  for (const std::string& entry : SplitNameList(list)) {
     if (!entry.empty()) marked.push_back(RelationNamed(network, entry));
-    start = comma + 1;
   }
   if (marked.empty()) return;
   if (!network.non_directional.has_value()) {
