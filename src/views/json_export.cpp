@@ -16,6 +16,7 @@
 #include "measures/diagonal_rule.hpp"
 #include "measures/fourfold_table.hpp"
 #include "views/element_words.hpp"
+#include "views/interval_cache.hpp"
 
 namespace quorel {
 
@@ -97,6 +98,22 @@ json RelationRows(const ElementRelation& relation) {
   return rows;
 }
 
+// The lower or upper bound (`high`) of the 95% interval of every proportion, in the
+// proportions' triangle layout; null where the proportion is.
+json IntervalTriangle(const std::vector<float>& matrix, int e, IntervalCache& intervals, bool high) {
+  json rows = json::array();
+  for (int r = 0; r < e; ++r) {
+    json row = json::array();
+    for (int c = 0; c < e; ++c) {
+      const std::optional<ProportionInterval> interval =
+          c <= r ? std::nullopt : intervals.Of(matrix[static_cast<std::size_t>(c) * e + r]);
+      row.push_back(interval.has_value() ? json(high ? interval->high : interval->low) : json(nullptr));
+    }
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
 // The same relation as E arrays of E numbers 0 and 1, for readers that index cells.
 json RelationCells(const ElementRelation& relation) {
   const int e = relation.Size();
@@ -174,6 +191,7 @@ void JsonExport::ProblemStarted(const ProblemFacts& facts, const MatrixList& inp
   permutation_strategy_ = facts.options.m_PermutationStrategy;
   measure_control_ = facts.options.m_MeasureControl;
   diagonal_ = facts.options.m_Diagonal;
+  sample_size_ = static_cast<std::int16_t>(facts.options.m_SampleSize);
   input_slots_ = facts.input_slots;
   relation_names_ = facts.relation_names;
   json options = OptionsJson(facts.options, facts.cutoffs, reapply_);
@@ -296,18 +314,31 @@ void JsonExport::PartialOrderBuilt(const ElementRelation& order) {
 }
 
 void JsonExport::StatisticsDone(const StatisticMatrices& s, int e) {
+  IntervalCache intervals(sample_size_);
+  const bool pairs = permutation_strategy_ == 0;
+  const auto bound = [&](const std::vector<float>& matrix, bool shown, bool high) {
+    return shown ? IntervalTriangle(matrix, e, intervals, high) : json(nullptr);
+  };
   Problem()["statistics"] = json{
       {"likelihood_ratio", Triangle(s.L, e, true)},
       {"theta", Triangle(s.L, e, false)},
+      {"theta_low", bound(s.L, true, false)},
+      {"theta_high", bound(s.L, true, true)},
       {"fisher_p", measure_control_ == kMA ? Triangle(s.PValue, e, true) : json(nullptr)},
       {"mcnemar_z", Triangle(s.McNemarZ, e, true)},
-      {"mcnemar_z_proportions", permutation_strategy_ == 0 ? Triangle(s.McNemarZ, e, false) : json(nullptr)},
+      {"mcnemar_z_proportions", pairs ? Triangle(s.McNemarZ, e, false) : json(nullptr)},
+      {"mcnemar_z_proportions_low", bound(s.McNemarZ, pairs, false)},
+      {"mcnemar_z_proportions_high", bound(s.McNemarZ, pairs, true)},
       {"binomial_p", Triangle(s.PValue, e, false)},
       {"kappa", Triangle(s.Kappa, e, true)},
       {"estvar", Triangle(s.Estvar, e, true)},
       {"kappa_proportions", Triangle(s.Kappa, e, false)},
+      {"kappa_proportions_low", bound(s.Kappa, true, false)},
+      {"kappa_proportions_high", bound(s.Kappa, true, true)},
       {"standardized_kappa", Triangle(s.StdKappa, e, true)},
       {"standardized_kappa_proportions", Triangle(s.StdKappa, e, false)},
+      {"standardized_kappa_proportions_low", bound(s.StdKappa, true, false)},
+      {"standardized_kappa_proportions_high", bound(s.StdKappa, true, true)},
   };
   Problem()["cutoff_levels"] = json::array();
 }

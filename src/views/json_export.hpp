@@ -62,6 +62,7 @@ class JsonExport : public ResultSink {
   std::vector<std::int32_t> pair_counts_;     // n11, n10, n01, n00 of every pair i < j, in order
   std::vector<std::string> pair_words_;       // per element: its word as the tables write it
   int diagonal_ = 1;
+  int sample_size_ = 0;  // S, the samples each proportion counts
   std::unique_ptr<nlohmann::ordered_json> atoms_;  // of the factorization in work
   int factorization_level_ = 0;
   bool factorization_of_omega_ = true;

@@ -15,6 +15,7 @@
 #include "omega/omega_level.hpp"
 #include "views/element_words.hpp"
 #include "views/hasse_diagram.hpp"
+#include "views/interval_cache.hpp"
 
 namespace quorel {
 
@@ -50,9 +51,10 @@ std::vector<std::uint8_t> PairCodes(const ElementRelation& relation) {
 // The pairs table's columns up to the omega columns.
 const std::vector<std::string> kPairColumns = {
     "i", "j", "word_i", "word_j", "n11", "n10", "n01", "n00",
-    "likelihood_ratio", "theta", "fisher_p", "mcnemar_z", "mcnemar_z_proportions", "binomial_p",
-    "kappa", "estvar", "kappa_proportions", "standardized_kappa", "standardized_kappa_proportions",
-    "included_i_in_j", "included_j_in_i"};
+    "likelihood_ratio", "theta", "theta_low", "theta_high", "fisher_p", "mcnemar_z", "mcnemar_z_proportions",
+    "mcnemar_z_proportions_low", "mcnemar_z_proportions_high", "binomial_p", "kappa", "estvar", "kappa_proportions",
+    "kappa_proportions_low", "kappa_proportions_high", "standardized_kappa", "standardized_kappa_proportions",
+    "standardized_kappa_proportions_low", "standardized_kappa_proportions_high", "included_i_in_j", "included_j_in_i"};
 
 void AppendInteger(std::string& row, long long value) { row += std::to_string(value); }
 
@@ -86,6 +88,7 @@ void TableExport::ProblemStarted(const ProblemFacts& facts, const MatrixList&, c
   diagonal_ = facts.options.m_Diagonal;
   measure_control_ = facts.options.m_MeasureControl;
   permutation_strategy_ = facts.options.m_PermutationStrategy;
+  sample_size_ = static_cast<std::int16_t>(facts.options.m_SampleSize);
   input_slots_ = facts.input_slots;
   relation_names_ = facts.relation_names;
   generator_names_.clear();
@@ -217,6 +220,7 @@ void TableExport::StatisticsDone(const StatisticMatrices& s, int e) {
                  std::strerror(errno));
     return;
   }
+  IntervalCache intervals(sample_size_);
   std::string row;
   std::size_t pair = 0;
   for (int i = 0; i < e; ++i) {
@@ -241,12 +245,21 @@ void TableExport::StatisticsDone(const StatisticMatrices& s, int e) {
       }
       // The statistic blocks in the report's order; a block the report leaves out under
       // these options is an empty column.
+      // A sampled proportion is followed by the bounds of its 95% interval.
       const float nothing = std::numeric_limits<float>::quiet_NaN();
-      for (const float value : {s.L[up], s.L[low], measure_control_ == kMA ? s.PValue[up] : nothing, s.McNemarZ[up],
-                                permutation_strategy_ == kPermutePairs ? s.McNemarZ[low] : nothing, s.PValue[low],
-                                s.Kappa[up], s.Estvar[up], s.Kappa[low], s.StdKappa[up], s.StdKappa[low]}) {
+      const float mcnemar = permutation_strategy_ == kPermutePairs ? s.McNemarZ[low] : nothing;
+      for (const auto& [value, sampled] : std::initializer_list<std::pair<float, bool>>{
+               {s.L[up], false}, {s.L[low], true}, {measure_control_ == kMA ? s.PValue[up] : nothing, false},
+               {s.McNemarZ[up], false}, {mcnemar, true}, {s.PValue[low], false}, {s.Kappa[up], false},
+               {s.Estvar[up], false}, {s.Kappa[low], true}, {s.StdKappa[up], false}, {s.StdKappa[low], true}}) {
         row += ',';
         AppendFloat(row, value);
+        if (!sampled) continue;
+        const std::optional<ProportionInterval> interval = intervals.Of(value);
+        row += ',';
+        if (interval.has_value()) row += ShortestDecimal(interval->low);
+        row += ',';
+        if (interval.has_value()) row += ShortestDecimal(interval->high);
       }
       row += (included_[pair] & kIInJ) != 0 ? ",1" : ",0";
       row += (included_[pair] & kJInI) != 0 ? ",1" : ",0";

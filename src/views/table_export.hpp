@@ -85,6 +85,7 @@ class TableExport : public ResultSink {
   int diagonal_ = 0;
   int measure_control_ = 0;
   int permutation_strategy_ = 0;
+  int sample_size_ = 0;  // S, the samples each proportion counts
   std::vector<int> input_slots_;
   std::vector<std::string> relation_names_;
   std::vector<std::string> generator_names_;

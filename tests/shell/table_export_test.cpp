@@ -190,10 +190,19 @@ void ExpectLevelsAgree(const std::string& omega, const std::string& atoms, const
 
 // The same network under several options: the tables agree with the document, value for
 // value, with every option that changes which cells or blocks are filled.
-// The document's pair records hold the pairs table's fields, value for value.
+// The document's pair records hold the pairs table's fields, value for value, and every
+// sampled proportion lies within its interval.
 void ExpectPairRecordsAgree(const Table& pairs, const json& records) {
   ASSERT_EQ(records.size(), pairs.rows.size());
   for (std::size_t r = 0; r < pairs.rows.size(); ++r) {
+    for (const std::string name : {"theta", "mcnemar_z_proportions", "kappa_proportions",
+                                   "standardized_kappa_proportions"}) {
+      const std::string& value = pairs.At(r, name);
+      EXPECT_EQ(value.empty(), pairs.At(r, name + "_low").empty()) << name << " of row " << r;
+      if (value.empty()) continue;
+      EXPECT_LE(std::stod(pairs.At(r, name + "_low")), std::stod(value)) << name << " of row " << r;
+      EXPECT_GE(std::stod(pairs.At(r, name + "_high")), std::stod(value)) << name << " of row " << r;
+    }
     for (const std::string& column : pairs.header) {
       const std::string& cell = pairs.At(r, column);
       const json& value = records[r][column];
