@@ -15,7 +15,7 @@
 #include "omega/omega_level.hpp"
 #include "views/element_words.hpp"
 #include "views/hasse_diagram.hpp"
-#include "views/interval_cache.hpp"
+#include "measures/interval_cache.hpp"
 
 namespace quorel {
 
