@@ -308,6 +308,7 @@ TEST(TableCommand, OneFolderPerProblemAndNamesQuoted) {
                                                    testing::ExampleNetwork("knoke_bureaucracies.dat"));
   ASSERT_EQ(testing::RunQuorel(dir, "-q --data two.dat --sample-size 5 --tables out/t"), 0)
       << testing::ReadWholeFile(dir.File("stderr.txt"));
+  EXPECT_EQ(testing::ReadWholeFile(dir.File("stderr.txt")), "");  // every file written, no warning
   for (const char* folder : {"out/t/1", "out/t/2"}) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.File(folder)), {}), 5) << folder;
   }
