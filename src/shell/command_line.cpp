@@ -16,6 +16,7 @@
 #include "views/sink_fanout.hpp"
 #include "views/table_export.hpp"
 #include "shell/run_command.hpp"
+#include "shell/interruption.hpp"
 #include "shell/run_recording.hpp"
 #include "shell/step_timer.hpp"
 #include "shell/terminal_progress.hpp"
@@ -311,7 +312,8 @@ int RunCommandLine(int argc, const char* const* argv) {
   TerminalProgress bar(stderr, command.options.m_PermutationStrategy == kPermutePairs ? "pairs" : "samples");
   if (!command.quiet && isatty(fileno(stderr))) state.Progress = &bar;
   StepTimer timer(state.Progress);  // for --timings and the record of the run
-  state.Progress = &timer;
+  Interruption interruption(&timer);
+  state.Progress = &interruption;
   // Quiet, the status lines that only say the run is going well are left out; errors,
   // warnings and a run that ended early still show.
   const bool quiet = command.quiet;
@@ -354,6 +356,11 @@ int RunCommandLine(int argc, const char* const* argv) {
       std::fprintf(stderr, "quorel: the JSON file '%s' could not be written: %s\n", command.json_path.c_str(),
                    error.c_str());
     }
+  }
+  if (outcome.interrupted) {
+    std::fprintf(stderr, "quorel: stopped by %s; the report, the JSON document and the tables hold what was complete\n",
+                 interruption.Where().c_str());
+    return InterruptedExitStatus(interruption.Signal());
   }
   if (outcome.fatal) return kExitFatal;
   if (outcome.report_failed) {

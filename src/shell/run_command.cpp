@@ -41,6 +41,8 @@ RunOutcome OnRun(AnalysisState& state, AnalysisOptions& options, StatusSink& sin
     outcome.code = static_cast<std::int16_t>(error.code());
     if (error.kind() == ErrorKind::kCompletion) {
       ShowCompletion(sink, outcome.code);
+    } else if (error.kind() == ErrorKind::kCancelled) {
+      outcome.interrupted = true;  // the shell says where it stopped
     } else {
       outcome.fatal = true;
       if (state.ProgressFile != nullptr) std::fflush(state.ProgressFile);

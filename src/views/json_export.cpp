@@ -150,6 +150,7 @@ json Triangle(const std::vector<float>& matrix, int e, bool upper) {
 json PairJson(const ElementPair& pair) { return json::array({pair.First + 1, pair.Second + 1}); }
 
 const char* StatusOf(const RunOutcome& outcome) {
+  if (outcome.interrupted) return "interrupted";
   if (outcome.fatal) return "fatal-error";
   return outcome.code == 0 ? "complete" : "ended-early";
 }
