@@ -80,9 +80,10 @@ void RunCutoffLevels(const Semigroup& semigroup, const StatisticMatrices& statis
     if (progress_lines != nullptr) {
       std::fprintf(progress_lines, "\tConstructing Omega for alpha(%4.3f)...\n", level.Alpha);
     }
-    sink.CutoffLevelStarted(level.Index, level.Alpha);
+    // A run asked to stop ends here, before the views begin the level's block.
     if (progress != nullptr) progress->CutoffLevelStarted(level.Index, level.Alpha);
     MarkStep(progress, Step::kOmega);
+    sink.CutoffLevelStarted(level.Index, level.Alpha);
     StreamCutoffLevel(level, semigroup.mult_table, statistics, partial_order, options.m_PermutationStrategy, gate,
                       sink);
 

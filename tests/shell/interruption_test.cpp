@@ -10,7 +10,9 @@
 #include <csignal>
 #include <nlohmann/json.hpp>
 
+#include "core/run_outcome.hpp"
 #include "shell/interruption.hpp"
+#include "views/json_export.hpp"
 #include "support/run_harness.hpp"
 
 namespace quorel {
@@ -54,6 +56,43 @@ TEST(Interruption, SignalStopsTheRunWithWholeOutputs) {
     const nlohmann::json document = nlohmann::json::parse(testing::ReadWholeFile(dir.File("r.json")));
     EXPECT_EQ(document["status"], "interrupted");
     EXPECT_EQ(document["problems"][0]["complete"], false);
+  }
+}
+
+// Asks the run to stop once a given step has started.
+class StopAtStep final : public ProgressObserver {
+ public:
+  explicit StopAtStep(Step step) : step_(step) {}
+  void StepStarted(Step step) override { stop_ = stop_ || step == step_; }
+  bool Cancelled() const override { return stop_; }
+
+ private:
+  Step step_;
+  bool stop_ = false;
+};
+
+// Stopped at any step, the run leaves a report of whole lines and a valid JSON document
+// that says it was interrupted.
+TEST(Interruption, EveryStepStopsWithWholeOutputs) {
+  AnalysisOptions options;
+  options.m_SampleSize = 20;
+  options.m_FactorOmega = 1;
+  for (const Step step : {Step::kSemigroup, Step::kPartialOrder, Step::kStatistics, Step::kSampling,
+                          Step::kStatisticsReport, Step::kOmega, Step::kFactorization}) {
+    StopAtStep stopper(step);
+    JsonExport document(options, "test");
+    const testing::RunCapture run =
+        testing::RunOnText(testing::ExampleNetwork("knoke_bureaucracies.dat"), options, [&](AnalysisState& state) {
+          state.Progress = &stopper;
+          state.Results = &document;
+        });
+    EXPECT_TRUE(run.interrupted) << StepName(step);
+    EXPECT_FALSE(run.fatal) << StepName(step);
+    if (!run.report.empty()) EXPECT_EQ(run.report.back(), '\n') << StepName(step);
+    RunOutcome outcome;
+    outcome.interrupted = true;
+    const nlohmann::json parsed = nlohmann::json::parse(document.Text(outcome));
+    EXPECT_EQ(parsed["status"], "interrupted") << StepName(step);
   }
 }
 

@@ -61,6 +61,7 @@ RunCapture RunWith(const AnalysisOptions& options, const std::function<void(Anal
   RunCapture capture;
   capture.code = outcome.code;
   capture.fatal = outcome.fatal;
+  capture.interrupted = outcome.interrupted;
   capture.messages = messages.Lines();
   capture.errors = DrainAndClose(state.ErrFile);
   capture.progress = DrainAndClose(state.ProgressFile);

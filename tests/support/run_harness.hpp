@@ -15,6 +15,7 @@ namespace quorel::testing {
 struct RunCapture {
   std::int16_t code = 0;
   bool fatal = false;
+  bool interrupted = false;
   std::string report;
   std::vector<std::string> messages;
   std::string errors;
