@@ -78,8 +78,10 @@ void RunAnalysis(AnalysisState& state, AnalysisOptions& options, StatusSink& sta
   if (std::filesystem::is_directory(options.DataPath, ignored)) EndWithCompletion(CompletionCode::kInputOpenFailure);
   state.InFile = std::fopen(options.DataPath.c_str(), "r");
   if (state.InFile == nullptr) EndWithCompletion(CompletionCode::kInputOpenFailure);
-  // Opened for reading too, so that a stopped run can see how its last line ended.
+  // Opened for reading too, so that a stopped run can see how its last line ended; a file
+  // that cannot be read back (some devices) is written only.
   state.OutFile = std::fopen(options.ReportPath.c_str(), "w+");
+  if (state.OutFile == nullptr) state.OutFile = std::fopen(options.ReportPath.c_str(), "w");
   if (state.OutFile == nullptr) EndWithCompletion(CompletionCode::kOutputOpenFailure);
   std::setvbuf(state.OutFile, nullptr, _IOFBF, kReportBuffer);
   // A DL file or an edge list is read whole as its one network.
