@@ -9,6 +9,20 @@
 
 namespace quorel {
 
+// The proportions of a pair i < j that Omega reads: Theta's, standardized kappa's, and the
+// one that decides the direction (McNemar's when each pair is permuted, else the binomial P).
+struct OmegaProportions {
+  float theta = 0.0f;
+  float standardized_kappa = 0.0f;
+  float direction = 0.0f;
+};
+
+// Omega's decision for one pair i < j, before the partial order is added: bit 1 when j is
+// included in i (cell (i, j)), bit 2 when i is included in j (cell (j, i)). FillOmega
+// decides every pair with it.
+std::uint8_t DecideOmegaPair(const OmegaProportions& proportions, float mcnemar_z, float kappa, float estvar,
+                             float alpha, float min_kappa, double z);
+
 // Decides Omega at the cutoff `alpha` from the measures of association: for a pair i < j
 // whose Theta and standardized-kappa proportions are both below alpha, the inclusion is
 // directional when the McNemar proportion (permutation strategy 0) or the binomial P (any

@@ -18,6 +18,7 @@ struct OmegaLevel {
   ElementRelation OmegaClosure;       // its partial algebraic closure (when HasLowerOmega)
   ElementRelation LowerOmega;         // (when HasLowerOmega)
   ElementRelation LowerOmegaClosure;  // (when HasLowerOmega)
+  int UnsettledPairs = 0;  // pairs whose place in Omega their proportions' intervals leave open
 };
 
 }  // namespace quorel

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <optional>
 
 #include "measures/interval_cache.hpp"
 #include "omega/omega.hpp"
@@ -11,52 +11,55 @@ namespace quorel {
 
 namespace {
 
-// The proportions (lower cells) of `matrix` moved to the lower or upper bounds of their
-// intervals; the observed statistics (upper cells) kept.
-std::vector<float> AtBounds(const std::vector<float>& matrix, int e, IntervalCache& intervals, bool high) {
-  std::vector<float> moved = matrix;
-  for (int i = 0; i < e; ++i) {
-    for (int j = i + 1; j < e; ++j) {
-      float& proportion = moved[static_cast<std::size_t>(j) * e + i];
-      if (const std::optional<ProportionInterval> interval = intervals.Of(proportion)) {
-        proportion = static_cast<float>(high ? interval->high : interval->low);
-      }
-    }
-  }
-  return moved;
+// A proportion and the bounds it may take: its own value when it has no interval.
+struct Range {
+  float low;
+  float high;
+};
+
+Range RangeOf(float proportion, IntervalCache& intervals) {
+  const std::optional<ProportionInterval> interval = intervals.Of(proportion);
+  if (!interval.has_value()) return {proportion, proportion};
+  return {static_cast<float>(interval->low), static_cast<float>(interval->high)};
 }
 
 }  // namespace
 
 int CountUnsettledPairs(const StatisticMatrices& statistics, int samples, float alpha, float min_kappa, double z,
-                        const ElementRelation& partial_order, int permutation_strategy,
-                        const ElementRelation& omega) {
+                        const ElementRelation& partial_order, int permutation_strategy) {
   const int e = partial_order.Size();
-  if (samples <= 0 || e < 2) return 0;
+  if (samples <= 0) return 0;
   IntervalCache intervals(samples);
-  const std::vector<float>* read[3] = {&statistics.L, &statistics.StdKappa, &statistics.McNemarZ};
-  const int proportions = permutation_strategy == 0 ? 3 : 2;
-  std::vector<float> bounds[3][2];
-  for (int p = 0; p < proportions; ++p) {
-    for (int high = 0; high < 2; ++high) bounds[p][high] = AtBounds(*read[p], e, intervals, high != 0);
-  }
-  std::vector<std::uint8_t> unsettled(static_cast<std::size_t>(e) * e, 0);
-  StatisticMatrices corner = statistics;
-  ElementRelation moved;
-  for (int mask = 0; mask < (1 << proportions); ++mask) {
-    std::vector<float>* targets[3] = {&corner.L, &corner.StdKappa, &corner.McNemarZ};
-    for (int p = 0; p < proportions; ++p) *targets[p] = bounds[p][(mask >> p) & 1];
-    FillOmega(moved, corner, alpha, min_kappa, z, partial_order, permutation_strategy);
-    for (int i = 0; i < e; ++i) {
-      for (int j = i + 1; j < e; ++j) {
-        if (moved.Get(i, j) != omega.Get(i, j) || moved.Get(j, i) != omega.Get(j, i)) {
-          unsettled[static_cast<std::size_t>(i) * e + j] = 1;
-        }
+  const bool sampled_direction = permutation_strategy == 0;
+  int count = 0;
+  for (int i = 0; i < e; ++i) {
+    for (int j = i + 1; j < e; ++j) {
+      const std::size_t upper = static_cast<std::size_t>(i) * e + j;
+      const std::size_t lower = static_cast<std::size_t>(j) * e + i;
+      const OmegaProportions observed{statistics.L[lower], statistics.StdKappa[lower],
+                                      sampled_direction ? statistics.McNemarZ[lower] : statistics.PValue[lower]};
+      const Range ranges[3] = {RangeOf(observed.theta, intervals), RangeOf(observed.standardized_kappa, intervals),
+                               sampled_direction ? RangeOf(observed.direction, intervals)
+                                                 : Range{observed.direction, observed.direction}};
+      // The partial order's inclusions are in Omega whatever the measures say.
+      const std::uint8_t ordered =
+          static_cast<std::uint8_t>((partial_order.Get(i, j) ? 1 : 0) | (partial_order.Get(j, i) ? 2 : 0));
+      const auto decide = [&](const OmegaProportions& p) {
+        return static_cast<std::uint8_t>(DecideOmegaPair(p, statistics.McNemarZ[upper], statistics.Kappa[upper],
+                                                         statistics.Estvar[upper], alpha, min_kappa, z) |
+                                         ordered);
+      };
+      const std::uint8_t decided = decide(observed);
+      bool unsettled = false;
+      for (int corner = 0; corner < 8 && !unsettled; ++corner) {
+        const OmegaProportions moved{(corner & 1) ? ranges[0].high : ranges[0].low,
+                                     (corner & 2) ? ranges[1].high : ranges[1].low,
+                                     (corner & 4) ? ranges[2].high : ranges[2].low};
+        unsettled = decide(moved) != decided;
       }
+      count += unsettled ? 1 : 0;
     }
   }
-  int count = 0;
-  for (const std::uint8_t flag : unsettled) count += flag;
   return count;
 }
 

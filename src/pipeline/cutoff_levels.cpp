@@ -6,6 +6,7 @@
 #include "omega/factorization.hpp"
 #include "omega/lower_omega.hpp"
 #include "omega/omega.hpp"
+#include "omega/omega_sensitivity.hpp"
 #include "omega/product_table.hpp"
 #include "omega/relation_set_ops.hpp"
 #include "omega/z_table.hpp"
@@ -42,9 +43,11 @@ void StreamFactorization(const ElementRelation& rel, const std::vector<std::int1
 }
 
 void StreamCutoffLevel(OmegaLevel& level, const std::vector<std::int16_t>& mult, const StatisticMatrices& statistics,
-                       const ElementRelation& partial_order, int permutation_strategy, StorageGate& gate,
-                       ResultSink& sink) {
+                       const ElementRelation& partial_order, int permutation_strategy, int samples,
+                       StorageGate& gate, ResultSink& sink) {
   FillOmega(level.Omega, statistics, level.Alpha, level.MinKappa, level.Z, partial_order, permutation_strategy);
+  level.UnsettledPairs = CountUnsettledPairs(statistics, samples, level.Alpha, level.MinKappa, level.Z, partial_order,
+                                             permutation_strategy);
   sink.OmegaDecided(level);
   if (level.HasLowerOmega) {
     const ProductTable products(mult, partial_order.Size(), gate);
@@ -84,8 +87,8 @@ void RunCutoffLevels(const Semigroup& semigroup, const StatisticMatrices& statis
     if (progress != nullptr) progress->CutoffLevelStarted(level.Index, level.Alpha);
     MarkStep(progress, Step::kOmega);
     sink.CutoffLevelStarted(level.Index, level.Alpha);
-    StreamCutoffLevel(level, semigroup.mult_table, statistics, partial_order, options.m_PermutationStrategy, gate,
-                      sink);
+    StreamCutoffLevel(level, semigroup.mult_table, statistics, partial_order, options.m_PermutationStrategy,
+                      static_cast<std::int16_t>(options.m_SampleSize), gate, sink);
 
     const bool factor_lower = options.m_FactorLowerOmega && !products_only;
     if (options.m_FactorOmega || factor_lower) MarkStep(progress, Step::kFactorization);

@@ -27,10 +27,11 @@ void RunCutoffLevels(const Semigroup& semigroup, const StatisticMatrices& statis
 
 // One cutoff level as `level` sets it (Alpha, Z, MinKappa, HasLowerOmega): Omega, then,
 // when HasLowerOmega, lower Omega, its closure and the closure of Omega, each handed to
-// `sink` as found, and the level's end. `level.Omega` and `level.LowerOmega` are reused.
+// `sink` as found, and the level's end; UnsettledPairs counts against the `samples` the
+// proportions come from. `level.Omega` and `level.LowerOmega` are reused.
 void StreamCutoffLevel(OmegaLevel& level, const std::vector<std::int16_t>& mult, const StatisticMatrices& statistics,
-                       const ElementRelation& partial_order, int permutation_strategy, StorageGate& gate,
-                       ResultSink& sink);
+                       const ElementRelation& partial_order, int permutation_strategy, int samples,
+                       StorageGate& gate, ResultSink& sink);
 
 // The factorization of `rel` into atoms: with `full`, every single-inclusion extension
 // first; then each atom with its generating and induced inclusions and its

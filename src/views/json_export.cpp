@@ -15,7 +15,6 @@
 #include "omega/omega_level.hpp"
 #include "measures/diagonal_rule.hpp"
 #include "measures/fourfold_table.hpp"
-#include "omega/omega_sensitivity.hpp"
 #include "views/element_words.hpp"
 #include "measures/interval_cache.hpp"
 
@@ -311,13 +310,11 @@ void JsonExport::SemigroupBuilt(const Semigroup& semigroup, const MatrixList& li
 }
 
 void JsonExport::PartialOrderBuilt(const ElementRelation& order) {
-  partial_order_ = order;
   Problem()["partial_order"] = RelationRows(order);
   Problem()["partial_order_cells"] = RelationCells(order);
 }
 
 void JsonExport::StatisticsDone(const StatisticMatrices& s, int e) {
-  statistics_ = s;  // for how settled each cutoff level's Omega is
   IntervalCache intervals(sample_size_);
   const bool pairs = permutation_strategy_ == 0;
   const auto bound = [&](const std::vector<float>& matrix, bool shown, bool high) {
@@ -362,8 +359,7 @@ void JsonExport::CutoffLevelDone(const OmegaLevel& level) {
       {"lower_omega_cells", closed ? RelationCells(level.LowerOmega) : json(nullptr)},
       {"lower_omega_closure_cells", closed ? RelationCells(level.LowerOmegaClosure) : json(nullptr)},
       {"omega_closure_cells", closed ? RelationCells(level.OmegaClosure) : json(nullptr)},
-      {"unsettled_pairs", CountUnsettledPairs(statistics_, sample_size_, level.Alpha, level.MinKappa, level.Z,
-                                              partial_order_, permutation_strategy_, level.Omega)},
+      {"unsettled_pairs", level.UnsettledPairs},
       {"omega_factorization", nullptr},
       {"lower_omega_factorization", nullptr},
   });
@@ -392,8 +388,6 @@ void JsonExport::FactorizationDone() {
 }
 
 void JsonExport::ProblemDone() {
-  statistics_.Release();
-  partial_order_ = ElementRelation();
   Problem()["pairs"] = PairRecords(Problem());
   Problem()["complete"] = true;
 }

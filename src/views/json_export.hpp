@@ -63,8 +63,6 @@ class JsonExport : public ResultSink {
   std::vector<std::string> pair_words_;       // per element: its word as the tables write it
   int diagonal_ = 1;
   int sample_size_ = 0;  // S, the samples each proportion counts
-  StatisticMatrices statistics_;  // of the problem in work, until it is done
-  ElementRelation partial_order_;
   std::unique_ptr<nlohmann::ordered_json> atoms_;  // of the factorization in work
   int factorization_level_ = 0;
   bool factorization_of_omega_ = true;

@@ -109,7 +109,7 @@ TEST(CutoffLevel, RelationsMatchTheTextbookAlgorithms) {
     level.Z = ZOfAlpha(level.Alpha);
     level.MinKappa = round % 4 < 2 ? 0.01f : 0.3f;
     level.HasLowerOmega = round % 7 != 0;
-    StreamCutoffLevel(level, mult, stats, po, strategy, gate, ignore);
+    StreamCutoffLevel(level, mult, stats, po, strategy, 0, gate, ignore);
 
     SCOPED_TRACE("round " + std::to_string(round) + ", E = " + std::to_string(e));
     const oracle::Bytes order = oracle::ToBytes(po);
