@@ -13,9 +13,8 @@
 #include "core/status_sink.hpp"
 #include "omega/factorization_result.hpp"
 #include "omega/omega_level.hpp"
-#include "measures/diagonal_rule.hpp"
-#include "measures/fourfold_table.hpp"
 #include "views/element_words.hpp"
+#include "views/pair_records.hpp"
 #include "measures/interval_cache.hpp"
 
 namespace quorel {
@@ -192,6 +191,9 @@ void JsonExport::ProblemStarted(const ProblemFacts& facts, const MatrixList& inp
   permutation_strategy_ = facts.options.m_PermutationStrategy;
   measure_control_ = facts.options.m_MeasureControl;
   diagonal_ = facts.options.m_Diagonal;
+  pair_counts_.clear();
+  included_.clear();
+  omega_columns_.clear();
   sample_size_ = static_cast<std::int16_t>(facts.options.m_SampleSize);
   input_slots_ = facts.input_slots;
   relation_names_ = facts.relation_names;
@@ -265,16 +267,9 @@ void JsonExport::SemigroupBuilt(const Semigroup& semigroup, const MatrixList& li
   const int e = semigroup.element_count;
   const int g = semigroup.generator_count;
   const std::vector<std::vector<int>> words = ElementWords(semigroup.word_table);
-  pair_counts_.clear();
   pair_words_.clear();
   for (int k = 0; k < e; ++k) pair_words_.push_back(WordLabel(words[k], g, {}));
-  for (int i = 0; i < e; ++i) {
-    for (int j = i + 1; j < e; ++j) {
-      FourfoldTable table;
-      CountFourfold(table, list.Matrix(i), list.Matrix(j), list.Shape(), PairIncludesDiagonal(diagonal_, i, j, g));
-      for (const int cell : {3, 2, 1, 0}) pair_counts_.push_back(static_cast<std::int32_t>(table[cell]));
-    }
-  }
+  pair_counts_ = CountPairTables(list, e, g, diagonal_);
   json elements = json::array();
   json word_table = json::array();
   for (int k = 0; k < e; ++k) {
@@ -310,6 +305,7 @@ void JsonExport::SemigroupBuilt(const Semigroup& semigroup, const MatrixList& li
 }
 
 void JsonExport::PartialOrderBuilt(const ElementRelation& order) {
+  included_ = PairInclusions(order);
   Problem()["partial_order"] = RelationRows(order);
   Problem()["partial_order_cells"] = RelationCells(order);
 }
@@ -345,6 +341,7 @@ void JsonExport::StatisticsDone(const StatisticMatrices& s, int e) {
 }
 
 void JsonExport::CutoffLevelDone(const OmegaLevel& level) {
+  AddOmegaColumn(omega_columns_, level);
   const bool closed = level.HasLowerOmega;
   Problem()["cutoff_levels"].push_back(json{
       {"level", level.Index + 1},
@@ -397,37 +394,21 @@ void JsonExport::ProblemDone() {
 // since the elements were built.
 json JsonExport::PairRecords(const json& problem) const {
   json pairs = json::array();
-  if (!problem.contains("statistics") || !problem.contains("partial_order_cells")) return pairs;
+  if (!problem.contains("statistics") || included_.size() != pair_counts_.size()) return pairs;
   const json& statistics = problem["statistics"];
-  const json& order = problem["partial_order_cells"];
-  const json empty = json::array();
-  const json& levels = problem.contains("cutoff_levels") ? problem["cutoff_levels"] : empty;
-  std::vector<std::string> level_keys;
-  for (const json& level : levels) {
-    std::string key = "omega_" + level["alpha"].dump();
-    for (const std::string& earlier : level_keys) {
-      if (earlier == key) key += "_" + std::to_string(level["level"].get<int>());
-    }
-    level_keys.push_back(key);
-  }
   const int e = static_cast<int>(pair_words_.size());
   std::size_t pair = 0;
   for (int i = 0; i < e; ++i) {
     for (int j = i + 1; j < e; ++j, ++pair) {
-      const std::int32_t* count = &pair_counts_[pair * 4];
+      const std::array<std::int32_t, 4>& count = pair_counts_[pair];
       json record{{"i", i + 1}, {"j", j + 1}, {"word_i", pair_words_[i]}, {"word_j", pair_words_[j]},
                   {"n11", count[0]}, {"n10", count[1]}, {"n01", count[2]}, {"n00", count[3]}};
       for (const auto& [name, triangle] : statistics.items()) record[name] = triangle.is_null() ? json(nullptr) : triangle[i][j];
-      record["included_i_in_j"] = order[j][i].get<int>();
-      record["included_j_in_i"] = order[i][j].get<int>();
-      for (std::size_t l = 0; l < levels.size(); ++l) {
-        const json& omega = levels[l]["omega_cells"];
-        const bool i_in_j = omega[j][i].get<int>() != 0;
-        const bool j_in_i = omega[i][j].get<int>() != 0;
-        record[level_keys[l]] = i_in_j && j_in_i ? json("equivalent")
-                                : i_in_j         ? json("i<j")
-                                : j_in_i         ? json("j<i")
-                                                 : json(nullptr);
+      record["included_i_in_j"] = (included_[pair] & kIInJ) != 0 ? 1 : 0;
+      record["included_j_in_i"] = (included_[pair] & kJInI) != 0 ? 1 : 0;
+      for (const OmegaColumn& column : omega_columns_) {
+        const std::uint8_t inclusions = column.inclusions[pair];
+        record[column.name] = inclusions == 0 ? json(nullptr) : json(InclusionText(inclusions));
       }
       pairs.push_back(std::move(record));
     }

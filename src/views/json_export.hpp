@@ -10,6 +10,7 @@
 
 #include "core/analysis_options.hpp"
 #include "core/run_outcome.hpp"
+#include "views/pair_records.hpp"
 #include "views/result_sink.hpp"
 
 namespace quorel {
@@ -59,7 +60,9 @@ class JsonExport : public ResultSink {
   std::vector<int> input_slots_;     // of the problem in work
   std::vector<std::string> relation_names_;
   std::vector<std::string> generator_names_;  // of the problem in work; empty when unnamed
-  std::vector<std::int32_t> pair_counts_;     // n11, n10, n01, n00 of every pair i < j, in order
+  std::vector<std::array<std::int32_t, 4>> pair_counts_;  // n11, n10, n01, n00 of every pair i < j, in order
+  std::vector<std::uint8_t> included_;        // per pair: the partial order's inclusions (kIInJ, kJInI)
+  std::vector<OmegaColumn> omega_columns_;    // per cutoff level done
   std::vector<std::string> pair_words_;       // per element: its word as the tables write it
   int diagonal_ = 1;
   int sample_size_ = 0;  // S, the samples each proportion counts

@@ -10,43 +10,15 @@
 #include <stdio.h>  // getline
 
 #include "core/analysis_options.hpp"
-#include "measures/diagonal_rule.hpp"
-#include "measures/fourfold_table.hpp"
 #include "omega/omega_level.hpp"
 #include "views/element_words.hpp"
 #include "views/hasse_diagram.hpp"
+#include "views/pair_records.hpp"
 #include "measures/interval_cache.hpp"
 
 namespace quorel {
 
 namespace {
-
-// Omega between the two elements of a pair i < j: neither, i included in j, j included in
-// i, or both.
-constexpr std::uint8_t kIInJ = 1;
-constexpr std::uint8_t kJInI = 2;
-
-const char* OmegaCodeText(std::uint8_t code) {
-  switch (code) {
-    case kIInJ: return "i<j";
-    case kJInI: return "j<i";
-    case kIInJ | kJInI: return "equivalent";
-    default: return "";
-  }
-}
-
-// Per pair i < j of `relation` (cell (r, c): c included in r), in the rows' order.
-std::vector<std::uint8_t> PairCodes(const ElementRelation& relation) {
-  const int e = relation.Size();
-  std::vector<std::uint8_t> codes;
-  codes.reserve(static_cast<std::size_t>(e) * (e > 0 ? e - 1 : 0) / 2);
-  for (int i = 0; i < e; ++i) {
-    for (int j = i + 1; j < e; ++j) {
-      codes.push_back(static_cast<std::uint8_t>((relation.Get(j, i) ? kIInJ : 0) | (relation.Get(i, j) ? kJInI : 0)));
-    }
-  }
-  return codes;
-}
 
 // The pairs table's columns up to the omega columns.
 const std::vector<std::string> kPairColumns = {
@@ -93,7 +65,7 @@ void TableExport::ProblemStarted(const ProblemFacts& facts, const MatrixList&, c
   relation_names_ = facts.relation_names;
   generator_names_.clear();
   words_.clear();
-  std::vector<std::int32_t>().swap(counts_);
+  std::vector<std::array<std::int32_t, 4>>().swap(counts_);
   std::vector<std::uint8_t>().swap(included_);
   DropPairRows();
   alphas_.clear();
@@ -176,26 +148,16 @@ void TableExport::SemigroupBuilt(const Semigroup& semigroup, const MatrixList& e
   // The 2 x 2 table of every pair, over the cells the measures count; the matrices are
   // gone by the time the statistics arrive.
   try {
-    counts_.assign(static_cast<std::size_t>(e_) * (e_ > 0 ? e_ - 1 : 0) / 2 * 3, 0);
+    counts_ = CountPairTables(elements, e_, g_, diagonal_);
   } catch (const std::bad_alloc&) {
     std::fprintf(warnings_, "quorel: warning: no storage for the pairs table of problem %d\n", problem_);
-    std::vector<std::int32_t>().swap(counts_);
-    return;
-  }
-  std::size_t at = 0;
-  for (int i = 0; i < e_; ++i) {
-    for (int j = i + 1; j < e_; ++j) {
-      FourfoldTable table4;
-      CountFourfold(table4, elements.Matrix(i), elements.Matrix(j), shape, PairIncludesDiagonal(diagonal_, i, j, g_));
-      counts_[at++] = static_cast<std::int32_t>(table4[3]);  // both
-      counts_[at++] = static_cast<std::int32_t>(table4[2]);  // i only
-      counts_[at++] = static_cast<std::int32_t>(table4[1]);  // j only
-    }
+    counts_.clear();
+    counts_.shrink_to_fit();
   }
 }
 
 void TableExport::PartialOrderBuilt(const ElementRelation& order) {
-  included_ = PairCodes(order);
+  included_ = PairInclusions(order);
   CsvWriter table;
   if (!Start(table, "partial_order.csv", {"lower", "upper"})) return;
   const HasseDiagram diagram = BuildHasseDiagram(order);
@@ -212,7 +174,7 @@ void TableExport::PartialOrderBuilt(const ElementRelation& order) {
 
 void TableExport::StatisticsDone(const StatisticMatrices& s, int e) {
   const std::size_t pairs = static_cast<std::size_t>(e) * (e > 0 ? e - 1 : 0) / 2;
-  if (e != e_ || counts_.size() != pairs * 3 || included_.size() != pairs || !Folder()) return;
+  if (e != e_ || counts_.size() != pairs || included_.size() != pairs || !Folder()) return;
   DropPairRows();
   pair_rows_ = std::tmpfile();
   if (pair_rows_ == nullptr) {
@@ -227,8 +189,6 @@ void TableExport::StatisticsDone(const StatisticMatrices& s, int e) {
     for (int j = i + 1; j < e; ++j, ++pair) {
       const std::size_t up = static_cast<std::size_t>(i) * e + j;
       const std::size_t low = static_cast<std::size_t>(j) * e + i;
-      const std::int32_t* count = &counts_[pair * 3];
-      const int counted = CountedCells(n_, PairIncludesDiagonal(diagonal_, i, j, g_));
       row.clear();
       AppendInteger(row, i + 1);
       row += ',';
@@ -237,9 +197,7 @@ void TableExport::StatisticsDone(const StatisticMatrices& s, int e) {
       AppendCsvField(row, words_[static_cast<std::size_t>(i)]);
       row += ',';
       AppendCsvField(row, words_[static_cast<std::size_t>(j)]);
-      for (const long long cell : {static_cast<long long>(count[0]), static_cast<long long>(count[1]),
-                                   static_cast<long long>(count[2]),
-                                   static_cast<long long>(counted) - count[0] - count[1] - count[2]}) {
+      for (const std::int32_t cell : counts_[pair]) {
         row += ',';
         AppendInteger(row, cell);
       }
@@ -273,7 +231,7 @@ void TableExport::StatisticsDone(const StatisticMatrices& s, int e) {
     }
   }
   staged_pairs_ = pairs;
-  std::vector<std::int32_t>().swap(counts_);
+  std::vector<std::array<std::int32_t, 4>>().swap(counts_);
   std::vector<std::uint8_t>().swap(included_);
 }
 
@@ -291,11 +249,7 @@ void TableExport::CutoffLevelStarted(int index, float alpha) {
 void TableExport::CutoffLevelDone(const OmegaLevel& level) {
   const std::string alpha = ShortestDecimal(level.Alpha);
   // A cutoff listed twice keeps its columns apart by the level's number.
-  std::string name = "omega_" + alpha;
-  for (const LevelColumn& column : levels_) {
-    if (column.name == name) name.append(1, '_').append(std::to_string(level.Index + 1));
-  }
-  levels_.push_back(LevelColumn{std::move(name), PairCodes(level.Omega)});
+  AddOmegaColumn(levels_, level);
 
   if (!omega_.IsOpen()) return;
   const int e = level.Omega.Size();
@@ -358,13 +312,13 @@ void TableExport::WriteLateTables() {
   WritePairs();
   Commit(omega_, "omega.csv");
   Commit(atoms_, "atoms.csv");
-  std::vector<LevelColumn>().swap(levels_);
+  std::vector<OmegaColumn>().swap(levels_);
 }
 
 void TableExport::WritePairs() {
   if (pair_rows_ == nullptr) return;
   std::vector<std::string> header = kPairColumns;
-  for (const LevelColumn& column : levels_) header.push_back(column.name);
+  for (const OmegaColumn& column : levels_) header.push_back(column.name);
   CsvWriter table;
   if (std::fflush(pair_rows_) != 0 || std::fseek(pair_rows_, 0, SEEK_SET) != 0 ||
       !Start(table, "pairs.csv", header)) {
@@ -377,8 +331,8 @@ void TableExport::WritePairs() {
   ssize_t length = 0;
   while ((length = ::getline(&line, &capacity, pair_rows_)) > 0) {
     table.Formed(std::string_view(line, static_cast<std::size_t>(length - 1)));
-    for (const LevelColumn& column : levels_) {
-      table.Text(pair < column.codes.size() ? OmegaCodeText(column.codes[pair]) : "");
+    for (const OmegaColumn& column : levels_) {
+      table.Text(pair < column.inclusions.size() ? InclusionText(column.inclusions[pair]) : "");
     }
     table.EndRow();
     ++pair;

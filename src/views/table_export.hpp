@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "views/csv_writer.hpp"
+#include "views/pair_records.hpp"
 #include "views/result_sink.hpp"
 
 namespace quorel {
@@ -50,11 +51,6 @@ class TableExport : public ResultSink {
   const std::vector<std::string>& Written() const { return written_; }
 
  private:
-  // One cutoff level's Omega between the two elements of every pair, in the rows' order.
-  struct LevelColumn {
-    std::string name;
-    std::vector<std::uint8_t> codes;  // kOmega... below
-  };
   struct PendingAtom {
     int number = 0;
     int lower = 0, upper = 0;  // the generating inclusion, 0-based: lower included in upper
@@ -90,12 +86,12 @@ class TableExport : public ResultSink {
   std::vector<std::string> relation_names_;
   std::vector<std::string> generator_names_;
   std::vector<std::string> words_;           // per element, as the report writes words
-  std::vector<std::int32_t> counts_;         // per pair: n11, n10, n01
+  std::vector<std::array<std::int32_t, 4>> counts_;  // per pair: n11, n10, n01, n00
   std::vector<std::uint8_t> included_;       // per pair: bit 0 i in j, bit 1 j in i
   std::FILE* pair_rows_ = nullptr;           // pairs.csv rows up to the omega columns
   std::size_t staged_pairs_ = 0;
   std::vector<float> alphas_;                // per cutoff level started
-  std::vector<LevelColumn> levels_;          // per cutoff level done
+  std::vector<OmegaColumn> levels_;          // per cutoff level done
   CsvWriter omega_;
   CsvWriter atoms_;
   int factorization_level_ = 0;

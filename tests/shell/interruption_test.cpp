@@ -88,7 +88,9 @@ TEST(Interruption, EveryStepStopsWithWholeOutputs) {
         });
     EXPECT_TRUE(run.interrupted) << StepName(step);
     EXPECT_FALSE(run.fatal) << StepName(step);
-    if (!run.report.empty()) EXPECT_EQ(run.report.back(), '\n') << StepName(step);
+    if (!run.report.empty()) {
+      EXPECT_EQ(run.report.back(), '\n') << StepName(step);
+    }
     RunOutcome outcome;
     outcome.interrupted = true;
     const nlohmann::json parsed = nlohmann::json::parse(document.Text(outcome));
