@@ -14,19 +14,12 @@
 #include "formats/network_join.hpp"
 #include "formats/pajek_reader.hpp"
 #include "formats/relation_marking.hpp"
+#include "formats/file_text.hpp"
 #include "formats/input_error.hpp"
 
 namespace quorel {
 
 namespace {
-
-// The whole file from where it stands; false on a read error.
-bool ReadRest(std::FILE* in, std::string& text) {
-  char buffer[65536];
-  std::size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0) text.append(buffer, got);
-  return std::ferror(in) == 0;
-}
 
 
 // The lines of `text`, each with its line feed.
@@ -79,7 +72,7 @@ bool NetworkReader::Open(InputFormat format, const std::string& path) {
   std::string layout_note;
   if (format != InputFormat::kData) {
     std::string text;
-    if (!ReadRest(in_, text)) return false;
+    if (!ReadRestOfFile(in_, text)) return false;
     if (format == InputFormat::kAuto) {
       format = DetectInputFormat(text);
       if (format == InputFormat::kData) layout_note = WhyNoOtherLayout(text);
@@ -106,9 +99,8 @@ bool NetworkReader::Open(InputFormat format, const std::string& path) {
 }
 
 bool NetworkReader::Join(InputFormat format, const std::string& path) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(path.c_str(), "r"), &std::fclose);
   std::string text;
-  if (in == nullptr || !ReadRest(in.get(), text)) return false;
+  if (!ReadFileText(path, text)) return false;
   format = ResolveInputFormat(format, WithoutByteOrderMark(text));
   if (format == InputFormat::kData) {
     throw InputError(0, "is a data file: files are joined only when each holds one network (DL, Pajek, GraphML "

@@ -1,11 +1,10 @@
 #include "shell/check_command.hpp"
 
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "core/error.hpp"
 #include "formats/data_file_lint.hpp"
+#include "formats/file_text.hpp"
 #include "formats/network_reader.hpp"
 #include "formats/relation_marking.hpp"
 
@@ -115,21 +114,10 @@ void SayNetwork(CheckReport& report, const Network& network, int number) {
   }
 }
 
-bool ReadText(const std::string& path, std::string& text) {
-  std::error_code ignored;
-  if (std::filesystem::is_directory(path, ignored)) return false;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream content;
-  content << in.rdbuf();
-  text = content.str();
-  return !in.bad();
-}
-
 bool CheckFile(const CheckRequest& request, const std::string& path, std::FILE* out) {
   CheckReport report(out, path);
   std::string text;
-  if (!ReadText(path, text)) {
+  if (!ReadFileText(path, text)) {
     report.Say(FindingLevel::kError, "cannot be read");
     return false;
   }

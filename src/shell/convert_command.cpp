@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <sstream>
 #include <vector>
@@ -12,6 +11,7 @@
 #include "formats/data_file_writer.hpp"
 #include "formats/data_reader.hpp"
 #include "formats/fixed_matrix_reader.hpp"
+#include "formats/file_text.hpp"
 #include "formats/input_error.hpp"
 #include "formats/network_reader.hpp"
 #include "formats/relation_marking.hpp"
@@ -25,13 +25,6 @@ struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
-
-bool ReadAll(std::FILE* in, std::string& text) {
-  char buffer[65536];
-  std::size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0) text.append(buffer, got);
-  return std::ferror(in) == 0;
-}
 
 // A data file's problems, normalised; false when malformed (messages on standard error).
 bool NormaliseDataFile(const std::string& text, bool fixed_matrix, const std::string& non_directional,
@@ -61,15 +54,11 @@ bool NormaliseDataFile(const std::string& text, bool fixed_matrix, const std::st
 }  // namespace
 
 int RunConvert(const ConvertRequest& request) {
-  std::error_code ignored;
-  File in(std::filesystem::is_directory(request.InputPath, ignored) ? nullptr
-                                                                   : std::fopen(request.InputPath.c_str(), "rb"));
   std::string text;
-  if (in == nullptr || !ReadAll(in.get(), text)) {
+  if (!ReadFileText(request.InputPath, text)) {
     std::fprintf(stderr, "quorel: the input '%s' could not be opened for reading\n", request.InputPath.c_str());
     return kExitIncomplete;
   }
-  in.reset();
 
   std::ostringstream converted;
   try {
