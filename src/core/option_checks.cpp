@@ -44,35 +44,11 @@ void CheckMeasureControl(AnalysisOptions& options, std::int16_t directionality, 
   }
 }
 
-std::vector<float> ParseCutoffList(std::string_view text, StatusSink& sink) {
-  std::vector<float> cutoffs;
-  bool too_many = false;
-  std::string run;
-  // Every position is visited up to and including the end of the text, which closes the
-  // last number.
-  for (std::size_t k = 0; k <= text.size(); ++k) {
-    const int ch = k < text.size() ? static_cast<unsigned char>(text[k]) : '\0';
-    if (IsDigit(ch) || ch == '.') {
-      run.push_back(static_cast<char>(ch));
-      continue;
-    }
-    if (run.empty()) continue;
-    if (static_cast<int>(cutoffs.size()) < kMaxCutoffs) {
-      const double value = std::atof(run.c_str());
-      if (value < 0.0 || !(value < 1.0)) sink.AddStatusMessage("invalid probability");
-      cutoffs.push_back(static_cast<float>(value));
-    } else {
-      too_many = true;
-    }
-    run.clear();
-  }
-  if (too_many) sink.AddStatusMessage("WARNING: Only the first 20 cutoff probabilities are used.");
-  return cutoffs;
-}
 
 namespace {
 
-// The numbers the cutoff reading takes from `word`: each run of digits and points.
+// The numbers the cutoff reading takes from `word`: each run of digits and points, as atof
+// converts it; every other character separates numbers.
 std::vector<double> NumbersRead(std::string_view word) {
   std::vector<double> numbers;
   std::string run;
@@ -134,6 +110,21 @@ std::string Quoted(std::string_view text) {
 }
 
 }  // namespace
+
+std::vector<float> ParseCutoffList(std::string_view text, StatusSink& sink) {
+  std::vector<float> cutoffs;
+  bool too_many = false;
+  for (const double value : NumbersRead(text)) {
+    if (static_cast<int>(cutoffs.size()) < kMaxCutoffs) {
+      if (value < 0.0 || !(value < 1.0)) sink.AddStatusMessage("invalid probability");
+      cutoffs.push_back(static_cast<float>(value));
+    } else {
+      too_many = true;
+    }
+  }
+  if (too_many) sink.AddStatusMessage("WARNING: Only the first 20 cutoff probabilities are used.");
+  return cutoffs;
+}
 
 std::vector<std::string> CutoffTextNotes(std::string_view text) {
   std::vector<std::string> notes;
