@@ -9,6 +9,8 @@
 
 #include "pipeline/analysis_state.hpp"
 #include "core/message_list.hpp"
+#include "core/text_classes.hpp"
+#include "formats/file_text.hpp"
 #include "formats/relation_marking.hpp"
 #include "core/option_checks.hpp"
 #include "views/dot_export.hpp"
@@ -109,15 +111,19 @@ struct ReadingChoices {
     if (threshold_option->count() > 0) settings.threshold = threshold;
     settings.relation_names = SplitNameList(relation_names);
     if (actor_names_file.empty()) return true;
-    std::ifstream in(actor_names_file);
-    for (std::string line; in && std::getline(in, line);) {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      const std::size_t first = line.find_first_not_of(" \t");
-      if (first != std::string::npos) settings.actor_names.push_back(line.substr(first, line.find_last_not_of(" \t") - first + 1));
-    }
-    if (in.bad() || (!in.eof() && in.fail()) || !std::filesystem::is_regular_file(actor_names_file)) {
+    std::string text;
+    if (!ReadFileText(actor_names_file, text)) {
       std::fprintf(stderr, "quorel: the actor names file '%s' could not be read\n", actor_names_file.c_str());
       return false;
+    }
+    // One name a line; blanks around a name and blank lines are not names.
+    std::size_t start = 0;
+    while (start < text.size()) {
+      std::size_t end = text.find('\n', start);
+      if (end == std::string::npos) end = text.size();
+      const std::string_view name = Trim(std::string_view(text).substr(start, end - start));
+      if (!name.empty()) settings.actor_names.emplace_back(name);
+      start = end + 1;
     }
     return true;
   }
