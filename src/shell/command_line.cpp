@@ -2,7 +2,6 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
