@@ -171,11 +171,15 @@ void Analyze(const std::vector<Network>& networks, const Options& options, const
     outcome.code = static_cast<std::int16_t>(error.code());
     outcome.fatal = error.kind() != ErrorKind::kCompletion;
     if (report_file != nullptr) std::fclose(report_file);
-    if (json != nullptr) *views.json << json->Text(outcome);
+    std::string ignored;  // the error in hand says more than a failed document would
+    if (json != nullptr) json->WriteTo(*views.json, outcome, ignored);
     throw;
   }
   if (report_file != nullptr) std::fclose(report_file);
-  if (json != nullptr) *views.json << json->Text(outcome);
+  std::string json_error;
+  if (json != nullptr && !json->WriteTo(*views.json, outcome, json_error)) {
+    throw Error(ErrorKind::kFile, 0, "the JSON document could not be written: " + json_error);
+  }
 }
 
 void WriteReport(std::ostream& out, const std::vector<Result>& results) {

@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -331,7 +332,9 @@ int RunCommandLine(int argc, const char* const* argv) {
   std::unique_ptr<JsonExport> json;
   std::unique_ptr<DotExport> dot;
   if (!command.json_path.empty()) {
-    json = std::make_unique<JsonExport>(command.options, QUOREL_VERSION);
+    // The document's parts wait beside it until the run is over.
+    const std::string beside = std::filesystem::path(command.json_path).parent_path().string();
+    json = std::make_unique<JsonExport>(command.options, QUOREL_VERSION, beside.empty() ? "." : beside);
     observers.Add(json.get());
   }
   if (!command.dot_dir.empty()) {

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <cerrno>
+#include <functional>
+#include <ostream>
 
 #include <nlohmann/json.hpp>
 
@@ -84,64 +86,24 @@ json MatrixRows(const MatrixList& list, int index) {
   return rows;
 }
 
-// An element relation as E strings of '0' and '1': character c of row r is 1 when element
+// Row r of an element relation as a string of '0' and '1': character c is 1 when element
 // c + 1 is included in element r + 1, as in the report's tables.
+json RelationRow(const ElementRelation& relation, int r) {
+  std::string row(static_cast<std::size_t>(relation.Size()), '0');
+  for (int c = 0; c < relation.Size(); ++c) row[c] = relation.Get(r, c) ? '1' : '0';
+  return row;
+}
+
+// The same row as numbers 0 and 1, for readers that index cells.
+json RelationCellRow(const ElementRelation& relation, int r) {
+  json row = json::array();
+  for (int c = 0; c < relation.Size(); ++c) row.push_back(relation.Get(r, c) ? 1 : 0);
+  return row;
+}
+
 json RelationRows(const ElementRelation& relation) {
-  const int e = relation.Size();
   json rows = json::array();
-  std::string row(static_cast<std::size_t>(e), '0');
-  for (int r = 0; r < e; ++r) {
-    for (int c = 0; c < e; ++c) row[c] = relation.Get(r, c) ? '1' : '0';
-    rows.push_back(row);
-  }
-  return rows;
-}
-
-// The lower or upper bound (`high`) of the 95% interval of every proportion, in the
-// proportions' triangle layout; null where the proportion is.
-json IntervalTriangle(const std::vector<float>& matrix, int e, IntervalCache& intervals, bool high) {
-  json rows = json::array();
-  for (int r = 0; r < e; ++r) {
-    json row = json::array();
-    for (int c = 0; c < e; ++c) {
-      const std::optional<ProportionInterval> interval =
-          c <= r ? std::nullopt : intervals.Of(matrix[static_cast<std::size_t>(c) * e + r]);
-      row.push_back(interval.has_value() ? json(high ? interval->high : interval->low) : json(nullptr));
-    }
-    rows.push_back(std::move(row));
-  }
-  return rows;
-}
-
-// The same relation as E arrays of E numbers 0 and 1, for readers that index cells.
-json RelationCells(const ElementRelation& relation) {
-  const int e = relation.Size();
-  json rows = json::array();
-  for (int r = 0; r < e; ++r) {
-    json row = json::array();
-    for (int c = 0; c < e; ++c) row.push_back(relation.Get(r, c) ? 1 : 0);
-    rows.push_back(std::move(row));
-  }
-  return rows;
-}
-
-// One triangle of a statistic matrix in the report's layout: cell [r][c] for r < c holds
-// the pair (r + 1, c + 1) -- matrix[r][c] for the observed triangle, matrix[c][r] for the
-// proportions -- and every other cell is null.
-json Triangle(const std::vector<float>& matrix, int e, bool upper) {
-  json rows = json::array();
-  for (int r = 0; r < e; ++r) {
-    json row = json::array();
-    for (int c = 0; c < e; ++c) {
-      if (c <= r) {
-        row.push_back(nullptr);
-      } else {
-        const std::size_t at = upper ? static_cast<std::size_t>(r) * e + c : static_cast<std::size_t>(c) * e + r;
-        row.push_back(Number(matrix[at]));
-      }
-    }
-    rows.push_back(std::move(row));
-  }
+  for (int r = 0; r < relation.Size(); ++r) rows.push_back(RelationRow(relation, r));
   return rows;
 }
 
@@ -153,13 +115,60 @@ const char* StatusOf(const RunOutcome& outcome) {
   return outcome.code == 0 ? "complete" : "ended-early";
 }
 
+// A value in the document's compact form; a label may hold bytes that are not UTF-8, and
+// they are replaced rather than refused.
+std::string Dump(const json& value) { return value.dump(-1, ' ', false, json::error_handler_t::replace); }
+
+std::string Key(const char* key) { return std::string(",\"") + key + "\":"; }
+
+// An object's text without its closing brace, for fields to follow.
+std::string OpenObject(const json& object) {
+  std::string text = Dump(object);
+  text.pop_back();
+  return text;
+}
+
+// An array of `count` items, each formed and written on its own, so that only one is held.
+void WriteArray(ScratchFile& file, int count, const std::function<json(int)>& item) {
+  file.Append("[");
+  for (int k = 0; k < count; ++k) {
+    if (k > 0) file.Append(",");
+    file.Append(Dump(item(k)));
+  }
+  file.Append("]");
+}
+
+// One column of the statistics: a name and the value of the pair (i, j), i < j; or null
+// for the whole triangle.
+struct StatisticColumn {
+  const char* name;
+  std::function<json(int, int)> value;
+};
+
+// The column as E rows of E cells in the report's layout: cell [r][c], r < c, holds the pair
+// (r + 1, c + 1), every other cell is null.
+void WriteTriangle(ScratchFile& file, const StatisticColumn& column, int e, bool first) {
+  file.Append(first ? std::string("{\"") + column.name + "\":" : Key(column.name));
+  if (!column.value) {
+    file.Append("null");
+    return;
+  }
+  WriteArray(file, e, [&](int r) {
+    json row = json::array();
+    for (int c = 0; c < e; ++c) row.push_back(c <= r ? json(nullptr) : column.value(r, c));
+    return row;
+  });
+}
+
 }  // namespace
 
-JsonExport::JsonExport(const AnalysisOptions& requested, const std::string& program_version)
-    : document_(std::make_unique<json>()),
+JsonExport::JsonExport(const AnalysisOptions& requested, const std::string& program_version,
+                       const std::string& scratch_directory)
+    : head_(std::make_unique<json>()),
+      scratch_directory_(scratch_directory),
       reapply_(requested.m_Reapply != 0) {
   QuietSink quiet;
-  json& d = *document_;
+  json& d = *head_;
   d["format"] = "quorel-results";
   d["format_version"] = kJsonFormatVersion;
   d["program_version"] = program_version;
@@ -176,14 +185,18 @@ JsonExport::JsonExport(const AnalysisOptions& requested, const std::string& prog
   d["status"] = nullptr;  // filled in when the run is over
   d["completion_code"] = nullptr;
   d["options"] = OptionsJson(requested, ParseCutoffList(requested.m_CutoffList, quiet), reapply_);
-  d["problems"] = json::array();
 }
 
 JsonExport::~JsonExport() = default;
 
-void JsonExport::SetRun(const json& run) { (*document_)["run"] = run; }
+void JsonExport::SetRun(const json& run) { (*head_)["run"] = run; }
 
-nlohmann::ordered_json& JsonExport::Problem() { return (*document_)["problems"].back(); }
+ScratchFile& JsonExport::Scratch(std::unique_ptr<ScratchFile>& file) {
+  if (file == nullptr) file = std::make_unique<ScratchFile>(scratch_directory_);
+  return *file;
+}
+
+void JsonExport::Field(const char* key, const json& value) { Scratch(problem_->body).Append(Key(key) + Dump(value)); }
 
 void JsonExport::ProblemStarted(const ProblemFacts& facts, const MatrixList& inputs, const FixedMatrixRecord*) {
   static const char* const kDirectionality[] = {"directional", "non-directional", "mixed"};
@@ -198,7 +211,7 @@ void JsonExport::ProblemStarted(const ProblemFacts& facts, const MatrixList& inp
   input_slots_ = facts.input_slots;
   relation_names_ = facts.relation_names;
   json options = OptionsJson(facts.options, facts.cutoffs, reapply_);
-  if (!options_taken_) (*document_)["options"] = options;
+  if (!options_taken_) (*head_)["options"] = options;
   options_taken_ = true;
 
   json relations = json::array();
@@ -218,18 +231,16 @@ void JsonExport::ProblemStarted(const ProblemFacts& facts, const MatrixList& inp
     }
     relations.push_back(std::move(relation));
   }
-  (*document_)["problems"].push_back(json{
-      {"number", facts.number},
-      {"label", facts.label},
-      {"complete", false},
-      {"options", std::move(options)},
-      {"n", facts.n},
-      {"nr", facts.nr},
-      {"directionality", Name(kDirectionality, 3, facts.directionality)},
-      {"actors", NamesOrNull(facts.actor_names)},
-      {"relations", NamesOrNull(facts.relation_names)},
-      {"input_relations", std::move(relations)},
-  });
+  problem_ = std::make_unique<OpenProblem>();
+  problem_->number = facts.number;
+  problem_->label = facts.label;
+  Field("options", options);
+  Field("n", facts.n);
+  Field("nr", facts.nr);
+  Field("directionality", Name(kDirectionality, 3, facts.directionality));
+  Field("actors", NamesOrNull(facts.actor_names));
+  Field("relations", NamesOrNull(facts.relation_names));
+  Field("input_relations", relations);
 }
 
 void JsonExport::GeneratorsChosen(const MatrixList&, int generator_count, const std::vector<int>& transpose_of) {
@@ -254,7 +265,7 @@ void JsonExport::GeneratorsChosen(const MatrixList&, int generator_count, const 
                    {"transpose_of", transpose ? json(transpose_of[k] + 1) : json(nullptr)}};
     generators.push_back(std::move(generator));
   }
-  Problem()["generators"] = std::move(generators);
+  Field("generators", generators);
 }
 
 std::string JsonExport::WordNames(const std::vector<int>& word) const {
@@ -270,177 +281,293 @@ void JsonExport::SemigroupBuilt(const Semigroup& semigroup, const MatrixList& li
   pair_words_.clear();
   for (int k = 0; k < e; ++k) pair_words_.push_back(WordLabel(words[k], g, {}));
   pair_counts_ = CountPairTables(list, e, g, diagonal_);
-  json elements = json::array();
-  json word_table = json::array();
-  for (int k = 0; k < e; ++k) {
-    json word = json::array();
-    for (const int letter : words[k]) word.push_back(letter + 1);
-    elements.push_back(json{{"number", k + 1},
-                            {"word", std::move(word)},
-                            {"letters", g <= kMaxLetteredGenerators ? json(WordLetters(words[k], g)) : json(nullptr)},
-                            {"word_names", generator_names_.empty() ? json(nullptr) : json(WordNames(words[k]))},
-                            {"matrix", MatrixRows(list, k)}});
-    const WordEntry& entry = semigroup.word_table[k];
-    word_table.push_back(entry.Node < 0 ? json(nullptr) : json::array({entry.Node + 1, entry.Generator + 1}));
-  }
-  json mult = json::array();
+  const auto product = [&](int a, int b) { return semigroup.mult_table[static_cast<std::size_t>(a) * e + b]; };
   bool complete = true;
   for (int a = 0; a < e; ++a) {
-    json row = json::array();
-    for (int b = 0; b < e; ++b) {
-      const std::int16_t product = semigroup.mult_table[static_cast<std::size_t>(a) * e + b];
-      if (b < g && product < 0) complete = false;
-      row.push_back(product >= 0 ? json(product + 1) : json(nullptr));
-    }
-    mult.push_back(std::move(row));
+    for (int b = 0; b < g && b < e; ++b) complete = complete && product(a, b) >= 0;
   }
-  Problem()["semigroup"] = json{
-      {"kind", generator_products_only_ ? "generator-powers" : "semigroup"},
-      {"order", e},
-      {"complete", generator_products_only_ ? json(nullptr) : json(complete)},
-      {"elements", std::move(elements)},
-      {"word_table", std::move(word_table)},
-      {"multiplication_table", std::move(mult)},
-  };
+  ScratchFile& body = Scratch(problem_->body);
+  body.Append(Key("semigroup") +
+              OpenObject(json{{"kind", generator_products_only_ ? "generator-powers" : "semigroup"},
+                              {"order", e},
+                              {"complete", generator_products_only_ ? json(nullptr) : json(complete)}}));
+  body.Append(Key("elements"));
+  WriteArray(body, e, [&](int k) {
+    json word = json::array();
+    for (const int letter : words[k]) word.push_back(letter + 1);
+    return json{{"number", k + 1},
+                {"word", std::move(word)},
+                {"letters", g <= kMaxLetteredGenerators ? json(WordLetters(words[k], g)) : json(nullptr)},
+                {"word_names", generator_names_.empty() ? json(nullptr) : json(WordNames(words[k]))},
+                {"matrix", MatrixRows(list, k)}};
+  });
+  body.Append(Key("word_table"));
+  WriteArray(body, e, [&](int k) {
+    const WordEntry& entry = semigroup.word_table[k];
+    return entry.Node < 0 ? json(nullptr) : json::array({entry.Node + 1, entry.Generator + 1});
+  });
+  body.Append(Key("multiplication_table"));
+  WriteArray(body, e, [&](int a) {
+    json row = json::array();
+    for (int b = 0; b < e; ++b) row.push_back(product(a, b) >= 0 ? json(product(a, b) + 1) : json(nullptr));
+    return row;
+  });
+  body.Append("}");
 }
 
 void JsonExport::PartialOrderBuilt(const ElementRelation& order) {
   included_ = PairInclusions(order);
-  Problem()["partial_order"] = RelationRows(order);
-  Problem()["partial_order_cells"] = RelationCells(order);
+  const int e = order.Size();
+  ScratchFile& body = Scratch(problem_->body);
+  body.Append(Key("partial_order"));
+  WriteArray(body, e, [&](int r) { return RelationRow(order, r); });
+  body.Append(Key("partial_order_cells"));
+  WriteArray(body, e, [&](int r) { return RelationCellRow(order, r); });
 }
 
 void JsonExport::StatisticsDone(const StatisticMatrices& s, int e) {
   IntervalCache intervals(sample_size_);
   const bool pairs = permutation_strategy_ == 0;
-  const auto bound = [&](const std::vector<float>& matrix, bool shown, bool high) {
-    return shown ? IntervalTriangle(matrix, e, intervals, high) : json(nullptr);
+  const auto observed = [e](const std::vector<float>& m) {
+    return [&m, e](int i, int j) { return Number(m[static_cast<std::size_t>(i) * e + j]); };
   };
-  Problem()["statistics"] = json{
-      {"likelihood_ratio", Triangle(s.L, e, true)},
-      {"theta", Triangle(s.L, e, false)},
-      {"theta_low", bound(s.L, true, false)},
-      {"theta_high", bound(s.L, true, true)},
-      {"fisher_p", measure_control_ == kMA ? Triangle(s.PValue, e, true) : json(nullptr)},
-      {"mcnemar_z", Triangle(s.McNemarZ, e, true)},
-      {"mcnemar_z_proportions", pairs ? Triangle(s.McNemarZ, e, false) : json(nullptr)},
-      {"mcnemar_z_proportions_low", bound(s.McNemarZ, pairs, false)},
-      {"mcnemar_z_proportions_high", bound(s.McNemarZ, pairs, true)},
-      {"binomial_p", Triangle(s.PValue, e, false)},
-      {"kappa", Triangle(s.Kappa, e, true)},
-      {"estvar", Triangle(s.Estvar, e, true)},
-      {"kappa_proportions", Triangle(s.Kappa, e, false)},
-      {"kappa_proportions_low", bound(s.Kappa, true, false)},
-      {"kappa_proportions_high", bound(s.Kappa, true, true)},
-      {"standardized_kappa", Triangle(s.StdKappa, e, true)},
-      {"standardized_kappa_proportions", Triangle(s.StdKappa, e, false)},
-      {"standardized_kappa_proportions_low", bound(s.StdKappa, true, false)},
-      {"standardized_kappa_proportions_high", bound(s.StdKappa, true, true)},
+  const auto proportion = [e](const std::vector<float>& m) {
+    return [&m, e](int i, int j) { return Number(m[static_cast<std::size_t>(j) * e + i]); };
   };
-  Problem()["cutoff_levels"] = json::array();
-}
+  const auto bound = [e, &intervals](const std::vector<float>& m, bool high) {
+    return [&m, e, &intervals, high](int i, int j) {
+      const std::optional<ProportionInterval> interval = intervals.Of(m[static_cast<std::size_t>(j) * e + i]);
+      return interval.has_value() ? json(high ? interval->high : interval->low) : json(nullptr);
+    };
+  };
+  using Value = std::function<json(int, int)>;
+  const auto only = [](bool shown, Value value) { return shown ? value : Value(); };
+  const std::vector<StatisticColumn> columns = {
+      {"likelihood_ratio", observed(s.L)},
+      {"theta", proportion(s.L)},
+      {"theta_low", bound(s.L, false)},
+      {"theta_high", bound(s.L, true)},
+      {"fisher_p", only(measure_control_ == kMA, observed(s.PValue))},
+      {"mcnemar_z", observed(s.McNemarZ)},
+      {"mcnemar_z_proportions", only(pairs, proportion(s.McNemarZ))},
+      {"mcnemar_z_proportions_low", only(pairs, bound(s.McNemarZ, false))},
+      {"mcnemar_z_proportions_high", only(pairs, bound(s.McNemarZ, true))},
+      {"binomial_p", proportion(s.PValue)},
+      {"kappa", observed(s.Kappa)},
+      {"estvar", observed(s.Estvar)},
+      {"kappa_proportions", proportion(s.Kappa)},
+      {"kappa_proportions_low", bound(s.Kappa, false)},
+      {"kappa_proportions_high", bound(s.Kappa, true)},
+      {"standardized_kappa", observed(s.StdKappa)},
+      {"standardized_kappa_proportions", proportion(s.StdKappa)},
+      {"standardized_kappa_proportions_low", bound(s.StdKappa, false)},
+      {"standardized_kappa_proportions_high", bound(s.StdKappa, true)},
+  };
+  ScratchFile& body = Scratch(problem_->body);
+  body.Append(Key("statistics"));
+  for (std::size_t k = 0; k < columns.size(); ++k) WriteTriangle(body, columns[k], e, k == 0);
+  body.Append("}");
+  body.Append(Key("cutoff_levels") + "[");
+  problem_->levels_open = true;
 
-void JsonExport::CutoffLevelDone(const OmegaLevel& level) {
-  AddOmegaColumn(omega_columns_, level);
-  const bool closed = level.HasLowerOmega;
-  Problem()["cutoff_levels"].push_back(json{
-      {"level", level.Index + 1},
-      {"alpha", Number(level.Alpha)},
-      {"z", level.Z},
-      {"min_kappa", Number(level.MinKappa)},
-      {"omega", RelationRows(level.Omega)},
-      {"lower_omega", closed ? RelationRows(level.LowerOmega) : json(nullptr)},
-      {"lower_omega_closure", closed ? RelationRows(level.LowerOmegaClosure) : json(nullptr)},
-      {"omega_closure", closed ? RelationRows(level.OmegaClosure) : json(nullptr)},
-      {"omega_cells", RelationCells(level.Omega)},
-      {"lower_omega_cells", closed ? RelationCells(level.LowerOmega) : json(nullptr)},
-      {"lower_omega_closure_cells", closed ? RelationCells(level.LowerOmegaClosure) : json(nullptr)},
-      {"omega_closure_cells", closed ? RelationCells(level.OmegaClosure) : json(nullptr)},
-      {"unsettled_pairs", level.UnsettledPairs},
-      {"omega_factorization", nullptr},
-      {"lower_omega_factorization", nullptr},
-  });
-}
-
-void JsonExport::FactorizationStarted(int level_index, bool is_omega, bool) {
-  factorization_level_ = level_index;
-  factorization_of_omega_ = is_omega;
-  atoms_ = std::make_unique<json>(json::array());
-}
-
-void JsonExport::AtomDescribed(int, const AtomResult& atom) {
-  json induced = json::array();
-  for (const ElementPair& pair : atom.Induced) induced.push_back(PairJson(pair));
-  atoms_->push_back(json{{"generating", PairJson(atom.Generating)},
-                         {"induced", std::move(induced)},
-                         {"unique_meet_complement", atom.UniqueMeetComplement},
-                         {"meet_complements", RelationRows(atom.MeetComplements)}});
-}
-
-void JsonExport::FactorizationDone() {
-  json& level = Problem()["cutoff_levels"][static_cast<std::size_t>(factorization_level_)];
-  level[factorization_of_omega_ ? "omega_factorization" : "lower_omega_factorization"] =
-      json{{"atoms", std::move(*atoms_)}};
-  atoms_.reset();
-}
-
-void JsonExport::ProblemDone() {
-  Problem()["pairs"] = PairRecords(Problem());
-  Problem()["complete"] = true;
-}
-
-// Every pair i < j as one record, the fields of the pairs table: read back from the
-// problem's own statistics, partial order and cutoff levels, with the 2 x 2 counts kept
-// since the elements were built.
-json JsonExport::PairRecords(const json& problem) const {
-  json pairs = json::array();
-  if (!problem.contains("statistics") || included_.size() != pair_counts_.size()) return pairs;
-  const json& statistics = problem["statistics"];
-  const int e = static_cast<int>(pair_words_.size());
+  // The front of every pair's record, up to the Omega columns the cutoff levels add.
+  if (included_.size() != pair_counts_.size()) return;
+  ScratchFile& records = Scratch(problem_->pairs);
   std::size_t pair = 0;
   for (int i = 0; i < e; ++i) {
     for (int j = i + 1; j < e; ++j, ++pair) {
       const std::array<std::int32_t, 4>& count = pair_counts_[pair];
       json record{{"i", i + 1}, {"j", j + 1}, {"word_i", pair_words_[i]}, {"word_j", pair_words_[j]},
                   {"n11", count[0]}, {"n10", count[1]}, {"n01", count[2]}, {"n00", count[3]}};
-      for (const auto& [name, triangle] : statistics.items()) record[name] = triangle.is_null() ? json(nullptr) : triangle[i][j];
+      for (const StatisticColumn& column : columns) record[column.name] = column.value ? column.value(i, j) : json(nullptr);
       record["included_i_in_j"] = (included_[pair] & kIInJ) != 0 ? 1 : 0;
       record["included_j_in_i"] = (included_[pair] & kJInI) != 0 ? 1 : 0;
-      for (const OmegaColumn& column : omega_columns_) {
-        const std::uint8_t inclusions = column.inclusions[pair];
-        record[column.name] = inclusions == 0 ? json(nullptr) : json(InclusionText(inclusions));
-      }
-      pairs.push_back(std::move(record));
+      records.Append(OpenObject(record) + "\n");
     }
   }
-  return pairs;
+  // What the records needed is in them now.
+  std::vector<std::array<std::int32_t, 4>>().swap(pair_counts_);
+  std::vector<std::uint8_t>().swap(included_);
+  std::vector<std::string>().swap(pair_words_);
 }
 
-std::string JsonExport::Text(const RunOutcome& outcome) const {
-  json d = *document_;
-  // A problem the run left unfinished keeps the pairs it has statistics for.
-  if (!d["problems"].empty() && !d["problems"].back().contains("pairs")) {
-    d["problems"].back()["pairs"] = PairRecords(d["problems"].back());
+void JsonExport::CloseLevel() {
+  if (!problem_->level_open) return;
+  ScratchFile& body = Scratch(problem_->body);
+  if (problem_->factorizations < 1) body.Append(Key("omega_factorization") + "null");
+  if (problem_->factorizations < 2) body.Append(Key("lower_omega_factorization") + "null");
+  body.Append("}");
+  problem_->level_open = false;
+}
+
+std::string JsonExport::OpenEnds() const {
+  std::string ends;
+  if (problem_->level_open) {
+    if (problem_->factorizations < 1) ends += Key("omega_factorization") + "null";
+    if (problem_->factorizations < 2) ends += Key("lower_omega_factorization") + "null";
+    ends += "}";
   }
-  d["status"] = StatusOf(outcome);
-  d["completion_code"] = outcome.code;
-  // A label may hold bytes that are not UTF-8; they are replaced rather than refused.
-  return d.dump(-1, ' ', false, json::error_handler_t::replace) + "\n";
+  if (problem_->levels_open) ends += "]";
+  return ends;
 }
 
-bool JsonExport::Write(const std::string& path, const RunOutcome& outcome, std::string& error) const {
-  const std::string text = Text(outcome);
+void JsonExport::CutoffLevelDone(const OmegaLevel& level) {
+  AddOmegaColumn(omega_columns_, level);
+  CloseLevel();
+  const bool closed = level.HasLowerOmega;
+  const int e = level.Omega.Size();
+  ScratchFile& body = Scratch(problem_->body);
+  if (problem_->levels > 0) body.Append(",");
+  body.Append(OpenObject(json{{"level", level.Index + 1},
+                              {"alpha", Number(level.Alpha)},
+                              {"z", level.Z},
+                              {"min_kappa", Number(level.MinKappa)}}));
+  const auto relation = [&](const char* key, const ElementRelation& m, bool shown, bool cells) {
+    body.Append(Key(key));
+    if (!shown) {
+      body.Append("null");
+      return;
+    }
+    WriteArray(body, e, [&](int r) { return cells ? RelationCellRow(m, r) : RelationRow(m, r); });
+  };
+  relation("omega", level.Omega, true, false);
+  relation("lower_omega", level.LowerOmega, closed, false);
+  relation("lower_omega_closure", level.LowerOmegaClosure, closed, false);
+  relation("omega_closure", level.OmegaClosure, closed, false);
+  relation("omega_cells", level.Omega, true, true);
+  relation("lower_omega_cells", level.LowerOmega, closed, true);
+  relation("lower_omega_closure_cells", level.LowerOmegaClosure, closed, true);
+  relation("omega_closure_cells", level.OmegaClosure, closed, true);
+  body.Append(Key("unsettled_pairs") + Dump(level.UnsettledPairs));
+  ++problem_->levels;
+  problem_->level_open = true;
+  problem_->factorizations = 0;
+}
+
+void JsonExport::FactorizationStarted(int, bool is_omega, bool) {
+  factorization_of_omega_ = is_omega;
+  Scratch(atoms_).Clear();
+  atom_count_ = 0;
+}
+
+void JsonExport::AtomDescribed(int, const AtomResult& atom) {
+  json induced = json::array();
+  for (const ElementPair& pair : atom.Induced) induced.push_back(PairJson(pair));
+  const json described{{"generating", PairJson(atom.Generating)},
+                       {"induced", std::move(induced)},
+                       {"unique_meet_complement", atom.UniqueMeetComplement},
+                       {"meet_complements", RelationRows(atom.MeetComplements)}};
+  if (atom_count_++ > 0) Scratch(atoms_).Append(",");
+  Scratch(atoms_).Append(Dump(described));
+}
+
+void JsonExport::FactorizationDone() {
+  // Factorizations follow their level, Omega's before lower Omega's; one left out is null.
+  ScratchFile& body = Scratch(problem_->body);
+  if (!factorization_of_omega_ && problem_->factorizations < 1) body.Append(Key("omega_factorization") + "null");
+  body.Append(Key(factorization_of_omega_ ? "omega_factorization" : "lower_omega_factorization") + "{\"atoms\":[");
+  Scratch(atoms_).CopyTo([&body](std::string_view text) {
+    body.Append(text);
+    return true;
+  });
+  body.Append("]}");
+  problem_->factorizations = factorization_of_omega_ ? 1 : 2;
+  atoms_->Clear();
+}
+
+void JsonExport::ProblemDone() {
+  CloseLevel();
+  if (problem_->levels_open) Scratch(problem_->body).Append("]");
+  problem_->levels_open = false;
+  ScratchFile& done = Scratch(done_);
+  if (problems_done_ > 0) done.Append(",");
+  WriteProblem(
+      [&done](std::string_view text) {
+        done.Append(text);
+        return true;
+      },
+      true);
+  ++problems_done_;
+  problem_.reset();
+}
+
+bool JsonExport::WriteProblem(const TextOut& out, bool complete) {
+  OpenProblem& p = *problem_;
+  const std::string head = OpenObject(json{{"number", p.number}, {"label", p.label}, {"complete", complete}});
+  if (!out(head) || !Scratch(p.body).CopyTo(out) || !out(OpenEnds() + Key("pairs") + "[")) return false;
+  // Each record's front, then its Omega column for every cutoff level done.
+  std::size_t pair = 0;
+  const bool records = Scratch(p.pairs).ForEachLine([&](std::string_view front) {
+    std::string record(pair == 0 ? "" : ",");
+    record += front;
+    for (const OmegaColumn& column : omega_columns_) {
+      const std::uint8_t inclusions = column.inclusions[pair];
+      record += Key(column.name.c_str()) + (inclusions == 0 ? "null" : Dump(InclusionText(inclusions)));
+    }
+    ++pair;
+    return out(record + "}");
+  });
+  return records && out("]}");
+}
+
+bool JsonExport::WriteTo(const TextOut& out, const RunOutcome& outcome, std::string& error) {
+  json head = *head_;
+  head["status"] = StatusOf(outcome);
+  head["completion_code"] = outcome.code;
+  bool taken = out(OpenObject(head) + Key("problems") + "[") && Scratch(done_).CopyTo(out);
+  // A problem the run left unfinished keeps what it has, closed where it stopped.
+  if (taken && problem_ != nullptr) taken = out(problems_done_ > 0 ? "," : "") && WriteProblem(out, false);
+  taken = taken && out("]}\n");
+  for (const ScratchFile* file : {done_.get(), atoms_.get(), problem_ ? problem_->body.get() : nullptr,
+                                  problem_ ? problem_->pairs.get() : nullptr}) {
+    if (file != nullptr && !file->Failure().empty()) {
+      error = file->Failure();
+      return false;
+    }
+  }
+  if (!taken && error.empty()) error = "write error";
+  return taken;
+}
+
+bool JsonExport::Write(const std::string& path, const RunOutcome& outcome, std::string& error) {
   std::FILE* file = std::fopen(path.c_str(), "w");
   if (file == nullptr) {
     error = std::strerror(errno);
     return false;
   }
   errno = 0;
-  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  int write_error = 0;
+  const bool formed = WriteTo(
+      [&](std::string_view text) {
+        if (std::fwrite(text.data(), 1, text.size(), file) == text.size()) return true;
+        write_error = errno;
+        return false;
+      },
+      outcome, error);
   const bool closed = std::fclose(file) == 0;
-  if (written && closed) return true;
-  error = errno != 0 ? std::strerror(errno) : "write error";
+  if (formed && closed) return true;
+  if (error.empty() || error == "write error") error = write_error != 0 ? std::strerror(write_error) : "write error";
   return false;
+}
+
+bool JsonExport::WriteTo(std::ostream& out, const RunOutcome& outcome, std::string& error) {
+  return WriteTo(
+      [&out](std::string_view text) {
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        return static_cast<bool>(out);
+      },
+      outcome, error);
+}
+
+std::string JsonExport::Text(const RunOutcome& outcome) {
+  std::string text, error;
+  WriteTo(
+      [&text](std::string_view piece) {
+        text += piece;
+        return true;
+      },
+      outcome, error);
+  return text;
 }
 
 }  // namespace quorel

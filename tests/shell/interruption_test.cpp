@@ -93,8 +93,11 @@ TEST(Interruption, EveryStepStopsWithWholeOutputs) {
     }
     RunOutcome outcome;
     outcome.interrupted = true;
-    const nlohmann::json parsed = nlohmann::json::parse(document.Text(outcome));
+    const std::string text = document.Text(outcome);
+    const nlohmann::ordered_json parsed = nlohmann::ordered_json::parse(text);
     EXPECT_EQ(parsed["status"], "interrupted") << StepName(step);
+    // What was open when the run stopped is closed as the complete document would be.
+    EXPECT_EQ(text, parsed.dump() + "\n") << StepName(step);
   }
 }
 

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 
 #include "pipeline/result_data.hpp"
@@ -42,7 +43,11 @@ json RunWithJson(const std::string& data, const AnalysisOptions& options, testin
   RunOutcome outcome;
   outcome.code = run.code;
   outcome.fatal = run.fatal;
-  return json::parse(exporter.Text(outcome));
+  const std::string text = exporter.Text(outcome);
+  // Written piece by piece as the results came, the document is still, byte for byte, the
+  // compact form of what it holds, keys in their order.
+  EXPECT_EQ(text, nlohmann::ordered_json::parse(text).dump() + "\n");
+  return json::parse(text);
 }
 
 // The recorded problems replayed into a report.
@@ -287,6 +292,10 @@ TEST(JsonCommand, RecordOfTheRunReproducesIt) {
   ASSERT_EQ(run["steps"].size(), 1u);
   EXPECT_EQ(run["steps"][0][0]["step"], "reading");
   EXPECT_GE(run["seconds"].get<double>(), 0.0);
+  // The parts the document was formed from are gone with the run.
+  std::vector<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) left.push_back(entry.path().filename());
+  EXPECT_THAT(left, ::testing::UnorderedElementsAre("Quorel.dat", "Quorel.out", "r.json", "stdout.txt", "stderr.txt"));
 }
 
 }  // namespace
