@@ -77,14 +77,22 @@ double LikelihoodRatioStatistic(const FourfoldTable& observed, const FourfoldTab
   return 2.0 * static_cast<double>(sum);
 }
 
-double KappaStatistic(const FourfoldTable& t, float R0, float R1, float C0, float C1, float n) {
-  const double total = n;
-  const double chance = static_cast<double>(R0) * static_cast<double>(C0) +
-                        static_cast<double>(R1) * static_cast<double>(C1);
-  const double room = total * total - chance;
-  if (room == 0.0 || std::isnan(room)) return 0.0;
+KappaMargins KappaMarginsOf(float R0, float R1, float C0, float C1, float n) {
+  KappaMargins m;
+  m.total = n;
+  m.chance = static_cast<double>(R0) * static_cast<double>(C0) + static_cast<double>(R1) * static_cast<double>(C1);
+  m.room = m.total * m.total - m.chance;
+  return m;
+}
+
+double KappaOf(const FourfoldTable& t, const KappaMargins& m) {
+  if (m.room == 0.0 || std::isnan(m.room)) return 0.0;
   const double agreement = static_cast<double>(t[0]) + static_cast<double>(t[3]);
-  return (total * agreement - chance) / room;
+  return (m.total * agreement - m.chance) / m.room;
+}
+
+double KappaStatistic(const FourfoldTable& t, float R0, float R1, float C0, float C1, float n) {
+  return KappaOf(t, KappaMarginsOf(R0, R1, C0, C1, n));
 }
 
 double McNemarZStatistic(const FourfoldTable& t) {
@@ -116,7 +124,7 @@ double KappaVariance(const FourfoldTable& t, float R0f, float R1f, float C0f, fl
   return bracket / (n * BB);
 }
 
-double StandardizedKappa(float kappa, float R0f, float R1f, float C0f, float C1f, float nf) {
+double NullStandardDeviation(float R0f, float R1f, float C0f, float C1f, float nf) {
   const double R0 = R0f, R1 = R1f, C0 = C0f, C1 = C1f, n = nf;
   const double pe = (R0 * C0 + R1 * C1) / (n * n);
   if (pe == 1.0 || std::isnan(pe)) return 0.0;
@@ -124,7 +132,12 @@ double StandardizedKappa(float kappa, float R0f, float R1f, float C0f, float C1f
   const double q = 1.0 - pe;
   const double nullVariance = ((pe * pe + pe) - x / (n * n * n)) / (n * (q * q));
   if (!(nullVariance > 0.0)) return 0.0;
-  return static_cast<double>(kappa) / std::sqrt(nullVariance);
+  return std::sqrt(nullVariance);
+}
+
+double StandardizedKappa(float kappa, float R0, float R1, float C0, float C1, float n) {
+  const double deviation = NullStandardDeviation(R0, R1, C0, C1, n);
+  return deviation == 0.0 ? 0.0 : static_cast<double>(kappa) / deviation;
 }
 
 }  // namespace quorel

@@ -58,6 +58,15 @@ double LikelihoodRatioStatistic(const FourfoldTable& observed, const FourfoldTab
 // for agreement beyond chance (n^2 = R0 C0 + R1 C1) or when n = 0.
 double KappaStatistic(const FourfoldTable& table, float R0, float R1, float C0, float C1,
                       float n);
+// The same in two steps, for callers that meet the same margins often: what depends on the
+// margins alone (n, R0 C0 + R1 C1 and n^2 less that), then kappa of a table with them.
+struct KappaMargins {
+  double total = 0.0;
+  double chance = 0.0;
+  double room = 0.0;
+};
+KappaMargins KappaMarginsOf(float R0, float R1, float C0, float C1, float n);
+double KappaOf(const FourfoldTable& table, const KappaMargins& margins);
 
 // McNemar's Z on the discordant cells, (T1 - T2) / sqrt(T1 + T2), no continuity correction;
 // positive when second-only cells outnumber first-only cells (the first relation tends to be
@@ -73,6 +82,9 @@ double KappaVariance(const FourfoldTable& table, float R0, float R1, float C0, f
 // relations. `kappa` is the value as rounded into the 32-bit kappa matrix. 0 when pe = 1
 // or the null variance is not positive.
 double StandardizedKappa(float kappa, float R0, float R1, float C0, float C1, float n);
+// The square root of that null variance, which depends on the margins alone; 0 where the
+// standardized kappa is 0.
+double NullStandardDeviation(float R0, float R1, float C0, float C1, float n);
 
 // The probability, under fixed margins, of the 2 x 2 table with cells p, q, r, s, where p
 // and q share one line (row or column), p and r the other line through p, and s is the cell

@@ -39,6 +39,15 @@ void ComputePairMeasures(StatisticMatrices& stats, int e, int i, int j, const Bi
   stats.L[up] = static_cast<float>(AdjustedLikelihoodRatio(table, CountedCells(shape.n, include_diagonal)));
 }
 
+FourfoldTable TableOfTies(int counted, int first_ties, int second_ties, int shared) {
+  FourfoldTable x;
+  x[0] = static_cast<float>(counted - first_ties - second_ties + shared);
+  x[1] = static_cast<float>(second_ties - shared);
+  x[2] = static_cast<float>(first_ties - shared);
+  x[3] = static_cast<float>(shared);
+  return x;
+}
+
 SampleReach SampledTableReaches(const StatisticMatrices& stats, int e, int i, int j, const FourfoldTable& x,
                                 int counted) {
   const std::size_t up = Upper(e, i, j);

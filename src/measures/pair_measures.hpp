@@ -34,6 +34,10 @@ struct SampleReach {
 SampleReach SampledTableReaches(const StatisticMatrices& stats, int e, int i, int j, const FourfoldTable& x,
                                 int counted);
 
+// The table of two relations over `counted` cells, where the first has `first_ties` ties, the
+// second `second_ties`, and they share `shared`.
+FourfoldTable TableOfTies(int counted, int first_ties, int second_ties, int shared);
+
 // Whether the swap table Y of a sample reaches the observed |McNemar Z| of the pair (i, j).
 // Only its discordant cells Y[1] and Y[2] matter.
 bool SwapTableReaches(const StatisticMatrices& stats, int e, int i, int j, const FourfoldTable& y);

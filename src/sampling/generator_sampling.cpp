@@ -8,6 +8,7 @@
 #include "core/worker_pool.hpp"
 #include "measures/diagonal_rule.hpp"
 #include "measures/pair_measures.hpp"
+#include "measures/sample_judge.hpp"
 #include "sampling/generator_permutations.hpp"
 
 namespace quorel {
@@ -84,65 +85,61 @@ std::int16_t SampleGenerators(const MatrixList& relations, int elements, int gen
     case WorkspaceStatus::kShuffleWorkFailed: FatalError(FatalCode::kVariables);
   }
 
-  // The pairs (i, j), i < j, row by row, with the samples that reached each statistic so far.
-  // Within a batch of samples each pair is compared by one worker; blocks of consecutive
-  // pairs keep the workers' counters apart.
+  // The pairs (i, j), i < j, row by row, with their observed statistics and the samples that
+  // reached each so far. Within a batch of samples each pair is compared by one worker;
+  // blocks of consecutive pairs keep the workers' counters apart.
   struct Pair {
     std::int16_t i, j;
     bool include;
+    ObservedStatistics observed;
   };
   std::vector<Pair> pairs;
   pairs.reserve(static_cast<std::size_t>(e) * (e > 0 ? e - 1 : 0) / 2);
   for (int i = 0; i < e; ++i) {
     for (int j = i + 1; j < e; ++j) {
+      const std::size_t up = static_cast<std::size_t>(i) * e + j;
       pairs.push_back({static_cast<std::int16_t>(i), static_cast<std::int16_t>(j),
-                       PairIncludesDiagonal(settings.diagonal, i, j, g)});
+                       PairIncludesDiagonal(settings.diagonal, i, j, g),
+                       ObservedStatistics{stats.Kappa[up], stats.StdKappa[up], stats.L[up]}});
     }
   }
   std::vector<SampleCounts> counts(pairs.size());
   const std::int64_t pair_count = static_cast<std::int64_t>(pairs.size());
+  const SampleJudge judge(n);
 
-  // Samples are made in batches, one after another (their draws, permutations and products
-  // depend on the samples before them), into one of two sets of the relations' sample copies;
-  // the workers compare the pairs of one batch while the next batch is made into the other
-  // set. A batch holds up to 16 samples, within a few megabytes.
+  // Samples are made in batches. A sample's generators are permuted from the previous
+  // sample's, so the permutations are drawn one sample after another; the compounds of each
+  // sample are then rebuilt by the workers, a sample each, and the workers compare the pairs.
+  // A batch holds up to 16 samples, within a few megabytes.
   const std::size_t sample_words = static_cast<std::size_t>(shape.words) * e;
   const std::size_t sample_bytes = sample_words * sizeof(BitWord) + e * sizeof(RelationSummary);
   const int batch = static_cast<int>(std::clamp<std::size_t>(
       std::min<std::size_t>((4u << 20) / std::max<std::size_t>(sample_bytes, 1), settings.sample_size), 1, 16));
-  std::vector<BitWord> copies[2];
-  for (std::vector<BitWord>& copy : copies) {
-    if (!storage.Obtain(StorageKind::kSamplerBuffer, copy, std::max<std::size_t>(sample_words * batch, 1))) {
-      return 29;
-    }
-  }
-  std::vector<RelationSummary> summaries[2];
-  for (std::vector<RelationSummary>& summary : summaries) summary.resize(static_cast<std::size_t>(e) * batch);
-  const auto relations_of = [&](int set, int t) {
-    return copies[set].data() + static_cast<std::size_t>(t) * sample_words;
-  };
-  const auto make_sample = [&](int set, int t) {
-    BitWord* sample = relations_of(set, t);
-    const auto matrix = [&](int k) { return sample + static_cast<std::size_t>(k) * shape.words; };
+  std::vector<BitWord> copies;
+  if (!storage.Obtain(StorageKind::kSamplerBuffer, copies, std::max<std::size_t>(sample_words * batch, 1))) return 29;
+  std::vector<RelationSummary> summaries(static_cast<std::size_t>(e) * batch);
+  const auto relations_of = [&](int t) { return copies.data() + static_cast<std::size_t>(t) * sample_words; };
+  const auto matrix_of = [&](int t, int k) { return relations_of(t) + static_cast<std::size_t>(k) * shape.words; };
+  const auto permute_generators = [&](int t) {
     for (int k = 0; k < g; ++k) {
       std::int8_t* bytes = &generator_bytes[cells * k];
       PermuteUnderControl(random, bytes, n, settings.measure_control, settings.diagonal, non_directional[k] != 0,
                           fixed, ws);
-      PackMatrix(bytes, shape, matrix(k));
+      PackMatrix(bytes, shape, matrix_of(t, k));
     }
+  };
+  const auto rebuild_compounds = [&](int t) {
     // A compound's factors precede it, so they are rebuilt already.
-    for (int k = g; k < e; ++k) BooleanProduct(matrix(words[k].Node), matrix(words[k].Generator), matrix(k), shape);
-    for (int k = 0; k < e; ++k) summaries[set][static_cast<std::size_t>(t) * e + k] = Summarise(matrix(k), shape);
+    for (int k = g; k < e; ++k) BooleanProduct(matrix_of(t, words[k].Node), matrix_of(t, words[k].Generator), matrix_of(t, k), shape);
+    for (int k = 0; k < e; ++k) summaries[static_cast<std::size_t>(t) * e + k] = Summarise(matrix_of(t, k), shape);
   };
   // A pair's sample table follows from the ties its two relations share and each one's ties,
   // with the loops taken off when they are not counted.
-  const auto compare = [&](int set, int t, std::int64_t p) {
+  const auto compare = [&](int t, std::int64_t p) {
     const Pair& pair = pairs[p];
-    const BitWord* relations = relations_of(set, t);
-    const RelationSummary& first = summaries[set][static_cast<std::size_t>(t) * e + pair.i];
-    const RelationSummary& second = summaries[set][static_cast<std::size_t>(t) * e + pair.j];
-    int shared = SharedTies(relations + static_cast<std::size_t>(pair.i) * shape.words,
-                            relations + static_cast<std::size_t>(pair.j) * shape.words, shape.words);
+    const RelationSummary& first = summaries[static_cast<std::size_t>(t) * e + pair.i];
+    const RelationSummary& second = summaries[static_cast<std::size_t>(t) * e + pair.j];
+    int shared = SharedTies(matrix_of(t, pair.i), matrix_of(t, pair.j), shape.words);
     int first_ties = first.ties;
     int second_ties = second.ties;
     if (!pair.include) {
@@ -150,35 +147,27 @@ std::int16_t SampleGenerators(const MatrixList& relations, int elements, int gen
       first_ties -= first.loops;
       second_ties -= second.loops;
     }
-    const int counted = CountedCells(n, pair.include);
-    FourfoldTable x;
-    x[0] = static_cast<float>(counted - first_ties - second_ties + shared);
-    x[1] = static_cast<float>(second_ties - shared);
-    x[2] = static_cast<float>(first_ties - shared);
-    x[3] = static_cast<float>(shared);
-    counts[p].Add(SampledTableReaches(stats, e, pair.i, pair.j, x, counted), 1);
+    counts[p].Add(judge.Judge(pair.observed, CountedCells(n, pair.include), first_ties, second_ties, shared), 1);
   };
 
   WorkerPool pool(WorkerCount(settings.workers));
   const std::int64_t block = std::clamp<std::int64_t>(pair_count / (8 * pool.Workers()), 1, 256);
   auto last_report = std::chrono::steady_clock::now();
   const int samples = settings.sample_size;
-  for (int t = 0; t < std::min(batch, samples); ++t) make_sample(0, t);
-  for (int first = 0, set = 0; first < samples; first += batch, set = 1 - set) {
+  for (int first = 0; first < samples; first += batch) {
     const int count = std::min(batch, samples - first);
-    const int next = std::min(batch, samples - first - count);
-    // Index 0 stands for making the next batch (the first block, usually taken by the calling
-    // thread); index p + 1 for pair p, compared in every sample of this batch by one worker.
-    pool.Run(pair_count + 1, block, [&](int, std::int64_t begin, std::int64_t end) {
-      if (begin == 0) {
-        for (int t = 0; t < next; ++t) {
-          StopIfCancelled(progress);
-          make_sample(1 - set, t);
-        }
-        begin = 1;
-      }
-      for (std::int64_t p = begin - 1; p < end - 1; ++p) {
-        for (int t = 0; t < count; ++t) compare(set, t, p);
+    for (int t = 0; t < count; ++t) {
+      StopIfCancelled(progress);
+      permute_generators(t);
+    }
+    pool.Run(count, 1, [&](int, std::int64_t begin, std::int64_t end) {
+      for (std::int64_t t = begin; t < end; ++t) rebuild_compounds(static_cast<int>(t));
+    });
+    pool.Run(pair_count, block, [&](int, std::int64_t begin, std::int64_t end) {
+      // Sample by sample: consecutive pairs mostly share their first relation, so one sample's
+      // look-ups stay close together.
+      for (int t = 0; t < count; ++t) {
+        for (std::int64_t p = begin; p < end; ++p) compare(t, p);
       }
     });
     if (progress != nullptr) {

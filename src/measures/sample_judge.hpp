@@ -1,0 +1,64 @@
+#pragma once
+
+#include <vector>
+
+#include "measures/pair_measures.hpp"
+
+namespace quorel {
+
+// A pair's observed statistics, as the samples are held against them.
+struct ObservedStatistics {
+  float kappa = 0.0f;
+  float standardized_kappa = 0.0f;
+  float likelihood_ratio = 0.0f;
+};
+
+// Decides whether a sampled table reaches a pair's observed kappa, standardized kappa and
+// L, with the decisions of SampledTableReaches but mostly without its square root and
+// logarithms: a sampled table is nearly always far from the observed values, and a cheaper
+// look tells which side it lies on.
+//   - What kappa and standardized kappa take from the margins alone is formed once for
+//     every pair of tie counts of the first and second relation, by the same functions, when
+//     the tables are small enough to hold it (up to 32 actors).
+//   - Standardized kappa is kappa over a positive root, or 0, so it has kappa's sign: when
+//     the signs of the sampled kappa and the observed value differ, the sign decides.
+//   - L is formed from logarithms of the adjusted cells (k + 0.5) and of the margins, all
+//     whole numbers or halves up to N * N + 2, looked up in tables. The value looked up
+//     differs from the one SampledTableReaches forms by less than a bound the table gives
+//     (the float rounding of the expected counts, the float running sum, and the tables'
+//     own rounding, with a wide margin); only a table within that bound of the observed L
+//     is formed in full.
+class SampleJudge {
+ public:
+  // For the tables of relations among N actors, diagonal counted or not. Cost: O(N^2), and
+  // O(N^4) for the margins of up to 32 actors.
+  explicit SampleJudge(int n);
+
+  // The decisions for the table of two relations over `counted` cells, where the first has
+  // `first_ties` ties, the second `second_ties`, and they share `shared`.
+  SampleReach Judge(const ObservedStatistics& observed, int counted, int first_ties, int second_ties,
+                    int shared) const;
+
+ private:
+  bool ReachesLikelihoodRatio(float observed, const FourfoldTable& x, int counted) const;
+
+  // What the kappas take from the margins of a table whose first relation has a ties and
+  // second b, at [a * (counted + 1) + b].
+  struct Margins {
+    double chance = 0.0;
+    double room = 0.0;
+    double deviation = 0.0;  // the null standard deviation; 0 where standardized kappa is 0
+  };
+  struct MarginTable {
+    int counted = -1;
+    std::vector<Margins> margins;
+  };
+  static MarginTable BuildMarginTable(int counted);
+  const MarginTable* MarginsFor(int counted) const;
+
+  std::vector<double> log_half_;   // ln(k + 0.5)
+  std::vector<double> log_whole_;  // ln(k), from k = 1
+  MarginTable tables_[2];          // diagonal counted or not; empty beyond 32 actors
+};
+
+}  // namespace quorel
