@@ -16,6 +16,14 @@ double FullLikelihoodRatio(FourfoldTable x, int counted) {
   return LikelihoodRatioStatistic(x, expected);
 }
 
+// Which side of `threshold` a value lies on when it is known to within `bound` of `near`:
+// 1 at or above, 0 below, -1 when the bound leaves it open.
+int SideOf(double near, double bound, double threshold) {
+  if (near - threshold > bound) return 1;
+  if (threshold - near > bound) return 0;
+  return -1;
+}
+
 }  // namespace
 
 SampleJudge::SampleJudge(int n) {
@@ -32,18 +40,24 @@ SampleJudge::SampleJudge(int n) {
   }
 }
 
+SampleJudge::Margins SampleJudge::MarginsOf(int counted, int first_ties, int second_ties) {
+  float r0, r1, c0, c1, n;
+  FourfoldMargins(TableOfTies(counted, first_ties, second_ties, 0), r0, r1, c0, c1, n);
+  Margins m;
+  m.kappa = KappaMarginsOf(r0, r1, c0, c1, n);
+  m.deviation = NullStandardDeviation(r0, r1, c0, c1, n);
+  m.inverse_room = m.kappa.room > 0.0 ? 1.0 / m.kappa.room : 0.0;
+  m.inverse_deviation = m.deviation > 0.0 ? 1.0 / m.deviation : 0.0;
+  return m;
+}
+
 SampleJudge::MarginTable SampleJudge::BuildMarginTable(int counted) {
   MarginTable table;
   table.counted = counted;
   const std::size_t side = static_cast<std::size_t>(counted) + 1;
   table.margins.resize(side * side);
   for (int a = 0; a <= counted; ++a) {
-    for (int b = 0; b <= counted; ++b) {
-      float r0, r1, c0, c1, n;
-      FourfoldMargins(TableOfTies(counted, a, b, 0), r0, r1, c0, c1, n);
-      const KappaMargins kappa = KappaMarginsOf(r0, r1, c0, c1, n);
-      table.margins[a * side + b] = {kappa.chance, kappa.room, NullStandardDeviation(r0, r1, c0, c1, n)};
-    }
+    for (int b = 0; b <= counted; ++b) table.margins[a * side + b] = MarginsOf(counted, a, b);
   }
   return table;
 }
@@ -70,46 +84,51 @@ bool SampleJudge::ReachesLikelihoodRatio(float observed, const FourfoldTable& x,
     sum += term;
     magnitude += std::fabs(term);
   }
-  const double looked_up = 2.0 * sum;
   // Each logarithm of o / e in full differs from the one looked up by the float rounding of
   // e (under 6e-8) and far less for the rest, so each term by under o * 1e-7; the float
   // running sum adds under 2.5e-7 of the terms' magnitude. The bound doubles that, as L does,
   // and more than doubles it again.
   const double bound = 1e-6 * ((counted + 2.0) + magnitude) + 1e-300;
-  const double threshold = observed;
-  if (looked_up - threshold > bound) return true;
-  if (threshold - looked_up > bound) return false;
-  return FullLikelihoodRatio(x, counted) >= threshold;
+  const int side = SideOf(2.0 * sum, bound, observed);
+  return side >= 0 ? side == 1 : FullLikelihoodRatio(x, counted) >= static_cast<double>(observed);
 }
 
 SampleReach SampleJudge::Judge(const ObservedStatistics& observed, int counted, int first_ties, int second_ties,
                                int shared) const {
   const FourfoldTable x = TableOfTies(counted, first_ties, second_ties, shared);
-  KappaMargins kappa_margins;
-  double deviation;
-  if (const MarginTable* table = MarginsFor(counted)) {
-    const Margins& m = table->margins[static_cast<std::size_t>(first_ties) * (counted + 1) + second_ties];
-    kappa_margins = {static_cast<double>(static_cast<float>(counted)), m.chance, m.room};
-    deviation = m.deviation;
-  } else {
-    float r0, r1, c0, c1, n;
-    FourfoldMargins(x, r0, r1, c0, c1, n);
-    kappa_margins = KappaMarginsOf(r0, r1, c0, c1, n);
-    deviation = NullStandardDeviation(r0, r1, c0, c1, n);
-  }
+  const MarginTable* table = MarginsFor(counted);
+  const Margins m = table != nullptr
+                        ? table->margins[static_cast<std::size_t>(first_ties) * (counted + 1) + second_ties]
+                        : MarginsOf(counted, first_ties, second_ties);
   SampleReach reach;
-  const float kappa = static_cast<float>(KappaOf(x, kappa_margins));
-  reach.kappa = kappa >= observed.kappa;
-  // Standardized kappa is kappa over a positive deviation, or 0: of kappa's sign.
-  const double standardized = observed.standardized_kappa;
-  if (kappa >= 0.0f && standardized <= 0.0) {
-    reach.standardized_kappa = true;
-  } else if (kappa <= 0.0f && standardized > 0.0) {
-    reach.standardized_kappa = false;
-  } else {
-    reach.standardized_kappa = (deviation == 0.0 ? 0.0 : static_cast<double>(kappa) / deviation) >= standardized;
-  }
   reach.likelihood_ratio = ReachesLikelihoodRatio(observed.likelihood_ratio, x, counted);
+  // Kappa is (n * agreement - chance) / room rounded to double and then to float: within 2^-23
+  // of the product with the room's reciprocal. Standardized kappa divides that float by the
+  // deviation: within 2^-22 of the product of the estimate with the deviation's reciprocal.
+  // Only a value that close to the observed one is formed in full.
+  int kappa_side = -1, standardized_side = -1;
+  double estimate = 0.0;
+  if (m.kappa.room > 0.0) {
+    const double agreement = static_cast<double>(x[0]) + static_cast<double>(x[3]);
+    estimate = (m.kappa.total * agreement - m.kappa.chance) * m.inverse_room;
+    kappa_side = SideOf(estimate, std::ldexp(std::fabs(estimate), -22), observed.kappa);
+    if (m.deviation == 0.0) {
+      standardized_side = 0.0 >= static_cast<double>(observed.standardized_kappa) ? 1 : 0;
+    } else {
+      const double standardized = estimate * m.inverse_deviation;
+      standardized_side =
+          SideOf(standardized, std::ldexp(std::fabs(standardized), -21), observed.standardized_kappa);
+    }
+  }
+  if (kappa_side < 0 || standardized_side < 0) {
+    const float kappa = static_cast<float>(KappaOf(x, m.kappa));
+    reach.kappa = kappa >= observed.kappa;
+    const double standardized = m.deviation == 0.0 ? 0.0 : static_cast<double>(kappa) / m.deviation;
+    reach.standardized_kappa = standardized >= static_cast<double>(observed.standardized_kappa);
+  } else {
+    reach.kappa = kappa_side == 1;
+    reach.standardized_kappa = standardized_side == 1;
+  }
   return reach;
 }
 

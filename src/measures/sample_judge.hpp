@@ -20,8 +20,9 @@ struct ObservedStatistics {
 //   - What kappa and standardized kappa take from the margins alone is formed once for
 //     every pair of tie counts of the first and second relation, by the same functions, when
 //     the tables are small enough to hold it (up to 32 actors).
-//   - Standardized kappa is kappa over a positive root, or 0, so it has kappa's sign: when
-//     the signs of the sampled kappa and the observed value differ, the sign decides.
+//   - Kappa and standardized kappa are quotients: a product with the reciprocal tells them
+//     to within a few units of the float they are rounded to, which decides unless the
+//     observed value is that close.
 //   - L is formed from logarithms of the adjusted cells (k + 0.5) and of the margins, all
 //     whole numbers or halves up to N * N + 2, looked up in tables. The value looked up
 //     differs from the one SampledTableReaches forms by less than a bound the table gives
@@ -43,16 +44,19 @@ class SampleJudge {
   bool ReachesLikelihoodRatio(float observed, const FourfoldTable& x, int counted) const;
 
   // What the kappas take from the margins of a table whose first relation has a ties and
-  // second b, at [a * (counted + 1) + b].
+  // second b (in the margin table at [a * (counted + 1) + b]), with the reciprocals that let
+  // most decisions go without dividing.
   struct Margins {
-    double chance = 0.0;
-    double room = 0.0;
-    double deviation = 0.0;  // the null standard deviation; 0 where standardized kappa is 0
+    KappaMargins kappa;
+    double inverse_room = 0.0;       // 0 where the room is not positive
+    double deviation = 0.0;          // the null standard deviation; 0 where standardized kappa is 0
+    double inverse_deviation = 0.0;  // 0 with it
   };
   struct MarginTable {
     int counted = -1;
     std::vector<Margins> margins;
   };
+  static Margins MarginsOf(int counted, int first_ties, int second_ties);
   static MarginTable BuildMarginTable(int counted);
   const MarginTable* MarginsFor(int counted) const;
 
