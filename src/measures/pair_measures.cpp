@@ -53,6 +53,22 @@ SampleReach SampledTableReaches(const StatisticMatrices& stats, int e, int i, in
   return reach;
 }
 
+FourfoldTable SampleTableOf(int counted, int first_ties, int second_ties, int overlap) {
+  FourfoldTable x;
+  x[0] = static_cast<float>(counted - first_ties - second_ties + overlap);
+  x[1] = static_cast<float>(second_ties - overlap);
+  x[2] = static_cast<float>(first_ties - overlap);
+  x[3] = static_cast<float>(overlap);
+  return x;
+}
+
+FourfoldTable SwapTableOf(int second_only, int discordant) {
+  FourfoldTable y;
+  y[1] = static_cast<float>(second_only);
+  y[2] = static_cast<float>(discordant - second_only);
+  return y;
+}
+
 bool SwapTableReaches(const StatisticMatrices& stats, int e, int i, int j, const FourfoldTable& y) {
   const double z = McNemarZStatistic(y);
   return std::fabs(z) >= std::fabs(static_cast<double>(stats.McNemarZ[Upper(e, i, j)]));
