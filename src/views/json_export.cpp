@@ -51,7 +51,7 @@ json Name(const char* const* names, int count, int value) {
 json OptionsJson(const AnalysisOptions& o, const std::vector<float>& cutoffs, bool reapply) {
   json cut = json::array();
   for (const float alpha : cutoffs) cut.push_back(Number(alpha));
-  return json{
+  json options{
       {"cutoffs", cut},
       {"measure_control", Name(kControlNames, 7, o.m_MeasureControl)},
       {"permutation_strategy", o.m_PermutationStrategy == kPermutePairs ? "pairs" : "generators"},
@@ -68,6 +68,11 @@ json OptionsJson(const AnalysisOptions& o, const std::vector<float>& cutoffs, bo
       {"full_factor_output", o.m_FullFactorOutput != 0},
       {"reapply", reapply},
   };
+  if (o.ExactP) {
+    options["exact_p"] = true;
+    options["omega_from"] = o.OmegaFromExact ? "exact" : "sampled";
+  }
+  return options;
 }
 
 json NamesOrNull(const std::vector<std::string>& names) { return names.empty() ? json(nullptr) : json(names); }
@@ -145,6 +150,21 @@ json Triangle(const std::vector<float>& matrix, int e, bool upper) {
   return rows;
 }
 
+// The exact probabilities in the proportions' layout; null where there is none, and
+// everywhere when none were computed (`exact` empty).
+json ExactTriangle(const std::vector<double>& exact, int e) {
+  json rows = json::array();
+  for (int r = 0; r < e; ++r) {
+    json row = json::array();
+    for (int c = 0; c < e; ++c) {
+      const double value = c <= r || exact.empty() ? std::nan("") : exact[ExactProportionMatrices::Lower(e, r, c)];
+      row.push_back(std::isfinite(value) ? json(value) : json(nullptr));
+    }
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
 json PairJson(const ElementPair& pair) { return json::array({pair.First + 1, pair.Second + 1}); }
 
 const char* StatusOf(const RunOutcome& outcome) {
@@ -191,6 +211,8 @@ void JsonExport::ProblemStarted(const ProblemFacts& facts, const MatrixList& inp
   permutation_strategy_ = facts.options.m_PermutationStrategy;
   measure_control_ = facts.options.m_MeasureControl;
   diagonal_ = facts.options.m_Diagonal;
+  exact_p_ = facts.options.ExactP;
+  exact_ = ExactProportionMatrices();
   pair_counts_.clear();
   included_.clear();
   omega_columns_.clear();
@@ -310,6 +332,8 @@ void JsonExport::PartialOrderBuilt(const ElementRelation& order) {
   Problem()["partial_order_cells"] = RelationCells(order);
 }
 
+void JsonExport::ExactProportionsDone(const ExactProportionMatrices& exact, int) { exact_ = exact; }
+
 void JsonExport::StatisticsDone(const StatisticMatrices& s, int e) {
   IntervalCache intervals(sample_size_);
   const bool pairs = permutation_strategy_ == 0;
@@ -337,6 +361,14 @@ void JsonExport::StatisticsDone(const StatisticMatrices& s, int e) {
       {"standardized_kappa_proportions_low", bound(s.StdKappa, true, false)},
       {"standardized_kappa_proportions_high", bound(s.StdKappa, true, true)},
   };
+  if (exact_p_) {
+    json& statistics = Problem()["statistics"];
+    statistics["theta_exact"] = ExactTriangle(exact_.theta, e);
+    statistics["mcnemar_z_proportions_exact"] = ExactTriangle(exact_.mcnemar_z, e);
+    statistics["kappa_proportions_exact"] = ExactTriangle(exact_.kappa, e);
+    statistics["standardized_kappa_proportions_exact"] = ExactTriangle(exact_.standardized_kappa, e);
+    exact_ = ExactProportionMatrices();
+  }
   Problem()["cutoff_levels"] = json::array();
 }
 
