@@ -50,7 +50,7 @@ struct Workload {
       samples.push_back(RandomCase(rng, d));
       const Case o = RandomCase(rng, d);
       float r0, r1, c0, c1, n;
-      const FourfoldTable x = TableOfTies(kCounted, o.first_ties, o.second_ties, o.shared);
+      const FourfoldTable x = SampleTableOf(kCounted, o.first_ties, o.second_ties, o.shared);
       FourfoldMargins(x, r0, r1, c0, c1, n);
       ObservedStatistics values;
       values.kappa = static_cast<float>(KappaStatistic(x, r0, r1, c0, c1, n));
@@ -74,7 +74,7 @@ void BM_StraightforwardComparison(benchmark::State& bench) {
       w.stats.StdKappa[1] = w.observed[k].standardized_kappa;
       w.stats.L[1] = w.observed[k].likelihood_ratio;
       const Case& c = w.samples[k];
-      const SampleReach r = SampledTableReaches(w.stats, 2, 0, 1, TableOfTies(kCounted, c.first_ties, c.second_ties, c.shared), kCounted);
+      const SampleReach r = SampledTableReaches(w.stats, 2, 0, 1, SampleTableOf(kCounted, c.first_ties, c.second_ties, c.shared), kCounted);
       reached += r.kappa + r.standardized_kappa + r.likelihood_ratio;
     }
   }

@@ -58,6 +58,8 @@ struct Options {
   bool reapply = false;                  // later networks keep the first one's checked options
   std::uint64_t seed = 0;                // start of the random stream
   int threads = 0;                       // workers for the sampling; 0: every core
+  bool exact_p = false;                  // exact P-values beside the proportions (pairs strategy)
+  bool omega_from_exact = false;         // decide Omega from them; needs exact_p and kPairs
 };
 
 }  // namespace quorel

@@ -39,6 +39,10 @@ struct AnalysisOptions {
   std::string ReportPath = "Quorel.out";
   std::uint64_t Seed = 0;
   int Threads = 0;  // 0: all cores
+  // Beyond the dialog: exact P-values of "permute Compounds" beside the sampled proportions,
+  // and whether Omega is decided from them instead of from the samples.
+  bool ExactP = false;
+  bool OmegaFromExact = false;
 };
 
 // The measure controls as the option members number them (MeasureControl in the public

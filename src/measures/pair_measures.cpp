@@ -39,15 +39,6 @@ void ComputePairMeasures(StatisticMatrices& stats, int e, int i, int j, const Bi
   stats.L[up] = static_cast<float>(AdjustedLikelihoodRatio(table, CountedCells(shape.n, include_diagonal)));
 }
 
-FourfoldTable TableOfTies(int counted, int first_ties, int second_ties, int shared) {
-  FourfoldTable x;
-  x[0] = static_cast<float>(counted - first_ties - second_ties + shared);
-  x[1] = static_cast<float>(second_ties - shared);
-  x[2] = static_cast<float>(first_ties - shared);
-  x[3] = static_cast<float>(shared);
-  return x;
-}
-
 SampleReach SampledTableReaches(const StatisticMatrices& stats, int e, int i, int j, const FourfoldTable& x,
                                 int counted) {
   const std::size_t up = Upper(e, i, j);
@@ -60,6 +51,22 @@ SampleReach SampledTableReaches(const StatisticMatrices& stats, int e, int i, in
   reach.standardized_kappa = standardized >= static_cast<double>(stats.StdKappa[up]);
   reach.likelihood_ratio = AdjustedLikelihoodRatio(x, counted) >= static_cast<double>(stats.L[up]);
   return reach;
+}
+
+FourfoldTable SampleTableOf(int counted, int first_ties, int second_ties, int overlap) {
+  FourfoldTable x;
+  x[0] = static_cast<float>(counted - first_ties - second_ties + overlap);
+  x[1] = static_cast<float>(second_ties - overlap);
+  x[2] = static_cast<float>(first_ties - overlap);
+  x[3] = static_cast<float>(overlap);
+  return x;
+}
+
+FourfoldTable SwapTableOf(int second_only, int discordant) {
+  FourfoldTable y;
+  y[1] = static_cast<float>(second_only);
+  y[2] = static_cast<float>(discordant - second_only);
+  return y;
 }
 
 bool SwapTableReaches(const StatisticMatrices& stats, int e, int i, int j, const FourfoldTable& y) {

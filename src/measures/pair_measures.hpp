@@ -34,9 +34,14 @@ struct SampleReach {
 SampleReach SampledTableReaches(const StatisticMatrices& stats, int e, int i, int j, const FourfoldTable& x,
                                 int counted);
 
-// The table of two relations over `counted` cells, where the first has `first_ties` ties, the
-// second `second_ties`, and they share `shared`.
-FourfoldTable TableOfTies(int counted, int first_ties, int second_ties, int shared);
+// The sample table X of a pair whose randomised second relation meets the first at `overlap`
+// counted cells: the first relation's ties and the randomised relation's ties on the counted
+// cells fix the other three cells.
+FourfoldTable SampleTableOf(int counted, int first_ties, int second_ties, int overlap);
+
+// The discordant cells of a swap table Y, `second_only` of the `discordant` cells counted as
+// "second only" after the exchanges (the concordant cells do not matter to McNemar's Z).
+FourfoldTable SwapTableOf(int second_only, int discordant);
 
 // Whether the swap table Y of a sample reaches the observed |McNemar Z| of the pair (i, j).
 // Only its discordant cells Y[1] and Y[2] matter.

@@ -42,7 +42,7 @@ SampleJudge::SampleJudge(int n) {
 
 SampleJudge::Margins SampleJudge::MarginsOf(int counted, int first_ties, int second_ties) {
   float r0, r1, c0, c1, n;
-  FourfoldMargins(TableOfTies(counted, first_ties, second_ties, 0), r0, r1, c0, c1, n);
+  FourfoldMargins(SampleTableOf(counted, first_ties, second_ties, 0), r0, r1, c0, c1, n);
   Margins m;
   m.kappa = KappaMarginsOf(r0, r1, c0, c1, n);
   m.deviation = NullStandardDeviation(r0, r1, c0, c1, n);
@@ -95,7 +95,7 @@ bool SampleJudge::ReachesLikelihoodRatio(float observed, const FourfoldTable& x,
 
 SampleReach SampleJudge::Judge(const ObservedStatistics& observed, int counted, int first_ties, int second_ties,
                                int shared) const {
-  const FourfoldTable x = TableOfTies(counted, first_ties, second_ties, shared);
+  const FourfoldTable x = SampleTableOf(counted, first_ties, second_ties, shared);
   const MarginTable* table = MarginsFor(counted);
   const Margins m = table != nullptr
                         ? table->margins[static_cast<std::size_t>(first_ties) * (counted + 1) + second_ties]

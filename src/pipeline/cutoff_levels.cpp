@@ -65,7 +65,7 @@ void StreamCutoffLevel(OmegaLevel& level, const std::vector<std::int16_t>& mult,
 
 void RunCutoffLevels(const Semigroup& semigroup, const StatisticMatrices& statistics,
                      const ElementRelation& partial_order, const AnalysisOptions& options,
-                     const std::vector<float>& cutoffs, StorageGate& gate, ResultSink& sink,
+                     const std::vector<float>& cutoffs, int samples, StorageGate& gate, ResultSink& sink,
                      ProgressObserver* progress, std::FILE* progress_lines) {
   const int e = semigroup.element_count;
   OmegaLevel level;
@@ -87,8 +87,8 @@ void RunCutoffLevels(const Semigroup& semigroup, const StatisticMatrices& statis
     if (progress != nullptr) progress->CutoffLevelStarted(level.Index, level.Alpha);
     MarkStep(progress, Step::kOmega);
     sink.CutoffLevelStarted(level.Index, level.Alpha);
-    StreamCutoffLevel(level, semigroup.mult_table, statistics, partial_order, options.m_PermutationStrategy,
-                      static_cast<std::int16_t>(options.m_SampleSize), gate, sink);
+    StreamCutoffLevel(level, semigroup.mult_table, statistics, partial_order, options.m_PermutationStrategy, samples,
+                      gate, sink);
 
     const bool factor_lower = options.m_FactorLowerOmega && !products_only;
     if (options.m_FactorOmega || factor_lower) MarkStep(progress, Step::kFactorization);

@@ -18,11 +18,13 @@ namespace quorel {
 // powers were formed lower Omega, its closure and the closure of Omega; then the
 // factorizations the options ask for. Each result goes to `sink` as soon as it is found
 // and is released after its level. `progress_lines`, when given, receives a line per level.
+// `samples`: the random samples the proportions in `statistics` count, 0 for exact values
+// (which leave no pair unsettled).
 // Cost per level: one closure per pair of Omega outside the partial order at most, plus
 // the factorizations (one closure per group of pairs generating the same extension).
 void RunCutoffLevels(const Semigroup& semigroup, const StatisticMatrices& statistics,
                      const ElementRelation& partial_order, const AnalysisOptions& options,
-                     const std::vector<float>& cutoffs, StorageGate& gate, ResultSink& sink,
+                     const std::vector<float>& cutoffs, int samples, StorageGate& gate, ResultSink& sink,
                      ProgressObserver* progress, std::FILE* progress_lines);
 
 // One cutoff level as `level` sets it (Alpha, Z, MinKappa, HasLowerOmega): Omega, then,

@@ -75,6 +75,9 @@ void CheckNetwork(const Network& network, std::size_t index, const Options& opti
 // network, the lines of its option check.
 void AnalyseNetworks(const std::vector<Network>& networks, const Options& options, ResultSink& sink,
                      const Hooks& hooks, std::vector<std::vector<std::string>>& warnings) {
+  if (options.omega_from_exact && (!options.exact_p || options.permutation_strategy != PermutationStrategy::kPairs)) {
+    throw Error(ErrorKind::kInvalidArgument, 0, "omega_from_exact needs exact_p and the pairs permutation strategy");
+  }
   for (std::size_t k = 0; k < networks.size(); ++k) CheckNetwork(networks[k], k, options);
   AnalysisOptions run = ToAnalysisOptions(options);
   AnalysisState state;

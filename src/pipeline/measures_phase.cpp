@@ -1,10 +1,13 @@
 #include "pipeline/measures_phase.hpp"
 
+#include <cmath>
+
 #include "core/error.hpp"
 #include "core/worker_pool.hpp"
 #include "measures/diagonal_rule.hpp"
 #include "measures/pair_measures.hpp"
 #include "sampling/compound_sampling.hpp"
+#include "sampling/exact_proportions.hpp"
 #include "sampling/generator_sampling.hpp"
 
 namespace quorel {
@@ -70,6 +73,31 @@ StatisticMatrices RunMeasures(const MeasuresInput& input, const AnalysisOptions&
     }
   }
   return stats;
+}
+
+ExactProportionMatrices RunExactProportions(const MeasuresInput& input, const AnalysisOptions& options,
+                                            const StatisticMatrices& statistics) {
+  if (!options.ExactP || options.m_PermutationStrategy != kPermutePairs) return {};
+  return ExactCompoundProportions(input.relations, input.semigroup.element_count, input.semigroup.generator_count,
+                                  input.directionality, input.fixed, options.m_MeasureControl, options.m_Diagonal,
+                                  WorkerCount(options.Threads), statistics);
+}
+
+StatisticMatrices OmegaStatistics(const StatisticMatrices& statistics, const ExactProportionMatrices& exact,
+                                  const AnalysisOptions& options) {
+  StatisticMatrices chosen = statistics;
+  if (!options.OmegaFromExact || exact.Empty()) return chosen;
+  const int e = static_cast<int>(std::lround(std::sqrt(static_cast<double>(exact.theta.size()))));
+  for (int i = 0; i < e; ++i) {
+    for (int j = i + 1; j < e; ++j) {
+      const std::size_t low = ExactProportionMatrices::Lower(e, i, j);
+      chosen.L[low] = static_cast<float>(exact.theta[low]);
+      chosen.StdKappa[low] = static_cast<float>(exact.standardized_kappa[low]);
+      chosen.McNemarZ[low] = static_cast<float>(exact.mcnemar_z[low]);
+      chosen.Kappa[low] = static_cast<float>(exact.kappa[low]);
+    }
+  }
+  return chosen;
 }
 
 }  // namespace quorel

@@ -10,6 +10,7 @@
 #include "core/progress_observer.hpp"
 #include "core/random_source.hpp"
 #include "core/storage_gate.hpp"
+#include "measures/exact_proportion_matrices.hpp"
 #include "measures/statistic_matrices.hpp"
 
 namespace quorel {
@@ -30,5 +31,17 @@ struct MeasuresInput {
 // Cost: E^2 / 2 tables of N^2 / 64 word operations, then the sampling (see the samplers).
 StatisticMatrices RunMeasures(const MeasuresInput& input, const AnalysisOptions& options, RandomSource& random,
                               StorageGate& gate, ProgressObserver* progress);
+
+// The exact P-values of every pair when the options ask for them (ExactP) and each pair is
+// permuted; empty otherwise. Reads the observed statistics of `statistics`.
+// Cost: pairs x the exact law of a pair (exact_proportions.hpp), on the options' workers.
+ExactProportionMatrices RunExactProportions(const MeasuresInput& input, const AnalysisOptions& options,
+                                            const StatisticMatrices& statistics);
+
+// The statistics Omega reads: `statistics` itself, or with OmegaFromExact a copy whose
+// proportions of Theta, standardized kappa and McNemar's Z are the exact values as 32-bit
+// floats (not a number where there is none, which no cutoff exceeds).
+StatisticMatrices OmegaStatistics(const StatisticMatrices& statistics, const ExactProportionMatrices& exact,
+                                  const AnalysisOptions& options);
 
 }  // namespace quorel

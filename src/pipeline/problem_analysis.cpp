@@ -84,14 +84,26 @@ void AnalyseProblem(AnalysisState& state, const AnalysisOptions& options, Status
   const std::vector<std::uint8_t> non_directional = NonDirectionalGenerators(state, transpose_of);
   const MeasuresInput measures{state.MatrixList, semigroup, state.Directionality, state.FixedMatrix, non_directional};
   state.Statistics = RunMeasures(measures, options, state.Random, state.Storage, state.Progress);
+  const ExactProportionMatrices exact = RunExactProportions(measures, options, state.Statistics);
   MarkStep(state.Progress, Step::kStatisticsReport);
+  if (!exact.Empty()) sink.ExactProportionsDone(exact, semigroup.element_count);
   sink.StatisticsDone(state.Statistics, semigroup.element_count);
 
   FreeMatrixList(state, options);
   std::vector<std::int16_t>().swap(ident);
   sink.PartialAlgebraStarted();
-  RunCutoffLevels(semigroup, state.Statistics, partial_order, options, cutoffs, state.Storage, sink, state.Progress,
-                  state.ProgressFile);
+  // Omega reads the sampled proportions, or the exact ones when asked; the report keeps
+  // showing the sampled ones.
+  const bool from_exact = options.OmegaFromExact && !exact.Empty();
+  const int samples = from_exact ? 0 : static_cast<std::int16_t>(options.m_SampleSize);
+  if (from_exact) {
+    const StatisticMatrices omega_statistics = OmegaStatistics(state.Statistics, exact, options);
+    RunCutoffLevels(semigroup, omega_statistics, partial_order, options, cutoffs, samples, state.Storage, sink,
+                    state.Progress, state.ProgressFile);
+  } else {
+    RunCutoffLevels(semigroup, state.Statistics, partial_order, options, cutoffs, samples, state.Storage, sink,
+                    state.Progress, state.ProgressFile);
+  }
   sink.ProblemDone();
   state.Statistics.Release();
 }

@@ -24,6 +24,8 @@ AnalysisOptions ToAnalysisOptions(const Options& o) {
   a.m_CutoffList = o.cutoffs;
   a.Seed = o.seed;
   a.Threads = o.threads;
+  a.ExactP = o.exact_p;
+  a.OmegaFromExact = o.omega_from_exact;
   return a;
 }
 
@@ -44,6 +46,8 @@ Options ToOptions(const AnalysisOptions& a) {
   o.cutoffs = a.m_CutoffList;
   o.seed = a.Seed;
   o.threads = a.Threads;
+  o.exact_p = a.ExactP;
+  o.omega_from_exact = a.OmegaFromExact;
   return o;
 }
 

@@ -8,6 +8,7 @@ void Replay(const ProblemRecord& r, ResultSink& sink) {
   sink.GeneratorsChosen(r.elements, r.generator_count, r.transpose_of);
   sink.SemigroupBuilt(r.semigroup, r.elements);
   sink.PartialOrderBuilt(r.partial_order);
+  if (!r.exact.Empty()) sink.ExactProportionsDone(r.exact, r.semigroup.element_count);
   sink.StatisticsDone(r.statistics, r.semigroup.element_count);
   sink.PartialAlgebraStarted();
   for (const ProblemRecord::Level& level : r.levels) {
@@ -53,6 +54,7 @@ void ResultRecorder::SemigroupBuilt(const Semigroup& semigroup, const MatrixList
 
 void ResultRecorder::PartialOrderBuilt(const ElementRelation& order) { Current().partial_order = order; }
 
+void ResultRecorder::ExactProportionsDone(const ExactProportionMatrices& exact, int) { Current().exact = exact; }
 void ResultRecorder::StatisticsDone(const StatisticMatrices& statistics, int) { Current().statistics = statistics; }
 
 void ResultRecorder::LowerOmegaClosed(const OmegaLevel&, bool contained_in_omega) { contained_ = contained_in_omega; }

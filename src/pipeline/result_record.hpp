@@ -22,6 +22,7 @@ struct ProblemRecord {
   MatrixList elements;
   ElementRelation partial_order;
   StatisticMatrices statistics;
+  ExactProportionMatrices exact;  // empty unless exact P-values were asked for
 
   struct Extension {
     int first = 0;
@@ -57,6 +58,7 @@ class ResultRecorder : public ResultSink {
   void GeneratorsChosen(const MatrixList& list, int generator_count, const std::vector<int>& transpose_of) override;
   void SemigroupBuilt(const Semigroup& semigroup, const MatrixList& elements) override;
   void PartialOrderBuilt(const ElementRelation& order) override;
+  void ExactProportionsDone(const ExactProportionMatrices& exact, int element_count) override;
   void StatisticsDone(const StatisticMatrices& statistics, int element_count) override;
   void LowerOmegaClosed(const OmegaLevel& level, bool contained_in_omega) override;
   void CutoffLevelDone(const OmegaLevel& level) override;

@@ -76,27 +76,15 @@ class SampleTally {
     const int discordant = sampler.Discordant();
     for (int t = 0; t <= discordant; ++t) {
       if (exchanges_[t] == 0) continue;
-      // McNemar's Z reads the discordant cells only.
-      FourfoldTable y;
-      y[1] = static_cast<float>(t);
-      y[2] = static_cast<float>(discordant - t);
-      counts.mcnemar += SwapTableReaches(stats, e, i, j, y) ? exchanges_[t] : 0;
+      counts.mcnemar += SwapTableReaches(stats, e, i, j, SwapTableOf(t, discordant)) ? exchanges_[t] : 0;
       exchanges_[t] = 0;
     }
     return counts;
   }
 
  private:
-  // The sample table with the given overlap: A's ties and W's ties on the counted cells fix
-  // the other three cells.
   static FourfoldTable Table(const OverlapSampler& sampler, int overlap, int second_ties) {
-    const int first_ties = sampler.FirstTies();
-    FourfoldTable x;
-    x[0] = static_cast<float>(sampler.Counted() - first_ties - second_ties + overlap);
-    x[1] = static_cast<float>(second_ties - overlap);
-    x[2] = static_cast<float>(first_ties - overlap);
-    x[3] = static_cast<float>(overlap);
-    return x;
+    return SampleTableOf(sampler.Counted(), sampler.FirstTies(), second_ties, overlap);
   }
 
   std::vector<std::int64_t> overlaps_;

@@ -207,6 +207,15 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
   const std::map<std::string, int> diagonals{{"exclude-all", 0}, {"exclude-generators", 1}, {"include-all", 2}};
   app.add_option("--diagonal", o.m_Diagonal, "exclude-all, exclude-generators (default) or include-all")
       ->transform(CLI::CheckedTransformer(diagonals, CLI::ignore_case));
+  app.add_flag("--exact-p", o.ExactP,
+               "With --permutation-strategy pairs, also the exact probability of reaching each observed\n"
+               "statistic under the measure control's null model, beside the sampled proportions\n"
+               "(JSON and tables)");
+  const std::map<std::string, bool> omega_sources{{"sampled", false}, {"exact", true}};
+  app.add_option("--omega-from", o.OmegaFromExact,
+                 "sampled (default) or exact: the proportions Omega is decided from; exact needs\n"
+                 "--exact-p and --permutation-strategy pairs")
+      ->transform(CLI::CheckedTransformer(omega_sources, CLI::ignore_case));
 
   std::vector<std::string> data_paths;
   app.add_option("--data", data_paths,
@@ -272,6 +281,13 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
   if (!reading.Finish() || !convert_reading.Finish() || !check_reading.Finish()) {
     result.exit_now = true;
     result.exit_status = kExitIncomplete;
+    return result;
+  }
+  if (o.OmegaFromExact && (!o.ExactP || o.m_PermutationStrategy != kPermutePairs)) {
+    std::fprintf(stderr, "quorel: --omega-from exact needs --exact-p and --permutation-strategy pairs\n"
+                         "Try 'quorel --help' for more information.\n");
+    result.exit_now = true;
+    result.exit_status = kExitUsage;
     return result;
   }
   if (!CutoffsReadAsWritten(o.m_CutoffList, cutoffs_option->count() > 0, strict)) {

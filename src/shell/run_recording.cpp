@@ -34,6 +34,7 @@ RunRecording::RunRecording(int argc, const char* const* argv, const AnalysisOpti
   for (const std::string& more : options.MoreDataPaths) record_.inputs.push_back(Described(more));
   record_.seed = options.Seed;
   record_.threads = options.Threads;
+  record_.omega_from_exact = options.OmegaFromExact;
   record_.cores = static_cast<int>(std::thread::hardware_concurrency());
   record_.started = UtcNow();
 }

@@ -53,7 +53,7 @@ json Name(const char* const* names, int count, int value) {
 json OptionsJson(const AnalysisOptions& o, const std::vector<float>& cutoffs, bool reapply) {
   json cut = json::array();
   for (const float alpha : cutoffs) cut.push_back(Number(alpha));
-  return json{
+  json options{
       {"cutoffs", cut},
       {"measure_control", Name(kControlNames, 7, o.m_MeasureControl)},
       {"permutation_strategy", o.m_PermutationStrategy == kPermutePairs ? "pairs" : "generators"},
@@ -70,6 +70,11 @@ json OptionsJson(const AnalysisOptions& o, const std::vector<float>& cutoffs, bo
       {"full_factor_output", o.m_FullFactorOutput != 0},
       {"reapply", reapply},
   };
+  if (o.ExactP) {
+    options["exact_p"] = true;
+    options["omega_from"] = o.OmegaFromExact ? "exact" : "sampled";
+  }
+  return options;
 }
 
 json NamesOrNull(const std::vector<std::string>& names) { return names.empty() ? json(nullptr) : json(names); }
@@ -204,6 +209,8 @@ void JsonExport::ProblemStarted(const ProblemFacts& facts, const MatrixList& inp
   permutation_strategy_ = facts.options.m_PermutationStrategy;
   measure_control_ = facts.options.m_MeasureControl;
   diagonal_ = facts.options.m_Diagonal;
+  exact_p_ = facts.options.ExactP;
+  exact_ = ExactProportionMatrices();
   pair_counts_.clear();
   included_.clear();
   omega_columns_.clear();
@@ -325,6 +332,8 @@ void JsonExport::PartialOrderBuilt(const ElementRelation& order) {
   WriteArray(body, e, [&](int r) { return RelationCellRow(order, r); });
 }
 
+void JsonExport::ExactProportionsDone(const ExactProportionMatrices& exact, int) { exact_ = exact; }
+
 void JsonExport::StatisticsDone(const StatisticMatrices& s, int e) {
   IntervalCache intervals(sample_size_);
   const bool pairs = permutation_strategy_ == 0;
@@ -342,7 +351,7 @@ void JsonExport::StatisticsDone(const StatisticMatrices& s, int e) {
   };
   using Value = std::function<json(int, int)>;
   const auto only = [](bool shown, Value value) { return shown ? value : Value(); };
-  const std::vector<StatisticColumn> columns = {
+  std::vector<StatisticColumn> columns = {
       {"likelihood_ratio", observed(s.L)},
       {"theta", proportion(s.L)},
       {"theta_low", bound(s.L, false)},
@@ -363,6 +372,19 @@ void JsonExport::StatisticsDone(const StatisticMatrices& s, int e) {
       {"standardized_kappa_proportions_low", bound(s.StdKappa, false)},
       {"standardized_kappa_proportions_high", bound(s.StdKappa, true)},
   };
+  if (exact_p_) {
+    // The exact probabilities, in the proportions' layout; null where there is none.
+    const auto exact = [e](const std::vector<double>& m) {
+      return [&m, e](int i, int j) {
+        const double value = m.empty() ? std::nan("") : m[ExactProportionMatrices::Lower(e, i, j)];
+        return std::isfinite(value) ? json(value) : json(nullptr);
+      };
+    };
+    columns.push_back({"theta_exact", exact(exact_.theta)});
+    columns.push_back({"mcnemar_z_proportions_exact", exact(exact_.mcnemar_z)});
+    columns.push_back({"kappa_proportions_exact", exact(exact_.kappa)});
+    columns.push_back({"standardized_kappa_proportions_exact", exact(exact_.standardized_kappa)});
+  }
   ScratchFile& body = Scratch(problem_->body);
   body.Append(Key("statistics"));
   for (std::size_t k = 0; k < columns.size(); ++k) WriteTriangle(body, columns[k], e, k == 0);
@@ -386,6 +408,7 @@ void JsonExport::StatisticsDone(const StatisticMatrices& s, int e) {
     }
   }
   // What the records needed is in them now.
+  exact_ = ExactProportionMatrices();
   std::vector<std::array<std::int32_t, 4>>().swap(pair_counts_);
   std::vector<std::uint8_t>().swap(included_);
   std::vector<std::string>().swap(pair_words_);

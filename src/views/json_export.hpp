@@ -40,6 +40,7 @@ class JsonExport : public ResultSink {
   void GeneratorsChosen(const MatrixList& list, int generator_count, const std::vector<int>& transpose_of) override;
   void SemigroupBuilt(const Semigroup& semigroup, const MatrixList& elements) override;
   void PartialOrderBuilt(const ElementRelation& order) override;
+  void ExactProportionsDone(const ExactProportionMatrices& exact, int element_count) override;
   void StatisticsDone(const StatisticMatrices& statistics, int element_count) override;
   void CutoffLevelDone(const OmegaLevel& level) override;
   void FactorizationStarted(int level_index, bool is_omega, bool full_output) override;
@@ -106,6 +107,8 @@ class JsonExport : public ResultSink {
   bool generator_products_only_ = false;
   int permutation_strategy_ = 1;
   int measure_control_ = 0;
+  bool exact_p_ = false;           // exact P-values asked for: their triangles are written
+  ExactProportionMatrices exact_;  // of the problem in work, until its statistics
 };
 
 }  // namespace quorel

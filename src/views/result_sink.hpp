@@ -9,6 +9,7 @@
 #include "core/element_relation.hpp"
 #include "core/fixed_matrix.hpp"
 #include "core/matrix_list.hpp"
+#include "measures/exact_proportion_matrices.hpp"
 #include "measures/statistic_matrices.hpp"
 #include "omega/factorization_result.hpp"
 #include "omega/omega_level.hpp"
@@ -63,6 +64,10 @@ class ResultSink {
   // The elements are slots 0..element_count-1 of `elements`.
   virtual void SemigroupBuilt(const Semigroup& /*semigroup*/, const MatrixList& /*elements*/) {}
   virtual void PartialOrderBuilt(const ElementRelation& /*order*/) {}
+
+  // Only when exact P-values were asked for, just before StatisticsDone: the exact
+  // probabilities of every pair (lower cells, NaN where there is none).
+  virtual void ExactProportionsDone(const ExactProportionMatrices& /*exact*/, int /*element_count*/) {}
 
   // The observed statistics (upper cells) and the proportions (lower cells) of every pair.
   virtual void StatisticsDone(const StatisticMatrices& /*statistics*/, int /*element_count*/) {}

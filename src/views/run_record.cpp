@@ -22,6 +22,7 @@ nlohmann::ordered_json RunRecordJson(const RunRecord& record) {
           {"seed", record.seed},
           {"threads", record.threads},
           {"cores", record.cores},
+          {"omega_from", record.omega_from_exact ? "exact" : "sampled"},
           {"started", record.started},
           {"seconds", record.seconds},
           {"steps", std::move(problems)}};

@@ -28,6 +28,7 @@ struct RunRecord {
   std::uint64_t seed = 0;
   int threads = 0;          // as asked; 0: every core
   int cores = 0;            // the host's
+  bool omega_from_exact = false;  // Omega decided from the exact P-values, not the samples
   std::string started;      // UTC, ISO 8601 to the second
   double seconds = 0.0;     // the whole run, wall clock
   std::vector<std::vector<StepTime>> problems;  // per problem, its steps in the order they first ran

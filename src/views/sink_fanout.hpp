@@ -26,6 +26,9 @@ class SinkFanout : public ResultSink {
     Each(&ResultSink::SemigroupBuilt, s, elements);
   }
   void PartialOrderBuilt(const ElementRelation& order) override { Each(&ResultSink::PartialOrderBuilt, order); }
+  void ExactProportionsDone(const ExactProportionMatrices& exact, int e) override {
+    Each(&ResultSink::ExactProportionsDone, exact, e);
+  }
   void StatisticsDone(const StatisticMatrices& s, int e) override { Each(&ResultSink::StatisticsDone, s, e); }
   void PartialAlgebraStarted() override { Each(&ResultSink::PartialAlgebraStarted); }
   void CutoffLevelStarted(int index, float alpha) override { Each(&ResultSink::CutoffLevelStarted, index, alpha); }

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <cmath>
 #include <limits>
 #include <new>
 
@@ -27,6 +28,11 @@ const std::vector<std::string> kPairColumns = {
     "mcnemar_z_proportions_low", "mcnemar_z_proportions_high", "binomial_p", "kappa", "estvar", "kappa_proportions",
     "kappa_proportions_low", "kappa_proportions_high", "standardized_kappa", "standardized_kappa_proportions",
     "standardized_kappa_proportions_low", "standardized_kappa_proportions_high", "included_i_in_j", "included_j_in_i"};
+
+// With exact P-values, their columns follow the sampled proportions' (before the inclusions).
+const std::vector<std::string> kExactColumns = {"theta_exact", "mcnemar_z_proportions_exact",
+                                                "kappa_proportions_exact", "standardized_kappa_proportions_exact"};
+constexpr std::size_t kInclusionColumns = 2;
 
 void AppendInteger(std::string& row, long long value) { row += std::to_string(value); }
 
@@ -61,6 +67,8 @@ void TableExport::ProblemStarted(const ProblemFacts& facts, const MatrixList&, c
   measure_control_ = facts.options.m_MeasureControl;
   permutation_strategy_ = facts.options.m_PermutationStrategy;
   sample_size_ = static_cast<std::int16_t>(facts.options.m_SampleSize);
+  exact_p_ = facts.options.ExactP;
+  exact_ = ExactProportionMatrices();
   input_slots_ = facts.input_slots;
   relation_names_ = facts.relation_names;
   generator_names_.clear();
@@ -172,6 +180,8 @@ void TableExport::PartialOrderBuilt(const ElementRelation& order) {
   Commit(table, "partial_order.csv");
 }
 
+void TableExport::ExactProportionsDone(const ExactProportionMatrices& exact, int) { exact_ = exact; }
+
 void TableExport::StatisticsDone(const StatisticMatrices& s, int e) {
   const std::size_t pairs = static_cast<std::size_t>(e) * (e > 0 ? e - 1 : 0) / 2;
   if (e != e_ || counts_.size() != pairs || included_.size() != pairs || !Folder()) return;
@@ -219,6 +229,14 @@ void TableExport::StatisticsDone(const StatisticMatrices& s, int e) {
         row += ',';
         if (interval.has_value()) row += ShortestDecimal(interval->high);
       }
+      if (exact_p_) {
+        // Exact values, empty where there is none.
+        for (const std::vector<double>* exact : {&exact_.theta, &exact_.mcnemar_z, &exact_.kappa,
+                                                 &exact_.standardized_kappa}) {
+          row += ',';
+          if (!exact->empty() && std::isfinite((*exact)[low])) row += ShortestDecimal((*exact)[low]);
+        }
+      }
       row += (included_[pair] & kIInJ) != 0 ? ",1" : ",0";
       row += (included_[pair] & kJInI) != 0 ? ",1" : ",0";
       row += '\n';
@@ -231,6 +249,7 @@ void TableExport::StatisticsDone(const StatisticMatrices& s, int e) {
     }
   }
   staged_pairs_ = pairs;
+  exact_ = ExactProportionMatrices();
   std::vector<std::array<std::int32_t, 4>>().swap(counts_);
   std::vector<std::uint8_t>().swap(included_);
 }
@@ -318,6 +337,7 @@ void TableExport::WriteLateTables() {
 void TableExport::WritePairs() {
   if (pair_rows_ == nullptr) return;
   std::vector<std::string> header = kPairColumns;
+  if (exact_p_) header.insert(header.end() - kInclusionColumns, kExactColumns.begin(), kExactColumns.end());
   for (const OmegaColumn& column : levels_) header.push_back(column.name);
   CsvWriter table;
   if (std::fflush(pair_rows_) != 0 || std::fseek(pair_rows_, 0, SEEK_SET) != 0 ||

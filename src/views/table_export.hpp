@@ -34,6 +34,7 @@ class TableExport : public ResultSink {
   void GeneratorsChosen(const MatrixList& list, int generator_count, const std::vector<int>& transpose_of) override;
   void SemigroupBuilt(const Semigroup& semigroup, const MatrixList& elements) override;
   void PartialOrderBuilt(const ElementRelation& order) override;
+  void ExactProportionsDone(const ExactProportionMatrices& exact, int element_count) override;
   void StatisticsDone(const StatisticMatrices& statistics, int element_count) override;
   void PartialAlgebraStarted() override;
   void CutoffLevelStarted(int index, float alpha) override;
@@ -82,6 +83,8 @@ class TableExport : public ResultSink {
   int measure_control_ = 0;
   int permutation_strategy_ = 0;
   int sample_size_ = 0;  // S, the samples each proportion counts
+  bool exact_p_ = false;               // exact P-values asked for: their columns are written
+  ExactProportionMatrices exact_;      // until the pairs are staged
   std::vector<int> input_slots_;
   std::vector<std::string> relation_names_;
   std::vector<std::string> generator_names_;

@@ -54,7 +54,7 @@ SampleReach Straightforward(const ObservedStatistics& o, const FourfoldTable& x,
 }
 
 void ExpectSameDecisions(const SampleJudge& judge, const ObservedStatistics& o, int counted, int a, int b, int s) {
-  const FourfoldTable x = TableOfTies(counted, a, b, s);
+  const FourfoldTable x = SampleTableOf(counted, a, b, s);
   const SampleReach fast = judge.Judge(o, counted, a, b, s);
   const SampleReach plain = Straightforward(o, x, counted);
   ASSERT_EQ(fast.kappa, plain.kappa) << counted << " " << a << " " << b << " " << s << " kappa " << o.kappa;
@@ -75,7 +75,7 @@ TEST(SampleJudge, DecidesAsTheStraightforwardComparisonOnEveryTableOfSmallNetwor
       for (int a = 0; a <= counted; ++a) {
         for (int b = 0; b <= counted; ++b) {
           for (int s = std::max(0, a + b - counted); s <= std::min(a, b); ++s) {
-            others.push_back(ObservedOf(TableOfTies(counted, a, b, s), counted));
+            others.push_back(ObservedOf(SampleTableOf(counted, a, b, s), counted));
           }
         }
       }
@@ -83,7 +83,7 @@ TEST(SampleJudge, DecidesAsTheStraightforwardComparisonOnEveryTableOfSmallNetwor
       for (int a = 0; a <= counted; ++a) {
         for (int b = 0; b <= counted; ++b) {
           for (int s = std::max(0, a + b - counted); s <= std::min(a, b); ++s) {
-            for (const ObservedStatistics& o : ThresholdsAround(ObservedOf(TableOfTies(counted, a, b, s), counted))) {
+            for (const ObservedStatistics& o : ThresholdsAround(ObservedOf(SampleTableOf(counted, a, b, s), counted))) {
               ExpectSameDecisions(judge, o, counted, a, b, s);
             }
             for (int k = 0; k < 4; ++k) ExpectSameDecisions(judge, others[pick(rng)], counted, a, b, s);
@@ -107,7 +107,7 @@ TEST(SampleJudge, DecidesAsTheStraightforwardComparisonOnLargerNetworks) {
         const int low = std::max(0, a + b - counted), high = std::min(a, b);
         const int s = std::uniform_int_distribution<int>(low, high)(rng);
         const int near = std::clamp(s + std::uniform_int_distribution<int>(-1, 1)(rng), low, high);
-        for (const ObservedStatistics& o : ThresholdsAround(ObservedOf(TableOfTies(counted, a, b, near), counted))) {
+        for (const ObservedStatistics& o : ThresholdsAround(ObservedOf(SampleTableOf(counted, a, b, near), counted))) {
           ExpectSameDecisions(judge, o, counted, a, b, s);
         }
       }

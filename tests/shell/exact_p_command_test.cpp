@@ -1,0 +1,104 @@
+// --exact-p and --omega-from on the command line: the exact probabilities join the JSON
+// document and the pairs table without touching the report, are null where the null model has
+// no exact law, and --omega-from exact decides Omega from them whatever the sample size.
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "shell/command_line.hpp"
+#include "support/run_harness.hpp"
+
+namespace quorel {
+namespace {
+
+using nlohmann::json;
+
+const char* const kExactKeys[] = {"theta_exact", "mcnemar_z_proportions_exact", "kappa_proportions_exact",
+                                  "standardized_kappa_proportions_exact"};
+
+// Knoke's bureaucracies, analysed in `dir` with `arguments`; the JSON document.
+json Analyse(const testing::ScratchDirectory& dir, const std::string& arguments) {
+  testing::WriteWholeFile(dir.File("Quorel.dat"),
+                          testing::ReadWholeFile(std::string(QUOREL_SOURCE_DIR) + "/examples/knoke_bureaucracies.dat"));
+  EXPECT_EQ(testing::RunQuorel(dir, "-q --threads 2 --json r.json " + arguments), kExitSuccess) << arguments;
+  return json::parse(testing::ReadWholeFile(dir.File("r.json")));
+}
+
+// How many cells of a triangle hold a number.
+int Numbers(const json& triangle) {
+  int count = 0;
+  for (const json& row : triangle) {
+    for (const json& cell : row) count += cell.is_number() ? 1 : 0;
+  }
+  return count;
+}
+
+TEST(ExactPCommand, ExactValuesJoinTheDocumentAndTablesButNotTheReport) {
+  testing::ScratchDirectory plain, exact;
+  const std::string options = "--permutation-strategy pairs --measure-control MC --sample-size 200";
+  const json without = Analyse(plain, options);
+  const json with = Analyse(exact, options + " --exact-p --tables t");
+  EXPECT_EQ(testing::ReadWholeFile(plain.File("Quorel.out")), testing::ReadWholeFile(exact.File("Quorel.out")));
+  const json& statistics = with["problems"][0]["statistics"];
+  const int pairs = static_cast<int>(with["problems"][0]["pairs"].size());
+  for (const char* key : kExactKeys) {
+    EXPECT_FALSE(without["problems"][0]["statistics"].contains(key)) << key;
+    EXPECT_EQ(Numbers(statistics[key]), pairs) << key;
+    EXPECT_TRUE(with["problems"][0]["pairs"][0][key].is_number()) << key;
+  }
+  EXPECT_EQ(with["options"]["omega_from"], "sampled");
+  const std::string table = testing::ReadWholeFile(exact.File("t/1/pairs.csv"));
+  EXPECT_NE(table.find("standardized_kappa_proportions_high,theta_exact,mcnemar_z_proportions_exact,"
+                       "kappa_proportions_exact,standardized_kappa_proportions_exact,included_i_in_j"),
+            std::string::npos);
+}
+
+TEST(ExactPCommand, AbsentWhereThereIsNoExactLaw) {
+  struct Case {
+    const char* options;
+    bool mcnemar_given;
+  };
+  for (const Case& c : {Case{"--permutation-strategy pairs --measure-control MB", true},
+                        Case{"--permutation-strategy generators", false}}) {
+    SCOPED_TRACE(c.options);
+    testing::ScratchDirectory dir;
+    const json document = Analyse(dir, std::string(c.options) + " --sample-size 20 --exact-p");
+    const json& statistics = document["problems"][0]["statistics"];
+    EXPECT_EQ(Numbers(statistics["theta_exact"]), 0);
+    EXPECT_EQ(Numbers(statistics["kappa_proportions_exact"]), 0);
+    EXPECT_EQ(Numbers(statistics["standardized_kappa_proportions_exact"]), 0);
+    EXPECT_EQ(Numbers(statistics["mcnemar_z_proportions_exact"]) > 0, c.mcnemar_given);
+  }
+}
+
+TEST(ExactPCommand, OmegaFromExactValuesDoesNotDependOnTheSamples) {
+  const std::string options = "--permutation-strategy pairs --measure-control MA --exact-p --omega-from exact";
+  testing::ScratchDirectory none, some, sampled;
+  const json from_none = Analyse(none, options + " --sample-size 0");
+  const json from_some = Analyse(some, options + " --sample-size 300 --seed 5");
+  const json from_samples = Analyse(sampled, "--permutation-strategy pairs --measure-control MA --sample-size 0");
+  const json& level = from_none["problems"][0]["cutoff_levels"][0];
+  EXPECT_EQ(level["omega"], from_some["problems"][0]["cutoff_levels"][0]["omega"]);
+  EXPECT_EQ(level["unsettled_pairs"], 0);
+  // Without samples the sampled proportions decide nothing: Omega is the partial order alone.
+  EXPECT_EQ(from_samples["problems"][0]["cutoff_levels"][0]["omega"], from_samples["problems"][0]["partial_order"]);
+  EXPECT_NE(level["omega"], from_samples["problems"][0]["cutoff_levels"][0]["omega"]);
+  EXPECT_EQ(from_none["run"]["omega_from"], "exact");
+  EXPECT_EQ(from_samples["run"]["omega_from"], "sampled");
+  // The report still prints the sampled proportions.
+  EXPECT_NE(testing::ReadWholeFile(none.File("Quorel.out")).find("nan"), std::string::npos);
+}
+
+TEST(ExactPCommand, OmegaFromExactNeedsExactValuesOfPermutedPairs) {
+  for (const char* arguments : {"--permutation-strategy pairs --omega-from exact",
+                                "--permutation-strategy generators --exact-p --omega-from exact",
+                                "--permutation-strategy pairs --exact-p --omega-from guessed"}) {
+    testing::ScratchDirectory dir;
+    EXPECT_EQ(testing::RunQuorel(dir, std::string("-q ") + arguments), kExitUsage) << arguments;
+  }
+}
+
+}  // namespace
+}  // namespace quorel
