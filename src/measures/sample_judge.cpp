@@ -28,11 +28,11 @@ int SideOf(double near, double bound, double threshold) {
 
 SampleJudge::SampleJudge(int n) {
   const int size = n * n + 3;
-  log_half_.resize(static_cast<std::size_t>(size));
-  log_whole_.resize(static_cast<std::size_t>(size));
+  half_terms_.resize(static_cast<std::size_t>(size));
+  whole_terms_.resize(static_cast<std::size_t>(size));
   for (int k = 0; k < size; ++k) {
-    log_half_[k] = std::log(k + 0.5);
-    log_whole_[k] = k == 0 ? 0.0 : std::log(static_cast<double>(k));
+    half_terms_[k] = (k + 0.5) * std::log(k + 0.5);
+    whole_terms_[k] = k == 0 ? 0.0 : k * std::log(static_cast<double>(k));
   }
   if (n <= kMaxTabledActors) {
     tables_[0] = BuildMarginTable(n * n - n);
@@ -69,39 +69,35 @@ const SampleJudge::MarginTable* SampleJudge::MarginsFor(int counted) const {
   return nullptr;
 }
 
-bool SampleJudge::ReachesLikelihoodRatio(float observed, const FourfoldTable& x, int counted) const {
-  // The cells are whole numbers; the adjusted cells o = x + 0.5, their row and column totals
-  // x + x' + 1, and the adjusted total counted + 2.
-  int cell[4];
-  for (int k = 0; k < 4; ++k) cell[k] = static_cast<int>(x[k]);
-  const int row[2] = {cell[0] + cell[1] + 1, cell[2] + cell[3] + 1};
-  const int column[2] = {cell[0] + cell[2] + 1, cell[1] + cell[3] + 1};
-  const double log_total = log_whole_[counted + 2];
-  double sum = 0.0, magnitude = 0.0;
-  for (int k = 0; k < 4; ++k) {
-    const double o = cell[k] + 0.5;
-    const double term = o * (log_half_[cell[k]] - log_whole_[row[k >> 1]] - log_whole_[column[k & 1]] + log_total);
-    sum += term;
-    magnitude += std::fabs(term);
-  }
-  // Each logarithm of o / e in full differs from the one looked up by the float rounding of
-  // e (under 6e-8) and far less for the rest, so each term by under o * 1e-7; the float
-  // running sum adds under 2.5e-7 of the terms' magnitude. The bound doubles that, as L does,
-  // and more than doubles it again.
-  const double bound = 1e-6 * ((counted + 2.0) + magnitude) + 1e-300;
-  const int side = SideOf(2.0 * sum, bound, observed);
-  return side >= 0 ? side == 1 : FullLikelihoodRatio(x, counted) >= static_cast<double>(observed);
+bool SampleJudge::ReachesLikelihoodRatio(float observed, const int cell[4], int counted) const {
+  // L / 2 = sum o ln(o / e) over the adjusted cells o = x + 0.5, with e = R C / T: the rows'
+  // and columns' totals R = x + x' + 1, C alike, and T = counted + 2. Gathered by rows and
+  // columns that is sum o ln o - sum R ln R - sum C ln C + T ln T, every term looked up.
+  const int r0 = cell[0] + cell[1] + 1, r1 = cell[2] + cell[3] + 1;
+  const int c0 = cell[0] + cell[2] + 1, c1 = cell[1] + cell[3] + 1;
+  const double cells = half_terms_[cell[0]] + half_terms_[cell[1]] + half_terms_[cell[2]] + half_terms_[cell[3]];
+  const double margins = whole_terms_[r0] + whole_terms_[r1] + whole_terms_[c0] + whole_terms_[c1];
+  const double total = whole_terms_[counted + 2];
+  const double looked_up = 2.0 * (cells - margins + total);
+  // Each logarithm of o / e in full differs from ln o - ln e by the float rounding of e (under
+  // 6e-8), so each term by under o * 1e-7; the float running sum adds under 2.5e-7 of the
+  // terms' magnitude, which is at most the sum of the magnitudes looked up. The bound doubles
+  // that, as L does, and more than doubles it again; the looking up itself errs by far less.
+  const double magnitude = std::fabs(half_terms_[0]) * 8 + cells + margins + total;
+  const double bound = 1e-6 * ((counted + 2.0) + magnitude);
+  const int side = SideOf(looked_up, bound, observed);
+  return side >= 0 ? side == 1 : FullLikelihoodRatio(SampleTableOf(counted, cell[2] + cell[3], cell[1] + cell[3], cell[3]), counted) >= static_cast<double>(observed);
 }
 
 SampleReach SampleJudge::Judge(const ObservedStatistics& observed, int counted, int first_ties, int second_ties,
                                int shared) const {
-  const FourfoldTable x = SampleTableOf(counted, first_ties, second_ties, shared);
+  const int cell[4] = {counted - first_ties - second_ties + shared, second_ties - shared, first_ties - shared, shared};
   const MarginTable* table = MarginsFor(counted);
   const Margins m = table != nullptr
                         ? table->margins[static_cast<std::size_t>(first_ties) * (counted + 1) + second_ties]
                         : MarginsOf(counted, first_ties, second_ties);
   SampleReach reach;
-  reach.likelihood_ratio = ReachesLikelihoodRatio(observed.likelihood_ratio, x, counted);
+  reach.likelihood_ratio = ReachesLikelihoodRatio(observed.likelihood_ratio, cell, counted);
   // Kappa is (n * agreement - chance) / room rounded to double and then to float: within 2^-23
   // of the product with the room's reciprocal. Standardized kappa divides that float by the
   // deviation: within 2^-22 of the product of the estimate with the deviation's reciprocal.
@@ -109,19 +105,19 @@ SampleReach SampleJudge::Judge(const ObservedStatistics& observed, int counted, 
   int kappa_side = -1, standardized_side = -1;
   double estimate = 0.0;
   if (m.kappa.room > 0.0) {
-    const double agreement = static_cast<double>(x[0]) + static_cast<double>(x[3]);
+    const double agreement = static_cast<double>(cell[0] + cell[3]);
     estimate = (m.kappa.total * agreement - m.kappa.chance) * m.inverse_room;
-    kappa_side = SideOf(estimate, std::ldexp(std::fabs(estimate), -22), observed.kappa);
+    kappa_side = SideOf(estimate, std::fabs(estimate) * 0x1p-22, observed.kappa);
     if (m.deviation == 0.0) {
       standardized_side = 0.0 >= static_cast<double>(observed.standardized_kappa) ? 1 : 0;
     } else {
       const double standardized = estimate * m.inverse_deviation;
       standardized_side =
-          SideOf(standardized, std::ldexp(std::fabs(standardized), -21), observed.standardized_kappa);
+          SideOf(standardized, std::fabs(standardized) * 0x1p-21, observed.standardized_kappa);
     }
   }
   if (kappa_side < 0 || standardized_side < 0) {
-    const float kappa = static_cast<float>(KappaOf(x, m.kappa));
+    const float kappa = static_cast<float>(KappaOf(SampleTableOf(counted, first_ties, second_ties, shared), m.kappa));
     reach.kappa = kappa >= observed.kappa;
     const double standardized = m.deviation == 0.0 ? 0.0 : static_cast<double>(kappa) / m.deviation;
     reach.standardized_kappa = standardized >= static_cast<double>(observed.standardized_kappa);

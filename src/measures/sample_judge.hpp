@@ -23,8 +23,8 @@ struct ObservedStatistics {
 //   - Kappa and standardized kappa are quotients: a product with the reciprocal tells them
 //     to within a few units of the float they are rounded to, which decides unless the
 //     observed value is that close.
-//   - L is formed from logarithms of the adjusted cells (k + 0.5) and of the margins, all
-//     whole numbers or halves up to N * N + 2, looked up in tables. The value looked up
+//   - L is formed from the terms x ln x of the adjusted cells (k + 0.5) and of the margins,
+//     all whole numbers or halves up to N * N + 2, looked up in tables. The value looked up
 //     differs from the one SampledTableReaches forms by less than a bound the table gives
 //     (the float rounding of the expected counts, the float running sum, and the tables'
 //     own rounding, with a wide margin); only a table within that bound of the observed L
@@ -41,7 +41,7 @@ class SampleJudge {
                     int shared) const;
 
  private:
-  bool ReachesLikelihoodRatio(float observed, const FourfoldTable& x, int counted) const;
+  bool ReachesLikelihoodRatio(float observed, const int cell[4], int counted) const;
 
   // What the kappas take from the margins of a table whose first relation has a ties and
   // second b (in the margin table at [a * (counted + 1) + b]), with the reciprocals that let
@@ -60,8 +60,8 @@ class SampleJudge {
   static MarginTable BuildMarginTable(int counted);
   const MarginTable* MarginsFor(int counted) const;
 
-  std::vector<double> log_half_;   // ln(k + 0.5)
-  std::vector<double> log_whole_;  // ln(k), from k = 1
+  std::vector<double> half_terms_;   // (k + 0.5) ln(k + 0.5)
+  std::vector<double> whole_terms_;  // k ln k (0 for k = 0)
   MarginTable tables_[2];          // diagonal counted or not; empty beyond 32 actors
 };
 
