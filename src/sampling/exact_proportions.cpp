@@ -262,14 +262,15 @@ bool DyadsLaw(const ExactPair& pair, const LogFactorials& lf, WorkBudget& budget
   return true;
 }
 
-// The probability of the values of `law` whose table reaches, as exp of a log-sum.
+// The probability of the values of `law` whose table reaches, as exp of a log-sum. The
+// rounding of the sums may leave a certainty a few units above 1; a probability is not.
 template <class Reaches>
 double ProbabilityReaching(const LogDistribution& law, const Reaches& reaches) {
   double total = kLogZero;
   for (std::size_t t = 0; t < law.size(); ++t) {
     if (law[t] != kLogZero && reaches(static_cast<int>(t))) total = LogAdd(total, law[t]);
   }
-  return std::exp(total);
+  return std::min(1.0, std::exp(total));
 }
 
 }  // namespace

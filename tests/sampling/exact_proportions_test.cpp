@@ -375,6 +375,7 @@ TEST(ExactProportions, SampledProportionsLieWithinTheirStandardErrors) {
         const std::size_t low = ExactProportionMatrices::Lower(e, i, j);
         const auto expect_within = [&](const char* what, double p, float count) {
           ASSERT_FALSE(std::isnan(p)) << what;
+          ASSERT_TRUE(p >= 0.0 && p <= 1.0) << what << " " << p;  // a certainty is not 1 + rounding
           // A probability near 0 or 1 is given the standard error of one sample in S.
           const double q = std::clamp(p, 1.0 / samples, 1.0 - 1.0 / samples);
           EXPECT_LE(std::fabs(count / samples - p), 4.5 * std::sqrt(q * (1 - q) / samples))
