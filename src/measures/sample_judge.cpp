@@ -43,12 +43,9 @@ SampleJudge::SampleJudge(int n) {
 SampleJudge::Margins SampleJudge::MarginsOf(int counted, int first_ties, int second_ties) {
   float r0, r1, c0, c1, n;
   FourfoldMargins(SampleTableOf(counted, first_ties, second_ties, 0), r0, r1, c0, c1, n);
-  Margins m;
-  m.kappa = KappaMarginsOf(r0, r1, c0, c1, n);
-  m.deviation = NullStandardDeviation(r0, r1, c0, c1, n);
-  m.inverse_room = m.kappa.room > 0.0 ? 1.0 / m.kappa.room : 0.0;
-  m.inverse_deviation = m.deviation > 0.0 ? 1.0 / m.deviation : 0.0;
-  return m;
+  const KappaMargins kappa = KappaMarginsOf(r0, r1, c0, c1, n);
+  const double deviation = NullStandardDeviation(r0, r1, c0, c1, n);
+  return {kappa.chance, kappa.room > 0.0 ? 1.0 / kappa.room : 0.0, deviation > 0.0 ? 1.0 / deviation : 0.0};
 }
 
 SampleJudge::MarginTable SampleJudge::BuildMarginTable(int counted) {
@@ -92,40 +89,34 @@ bool SampleJudge::ReachesLikelihoodRatio(float observed, const int cell[4], int 
 SampleReach SampleJudge::Judge(const ObservedStatistics& observed, int counted, int first_ties, int second_ties,
                                int shared) const {
   const int cell[4] = {counted - first_ties - second_ties + shared, second_ties - shared, first_ties - shared, shared};
+  const bool likelihood_ratio = ReachesLikelihoodRatio(observed.likelihood_ratio, cell, counted);
   const MarginTable* table = MarginsFor(counted);
-  const Margins m = table != nullptr
-                        ? table->margins[static_cast<std::size_t>(first_ties) * (counted + 1) + second_ties]
-                        : MarginsOf(counted, first_ties, second_ties);
-  SampleReach reach;
-  reach.likelihood_ratio = ReachesLikelihoodRatio(observed.likelihood_ratio, cell, counted);
+  Margins formed;
+  if (table == nullptr) formed = MarginsOf(counted, first_ties, second_ties);
+  const Margins& m =
+      table != nullptr ? table->margins[static_cast<std::size_t>(first_ties) * (counted + 1) + second_ties] : formed;
   // Kappa is (n * agreement - chance) / room rounded to double and then to float: within 2^-23
   // of the product with the room's reciprocal. Standardized kappa divides that float by the
   // deviation: within 2^-22 of the product of the estimate with the deviation's reciprocal.
   // Only a value that close to the observed one is formed in full.
-  int kappa_side = -1, standardized_side = -1;
-  double estimate = 0.0;
-  if (m.kappa.room > 0.0) {
-    const double agreement = static_cast<double>(cell[0] + cell[3]);
-    estimate = (m.kappa.total * agreement - m.kappa.chance) * m.inverse_room;
-    kappa_side = SideOf(estimate, std::fabs(estimate) * 0x1p-22, observed.kappa);
-    if (m.deviation == 0.0) {
-      standardized_side = 0.0 >= static_cast<double>(observed.standardized_kappa) ? 1 : 0;
-    } else {
-      const double standardized = estimate * m.inverse_deviation;
-      standardized_side =
-          SideOf(standardized, std::fabs(standardized) * 0x1p-21, observed.standardized_kappa);
-    }
+  if (m.inverse_room > 0.0) {
+    const double estimate = (static_cast<double>(counted) * (cell[0] + cell[3]) - m.chance) * m.inverse_room;
+    const int kappa = SideOf(estimate, std::fabs(estimate) * 0x1p-22, observed.kappa);
+    const double standardized = estimate * m.inverse_deviation;  // 0 where the deviation is
+    const int standardized_side =
+        m.inverse_deviation == 0.0
+            ? (0.0 >= static_cast<double>(observed.standardized_kappa) ? 1 : 0)
+            : SideOf(standardized, std::fabs(standardized) * 0x1p-21, observed.standardized_kappa);
+    if (kappa >= 0 && standardized_side >= 0) return SampleReach{kappa == 1, standardized_side == 1, likelihood_ratio};
   }
-  if (kappa_side < 0 || standardized_side < 0) {
-    const float kappa = static_cast<float>(KappaOf(SampleTableOf(counted, first_ties, second_ties, shared), m.kappa));
-    reach.kappa = kappa >= observed.kappa;
-    const double standardized = m.deviation == 0.0 ? 0.0 : static_cast<double>(kappa) / m.deviation;
-    reach.standardized_kappa = standardized >= static_cast<double>(observed.standardized_kappa);
-  } else {
-    reach.kappa = kappa_side == 1;
-    reach.standardized_kappa = standardized_side == 1;
-  }
-  return reach;
+  // In full, as SampledTableReaches forms them.
+  const FourfoldTable x = SampleTableOf(counted, first_ties, second_ties, shared);
+  float r0, r1, c0, c1, n;
+  FourfoldMargins(x, r0, r1, c0, c1, n);
+  const float kappa = static_cast<float>(KappaStatistic(x, r0, r1, c0, c1, n));
+  const double standardized = StandardizedKappa(kappa, r0, r1, c0, c1, n);
+  return SampleReach{kappa >= observed.kappa, standardized >= static_cast<double>(observed.standardized_kappa),
+                     likelihood_ratio};
 }
 
 }  // namespace quorel

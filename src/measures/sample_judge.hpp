@@ -43,14 +43,14 @@ class SampleJudge {
  private:
   bool ReachesLikelihoodRatio(float observed, const int cell[4], int counted) const;
 
-  // What the kappas take from the margins of a table whose first relation has a ties and
-  // second b (in the margin table at [a * (counted + 1) + b]), with the reciprocals that let
-  // most decisions go without dividing.
+  // What the kappas' shortcuts take from the margins of a table whose first relation has a
+  // ties and second b, in the margin table at [a * (counted + 1) + b]: the chance agreement
+  // and the reciprocals of the room and of the null deviation (0 where those are not
+  // positive). The full values are formed again in the rare case the shortcuts leave open.
   struct Margins {
-    KappaMargins kappa;
-    double inverse_room = 0.0;       // 0 where the room is not positive
-    double deviation = 0.0;          // the null standard deviation; 0 where standardized kappa is 0
-    double inverse_deviation = 0.0;  // 0 with it
+    double chance = 0.0;
+    double inverse_room = 0.0;
+    double inverse_deviation = 0.0;
   };
   struct MarginTable {
     int counted = -1;
