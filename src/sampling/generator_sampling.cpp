@@ -102,6 +102,13 @@ std::int16_t SampleGenerators(const MatrixList& relations, int elements, int gen
   std::vector<SampleCounts> counts(pairs.size());
   const std::int64_t pair_count = static_cast<std::int64_t>(pairs.size());
 
+  // This process makes and compares the samples of its share. Each sample starts from the
+  // generators as the one before left them, so the samples before the share are permuted
+  // only (no products, no comparisons) to reach its first sample's generators and stream
+  // position, and those after it too, so that the stream ends where a run alone leaves it.
+  const WorkRange own = ShareOf(settings.sample_size, settings.share);
+  const int own_samples = static_cast<int>(own.Size());
+
   // Samples are made in batches, one after another (their draws, permutations and products
   // depend on the samples before them), into one of two sets of the relations' sample copies;
   // the workers compare the pairs of one batch while the next batch is made into the other
@@ -109,7 +116,7 @@ std::int16_t SampleGenerators(const MatrixList& relations, int elements, int gen
   const std::size_t sample_words = static_cast<std::size_t>(shape.words) * e;
   const std::size_t sample_bytes = sample_words * sizeof(BitWord) + e * sizeof(RelationSummary);
   const int batch = static_cast<int>(std::clamp<std::size_t>(
-      std::min<std::size_t>((4u << 20) / std::max<std::size_t>(sample_bytes, 1), settings.sample_size), 1, 16));
+      std::min<std::size_t>((4u << 20) / std::max<std::size_t>(sample_bytes, 1), own_samples), 1, 16));
   std::vector<BitWord> copies[2];
   for (std::vector<BitWord>& copy : copies) {
     if (!storage.Obtain(StorageKind::kSamplerBuffer, copy, std::max<std::size_t>(sample_words * batch, 1))) {
@@ -121,15 +128,19 @@ std::int16_t SampleGenerators(const MatrixList& relations, int elements, int gen
   const auto relations_of = [&](int set, int t) {
     return copies[set].data() + static_cast<std::size_t>(t) * sample_words;
   };
+  // One step of the chain of samples: every generator randomised from where the previous
+  // sample left it.
+  const auto permute_generators = [&] {
+    for (int k = 0; k < g; ++k) {
+      PermuteUnderControl(random, &generator_bytes[cells * k], n, settings.measure_control, settings.diagonal,
+                          non_directional[k] != 0, fixed, ws);
+    }
+  };
   const auto make_sample = [&](int set, int t) {
     BitWord* sample = relations_of(set, t);
     const auto matrix = [&](int k) { return sample + static_cast<std::size_t>(k) * shape.words; };
-    for (int k = 0; k < g; ++k) {
-      std::int8_t* bytes = &generator_bytes[cells * k];
-      PermuteUnderControl(random, bytes, n, settings.measure_control, settings.diagonal, non_directional[k] != 0,
-                          fixed, ws);
-      PackMatrix(bytes, shape, matrix(k));
-    }
+    permute_generators();
+    for (int k = 0; k < g; ++k) PackMatrix(&generator_bytes[cells * k], shape, matrix(k));
     // A compound's factors precede it, so they are rebuilt already.
     for (int k = g; k < e; ++k) BooleanProduct(matrix(words[k].Node), matrix(words[k].Generator), matrix(k), shape);
     for (int k = 0; k < e; ++k) summaries[set][static_cast<std::size_t>(t) * e + k] = Summarise(matrix(k), shape);
@@ -162,7 +173,11 @@ std::int16_t SampleGenerators(const MatrixList& relations, int elements, int gen
   WorkerPool pool(WorkerCount(settings.workers));
   const std::int64_t block = std::clamp<std::int64_t>(pair_count / (8 * pool.Workers()), 1, 256);
   auto last_report = std::chrono::steady_clock::now();
-  const int samples = settings.sample_size;
+  const int samples = own_samples;
+  for (std::int64_t before = 0; before < own.begin; ++before) {
+    StopIfCancelled(progress);
+    permute_generators();
+  }
   for (int t = 0; t < std::min(batch, samples); ++t) make_sample(0, t);
   for (int first = 0, set = 0; first < samples; first += batch, set = 1 - set) {
     const int count = std::min(batch, samples - first);
@@ -188,6 +203,10 @@ std::int16_t SampleGenerators(const MatrixList& relations, int elements, int gen
         last_report = now;
       }
     }
+  }
+  for (std::int64_t after = own.end; after < settings.sample_size; ++after) {
+    StopIfCancelled(progress);
+    permute_generators();
   }
   for (std::int64_t p = 0; p < pair_count; ++p) AddSampleCounts(stats, e, pairs[p].i, pairs[p].j, counts[p]);
   if (progress != nullptr) progress->Finish();
