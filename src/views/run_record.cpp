@@ -21,6 +21,7 @@ nlohmann::ordered_json RunRecordJson(const RunRecord& record) {
           {"inputs", std::move(inputs)},
           {"seed", record.seed},
           {"threads", record.threads},
+          {"processes", record.processes},
           {"cores", record.cores},
           {"started", record.started},
           {"seconds", record.seconds},
