@@ -8,6 +8,7 @@
 #include "core/matrix_list.hpp"
 #include "algebra/word_table.hpp"
 #include "core/fixed_matrix.hpp"
+#include "core/process_group.hpp"
 #include "core/progress_observer.hpp"
 #include "core/storage_gate.hpp"
 #include "measures/statistic_matrices.hpp"
@@ -45,6 +46,7 @@ struct AnalysisState {
   RandomSource Random;                 // one stream for the whole run
   ProgressObserver* Progress = nullptr;  // told how the sampling advances, when wanted
   ResultSink* Results = nullptr;         // further views told each phase's results, when wanted
+  ProcessGroup* Processes = nullptr;     // the processes the sampling is spread over; null: this one alone
   StorageGate Storage;                 // where storage requests may be made to fail
 };
 

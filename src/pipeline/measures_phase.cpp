@@ -1,6 +1,7 @@
 #include "pipeline/measures_phase.hpp"
 
 #include <cmath>
+#include <iterator>
 
 #include "core/error.hpp"
 #include "core/worker_pool.hpp"
@@ -25,10 +26,32 @@ void ObtainStatistics(StatisticMatrices& s, int e, StorageGate& gate) {
   }
 }
 
+// Sums the sample counters (the lower cells of L, McNemar Z, kappa and standardized kappa)
+// across the processes, each of which counted its share of the pairs or samples. The counts
+// are whole numbers below 2^24, so their float sums are exact in any order.
+void SumSampleCounters(StatisticMatrices& s, int e, ProcessGroup& processes) {
+  std::vector<float>* counters[] = {&s.L, &s.McNemarZ, &s.Kappa, &s.StdKappa};
+  const std::size_t pairs = static_cast<std::size_t>(e) * (e - 1) / 2;
+  std::vector<float> lower;
+  lower.reserve(pairs * std::size(counters));
+  for (const std::vector<float>* m : counters) {
+    for (int i = 0; i < e; ++i) {
+      for (int j = i + 1; j < e; ++j) lower.push_back((*m)[static_cast<std::size_t>(j) * e + i]);
+    }
+  }
+  processes.SumAcrossProcesses(lower);
+  std::size_t next = 0;
+  for (std::vector<float>* m : counters) {
+    for (int i = 0; i < e; ++i) {
+      for (int j = i + 1; j < e; ++j) (*m)[static_cast<std::size_t>(j) * e + i] = lower[next++];
+    }
+  }
+}
+
 }  // namespace
 
 StatisticMatrices RunMeasures(const MeasuresInput& input, const AnalysisOptions& options, RandomSource& random,
-                              StorageGate& gate, ProgressObserver* progress) {
+                              StorageGate& gate, ProgressObserver* progress, ProcessGroup* processes) {
   const int e = input.semigroup.element_count;
   const int g = input.semigroup.generator_count;
   const MatrixList& list = input.relations;
@@ -53,6 +76,7 @@ StatisticMatrices RunMeasures(const MeasuresInput& input, const AnalysisOptions&
   settings.measure_control = options.m_MeasureControl;
   settings.diagonal = options.m_Diagonal;
   settings.workers = workers;
+  if (processes != nullptr) settings.share = processes->Share();
   MarkStep(progress, Step::kSampling);
   const std::int16_t code =
       options.m_PermutationStrategy == kPermutePairs
@@ -60,6 +84,7 @@ StatisticMatrices RunMeasures(const MeasuresInput& input, const AnalysisOptions&
           : SampleGenerators(list, e, g, input.semigroup.word_table, input.non_directional, input.fixed, settings,
                              stats, random, gate, progress);
   if (code != 0) EndWithCompletion(static_cast<CompletionCode>(code));
+  if (settings.share.count > 1) SumSampleCounters(stats, e, *processes);
 
   // Proportions: the share of samples reaching the observed statistic (0/0 without samples).
   const float samples = static_cast<float>(static_cast<std::int16_t>(options.m_SampleSize));

@@ -7,6 +7,7 @@
 #include "core/analysis_options.hpp"
 #include "core/fixed_matrix.hpp"
 #include "core/matrix_list.hpp"
+#include "core/process_group.hpp"
 #include "core/progress_observer.hpp"
 #include "core/random_source.hpp"
 #include "core/storage_gate.hpp"
@@ -27,10 +28,14 @@ struct MeasuresInput {
 // The measures of association: the observed statistics of every pair of elements, the
 // random samples under the permutation strategy and measure control, and the proportions.
 // A statistic matrix or a sampler's buffers that cannot be had end the run with their
-// completion code (an Error of kind kCompletion: 31 to 36, 29).
-// Cost: E^2 / 2 tables of N^2 / 64 word operations, then the sampling (see the samplers).
+// completion code (an Error of kind kCompletion: 31 to 36, 29). Spread over `processes`
+// (null: this process alone), each samples its share and the counters are summed across them
+// before the proportions are formed, so every process returns the same matrices as a run
+// alone, and its stream ends where that run's does.
+// Cost: E^2 / 2 tables of N^2 / 64 word operations, then the sampling (see the samplers), then
+// one sum of 2 E (E - 1) counters across the processes.
 StatisticMatrices RunMeasures(const MeasuresInput& input, const AnalysisOptions& options, RandomSource& random,
-                              StorageGate& gate, ProgressObserver* progress);
+                              StorageGate& gate, ProgressObserver* progress, ProcessGroup* processes = nullptr);
 
 // The exact P-values of every pair when the options ask for them (ExactP) and each pair is
 // permuted; empty otherwise. Reads the observed statistics of `statistics`.

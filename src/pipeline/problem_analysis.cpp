@@ -83,7 +83,8 @@ void AnalyseProblem(AnalysisState& state, const AnalysisOptions& options, Status
   status.AddStatusMessage("Calculating statistical upper triangle matrices...");
   const std::vector<std::uint8_t> non_directional = NonDirectionalGenerators(state, transpose_of);
   const MeasuresInput measures{state.MatrixList, semigroup, state.Directionality, state.FixedMatrix, non_directional};
-  state.Statistics = RunMeasures(measures, options, state.Random, state.Storage, state.Progress);
+  state.Statistics = RunMeasures(measures, options, state.Random, state.Storage, state.Progress,
+                                  state.Processes);
   const ExactProportionMatrices exact = RunExactProportions(measures, options, state.Statistics);
   MarkStep(state.Progress, Step::kStatisticsReport);
   if (!exact.Empty()) sink.ExactProportionsDone(exact, semigroup.element_count);

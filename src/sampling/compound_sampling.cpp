@@ -151,10 +151,15 @@ std::int16_t SampleCompoundPairs(const MatrixList& relations, int elements, int 
   // Pairs are handed out one at a time: a pair's samples cost far more than taking the next
   // index, and pairs of dense relations cost many times more than others, so larger blocks
   // leave one worker waiting at the end. The result does not depend on the handing out.
+  // Each pair starts at its own position of the stream, so a process takes its share of the
+  // numbering as it is and skips the rest.
+  const WorkRange own = ShareOf(pairs.Count(), settings.share);
   ParallelFor(
-      workers, pairs.Count(), 1,
+      workers, own.Size(), 1,
       [&](int worker, std::int64_t begin, std::int64_t end) {
         PairWorker& space = spaces[worker];
+        begin += own.begin;
+        end += own.begin;
         int i = pairs.RowOf(begin);
         for (std::int64_t p = begin; p < end; ++p) {
           while (p >= pairs.RowStart(i + 1)) ++i;

@@ -5,6 +5,7 @@
 
 #include "core/fixed_matrix.hpp"
 #include "core/matrix_list.hpp"
+#include "core/process_share.hpp"
 #include "core/progress_observer.hpp"
 #include "core/random_source.hpp"
 #include "core/storage_gate.hpp"
@@ -18,6 +19,9 @@ struct SamplingSettings {
   int measure_control = 0;
   int diagonal = 1;
   int workers = 1;
+  // The part of the samples this process makes when one analysis is spread over several;
+  // the others' counters stay 0 here, and the stream ends where a run alone leaves it.
+  ProcessShare share;
 };
 
 // "Permute each pair of matrices": for every pair (i, j), i < j, of the `elements` relations
@@ -30,7 +34,9 @@ struct SamplingSettings {
 // number of workers with the same result as one after another. The stream is left after
 // the last pair's draws. The samples are drawn by OverlapSampler, which forms only the draws
 // that can change a result, and each distinct sample table is compared with the observed
-// statistics once per pair. `progress`, when given, hears how many pairs are done. Returns 0,
+// statistics once per pair. Of the pairs, this process samples its share of the numbering
+// row by row (ShareOf); the others' counters stay 0. `progress`, when given, hears how many
+// of those pairs are done. Returns 0,
 // or 29 when `storage` refuses the samplers' buffers.
 // Cost: pairs x samples x (the control's shuffle, followed only where A's values change, plus
 // one vectorised draw per discordant cell).

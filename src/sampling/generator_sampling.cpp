@@ -107,6 +107,13 @@ std::int16_t SampleGenerators(const MatrixList& relations, int elements, int gen
   const std::int64_t pair_count = static_cast<std::int64_t>(pairs.size());
   const SampleJudge judge(n);
 
+  // This process makes and compares the samples of its share. Each sample starts from the
+  // generators as the one before left them, so the samples before the share are permuted
+  // only (no products, no comparisons) to reach its first sample's generators and stream
+  // position, and those after it too, so that the stream ends where a run alone leaves it.
+  const WorkRange own = ShareOf(settings.sample_size, settings.share);
+  const int own_samples = static_cast<int>(own.Size());
+
   // Samples are made in batches. A sample's generators are permuted from the previous
   // sample's, so the permutations are drawn one sample after another; the compounds of each
   // sample are then rebuilt by the workers, a sample each, and the workers compare the pairs.
@@ -114,19 +121,23 @@ std::int16_t SampleGenerators(const MatrixList& relations, int elements, int gen
   const std::size_t sample_words = static_cast<std::size_t>(shape.words) * e;
   const std::size_t sample_bytes = sample_words * sizeof(BitWord) + e * sizeof(RelationSummary);
   const int batch = static_cast<int>(std::clamp<std::size_t>(
-      std::min<std::size_t>((4u << 20) / std::max<std::size_t>(sample_bytes, 1), settings.sample_size), 1, 16));
+      std::min<std::size_t>((4u << 20) / std::max<std::size_t>(sample_bytes, 1), own_samples), 1, 16));
   std::vector<BitWord> copies;
   if (!storage.Obtain(StorageKind::kSamplerBuffer, copies, std::max<std::size_t>(sample_words * batch, 1))) return 29;
   std::vector<RelationSummary> summaries(static_cast<std::size_t>(e) * batch);
   const auto relations_of = [&](int t) { return copies.data() + static_cast<std::size_t>(t) * sample_words; };
   const auto matrix_of = [&](int t, int k) { return relations_of(t) + static_cast<std::size_t>(k) * shape.words; };
-  const auto permute_generators = [&](int t) {
+  // One step of the chain of samples: every generator randomised from where the previous
+  // sample left it.
+  const auto permute_generators = [&] {
     for (int k = 0; k < g; ++k) {
-      std::int8_t* bytes = &generator_bytes[cells * k];
-      PermuteUnderControl(random, bytes, n, settings.measure_control, settings.diagonal, non_directional[k] != 0,
-                          fixed, ws);
-      PackMatrix(bytes, shape, matrix_of(t, k));
+      PermuteUnderControl(random, &generator_bytes[cells * k], n, settings.measure_control, settings.diagonal,
+                          non_directional[k] != 0, fixed, ws);
     }
+  };
+  const auto make_generators = [&](int t) {
+    permute_generators();
+    for (int k = 0; k < g; ++k) PackMatrix(&generator_bytes[cells * k], shape, matrix_of(t, k));
   };
   const auto rebuild_compounds = [&](int t) {
     // A compound's factors precede it, so they are rebuilt already.
@@ -153,12 +164,16 @@ std::int16_t SampleGenerators(const MatrixList& relations, int elements, int gen
   WorkerPool pool(WorkerCount(settings.workers));
   const std::int64_t block = std::clamp<std::int64_t>(pair_count / (8 * pool.Workers()), 1, 256);
   auto last_report = std::chrono::steady_clock::now();
-  const int samples = settings.sample_size;
+  const int samples = own_samples;
+  for (std::int64_t before = 0; before < own.begin; ++before) {
+    StopIfCancelled(progress);
+    permute_generators();
+  }
   for (int first = 0; first < samples; first += batch) {
     const int count = std::min(batch, samples - first);
     for (int t = 0; t < count; ++t) {
       StopIfCancelled(progress);
-      permute_generators(t);
+      make_generators(t);
     }
     pool.Run(count, 1, [&](int, std::int64_t begin, std::int64_t end) {
       for (std::int64_t t = begin; t < end; ++t) rebuild_compounds(static_cast<int>(t));
@@ -177,6 +192,10 @@ std::int16_t SampleGenerators(const MatrixList& relations, int elements, int gen
         last_report = now;
       }
     }
+  }
+  for (std::int64_t after = own.end; after < settings.sample_size; ++after) {
+    StopIfCancelled(progress);
+    permute_generators();
   }
   for (std::int64_t p = 0; p < pair_count; ++p) AddSampleCounts(stats, e, pairs[p].i, pairs[p].j, counts[p]);
   if (progress != nullptr) progress->Finish();

@@ -8,7 +8,9 @@
 #include <memory>
 
 #include "pipeline/analysis_state.hpp"
+#include "core/error.hpp"
 #include "core/message_list.hpp"
+#include "core/text_channel.hpp"
 #include "core/text_classes.hpp"
 #include "formats/file_text.hpp"
 #include "formats/relation_marking.hpp"
@@ -19,6 +21,7 @@
 #include "views/table_export.hpp"
 #include "shell/run_command.hpp"
 #include "shell/interruption.hpp"
+#include "shell/launched_processes.hpp"
 #include "shell/run_recording.hpp"
 #include "shell/step_timer.hpp"
 #include "shell/terminal_progress.hpp"
@@ -321,15 +324,15 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
   return result;
 }
 
-int RunCommandLine(int argc, const char* const* argv) {
-  CommandLine command = ParseCommandLine(argc, argv);
-  if (command.exit_now) return command.exit_status;
-  if (command.convert) return RunConvert(command.conversion);
-  if (command.check) return RunCheck(command.checking, stdout);
+namespace {
 
-  const RunRecording recording(argc, argv, command.options);
+// The analysis as the command runs it, alone or as the lead process of several (`processes`
+// not null): it reads, writes every output and tells how the run goes.
+int RunLeadAnalysis(int argc, const char* const* argv, CommandLine& command, ProcessGroup* processes) {
+  const RunRecording recording(argc, argv, command.options, processes != nullptr ? processes->Share().count : 1);
   AnalysisState state;
   state.Random = RandomSource(command.options.Seed);
+  state.Processes = processes;
   if (command.quiet) state.ProgressFile = nullptr;
   TerminalProgress bar(stderr, command.options.m_PermutationStrategy == kPermutePairs ? "pairs" : "samples");
   if (!command.quiet && isatty(fileno(stderr))) state.Progress = &bar;
@@ -405,6 +408,63 @@ int RunCommandLine(int argc, const char* const* argv) {
     default: break;
   }
   return kExitIncomplete;
+}
+
+// The exit status a partner process came to; it has no outputs that could fail.
+int PartnerExitStatus(const RunOutcome& outcome) {
+  if (outcome.fatal || outcome.interrupted) return kExitFatal;
+  return outcome.code == 0 ? kExitSuccess : kExitIncomplete;
+}
+
+// A partner process of a run spread over several: the same analysis with its share of the
+// sampling, and no output at all (the report goes nowhere; no views, progress or status
+// lines). The lead cannot know why a partner failed, so a partner that fails says it on
+// standard error, with the diagnostics and status lines it held back.
+int RunPartnerAnalysis(CommandLine& command, ProcessGroup& processes) {
+  AnalysisOptions options = command.options;
+  options.ReportPath = "/dev/null";
+  AnalysisState state;
+  state.Random = RandomSource(options.Seed);
+  state.ProgressFile = nullptr;
+  TextChannel diagnostics;
+  state.ErrFile = diagnostics.File();
+  state.Processes = &processes;
+  MessageList messages;
+  const RunOutcome outcome = OnRun(state, options, messages);
+  const int status = PartnerExitStatus(outcome);
+  if (status != kExitSuccess) {
+    const ProcessShare share = processes.Share();
+    std::string held_back = diagnostics.Text();
+    for (const std::string& line : messages.Lines()) held_back += line + "\n";
+    std::fprintf(stderr, "quorel: process %d of %d of the run failed (exit status %d); every process stops:\n%s",
+                 share.rank, share.count, status, held_back.c_str());
+  }
+  return status;
+}
+
+}  // namespace
+
+int RunCommandLine(int argc, const char* const* argv) {
+  CommandLine command = ParseCommandLine(argc, argv);
+  if (command.exit_now) return command.exit_status;
+  if (command.convert) return RunConvert(command.conversion);
+  if (command.check) return RunCheck(command.checking, stdout);
+
+  std::unique_ptr<LaunchedProcesses> processes;
+  try {
+    processes = JoinLaunchedProcesses();
+  } catch (const Error& error) {
+    std::string reason = error.what();
+    if (!reason.empty() && reason.back() == '\n') reason.pop_back();
+    std::fprintf(stderr, "quorel: %s\n", reason.c_str());
+    return kExitUsage;
+  }
+  if (processes == nullptr) return RunLeadAnalysis(argc, argv, command, nullptr);
+  // Every process runs the analysis; a failing status on any of them ends them all.
+  const int status = processes->Share().rank == 0 ? RunLeadAnalysis(argc, argv, command, processes.get())
+                                                  : RunPartnerAnalysis(command, *processes);
+  processes->Leave(status);
+  return status;
 }
 
 }  // namespace quorel

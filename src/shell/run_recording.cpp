@@ -26,7 +26,7 @@ RunRecord::Input Described(const std::string& path) {
 
 }  // namespace
 
-RunRecording::RunRecording(int argc, const char* const* argv, const AnalysisOptions& options)
+RunRecording::RunRecording(int argc, const char* const* argv, const AnalysisOptions& options, int processes)
     : began_(std::chrono::steady_clock::now()) {
   record_.program_version = QUOREL_VERSION;
   record_.command_line.assign(argv, argv + argc);
@@ -35,6 +35,7 @@ RunRecording::RunRecording(int argc, const char* const* argv, const AnalysisOpti
   record_.seed = options.Seed;
   record_.threads = options.Threads;
   record_.omega_from_exact = options.OmegaFromExact;
+  record_.processes = processes;
   record_.cores = static_cast<int>(std::thread::hardware_concurrency());
   record_.started = UtcNow();
 }

@@ -9,11 +9,12 @@
 namespace quorel {
 
 // Keeps the record of one run of the command: what is known before the analysis (the
-// command line, the inputs by digest, seed, workers, the host's cores, the start time) when
+// command line, the inputs by digest, seed, workers, processes, the host's cores, the start time) when
 // it is made, the time of each step when it is finished.
 class RunRecording {
  public:
-  RunRecording(int argc, const char* const* argv, const AnalysisOptions& options);
+  // `processes`: how many processes the analysis is spread over.
+  RunRecording(int argc, const char* const* argv, const AnalysisOptions& options, int processes = 1);
 
   // The record, with the steps `timer` saw and the seconds since the recording began.
   RunRecord Finish(StepTimer& timer) const;

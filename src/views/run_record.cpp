@@ -21,6 +21,7 @@ nlohmann::ordered_json RunRecordJson(const RunRecord& record) {
           {"inputs", std::move(inputs)},
           {"seed", record.seed},
           {"threads", record.threads},
+          {"processes", record.processes},
           {"cores", record.cores},
           {"omega_from", record.omega_from_exact ? "exact" : "sampled"},
           {"started", record.started},

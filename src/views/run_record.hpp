@@ -9,7 +9,7 @@
 namespace quorel {
 
 // What a reader of the results needs to reproduce and cite a run: the program, the command
-// as typed, the inputs by content, the random stream's seed, the workers, and when and how
+// as typed, the inputs by content, the random stream's seed, the workers and processes, and when and how
 // long each step took.
 struct RunRecord {
   struct Input {
@@ -27,6 +27,7 @@ struct RunRecord {
   std::vector<Input> inputs;
   std::uint64_t seed = 0;
   int threads = 0;          // as asked; 0: every core
+  int processes = 1;        // the processes the analysis was spread over (1: run alone)
   int cores = 0;            // the host's
   bool omega_from_exact = false;  // Omega decided from the exact P-values, not the samples
   std::string started;      // UTC, ISO 8601 to the second

@@ -288,6 +288,7 @@ TEST(JsonCommand, RecordOfTheRunReproducesIt) {
   EXPECT_EQ(run["inputs"][0]["bytes"], 16);
   EXPECT_EQ(run["seed"], 42);
   EXPECT_EQ(run["threads"], 2);
+  EXPECT_EQ(run["processes"], 1);  // started alone, not by an MPI launcher
   EXPECT_EQ(run["command_line"].back(), "5");
   ASSERT_EQ(run["steps"].size(), 1u);
   EXPECT_EQ(run["steps"][0][0]["step"], "reading");
