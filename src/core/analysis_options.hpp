@@ -39,6 +39,7 @@ struct AnalysisOptions {
   std::string ReportPath = "Quorel.out";
   std::uint64_t Seed = 0;
   int Threads = 0;  // 0: all cores
+  std::uint64_t MemoryBudget = 0;  // bytes of large storage a problem may hold at once; 0: no budget
 };
 
 // The measure controls as the option members number them (MeasureControl in the public

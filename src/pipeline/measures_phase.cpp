@@ -56,6 +56,9 @@ StatisticMatrices RunMeasures(const MeasuresInput& input, const AnalysisOptions&
           ? SampleCompoundPairs(list, e, g, input.directionality, input.fixed, settings, stats, random, gate, progress)
           : SampleGenerators(list, e, g, input.semigroup.word_table, input.non_directional, input.fixed, settings,
                              stats, random, gate, progress);
+  // The samplers' buffers went with them.
+  gate.Release(StorageKind::kSamplerBuffer);
+  gate.Release(StorageKind::kShuffleWork);
   if (code != 0) EndWithCompletion(static_cast<CompletionCode>(code));
 
   // Proportions: the share of samples reaching the observed statistic (0/0 without samples).

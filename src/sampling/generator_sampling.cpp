@@ -14,6 +14,12 @@ namespace quorel {
 
 namespace {
 
+// One pair (i, j), i < j, of the pair table, and whether it counts the diagonal.
+struct SampledPair {
+  std::int16_t i, j;
+  bool include;
+};
+
 // Ties the two packed relations share: the words' popcounts. The portable build has no
 // population-count instruction of its own, so the count is compiled twice and the
 // instruction used where the processor has it; both give the same numbers.
@@ -60,6 +66,11 @@ RelationSummary Summarise(const BitWord* m, const MatrixShape& shape) {
 
 }  // namespace
 
+std::uint64_t PairTableBytes(int elements) {
+  const std::uint64_t e = elements > 0 ? static_cast<std::uint64_t>(elements) : 0;
+  return e * (e > 0 ? e - 1 : 0) / 2 * (sizeof(SampledPair) + sizeof(SampleCounts));
+}
+
 std::int16_t SampleGenerators(const MatrixList& relations, int elements, int generators,
                               const std::vector<WordEntry>& words, const std::vector<std::uint8_t>& non_directional,
                               const FixedMatrixRecord& fixed_matrix, const SamplingSettings& settings,
@@ -87,12 +98,10 @@ std::int16_t SampleGenerators(const MatrixList& relations, int elements, int gen
   // The pairs (i, j), i < j, row by row, with the samples that reached each statistic so far.
   // Within a batch of samples each pair is compared by one worker; blocks of consecutive
   // pairs keep the workers' counters apart.
-  struct Pair {
-    std::int16_t i, j;
-    bool include;
-  };
-  std::vector<Pair> pairs;
-  pairs.reserve(static_cast<std::size_t>(e) * (e > 0 ? e - 1 : 0) / 2);
+  const std::size_t pair_total = static_cast<std::size_t>(e) * (e > 0 ? e - 1 : 0) / 2;
+  if (!storage.Grant(StorageKind::kSamplerBuffer, PairTableBytes(e))) return 29;
+  std::vector<SampledPair> pairs;
+  pairs.reserve(pair_total);
   for (int i = 0; i < e; ++i) {
     for (int j = i + 1; j < e; ++j) {
       pairs.push_back({static_cast<std::int16_t>(i), static_cast<std::int16_t>(j),
@@ -137,7 +146,7 @@ std::int16_t SampleGenerators(const MatrixList& relations, int elements, int gen
   // A pair's sample table follows from the ties its two relations share and each one's ties,
   // with the loops taken off when they are not counted.
   const auto compare = [&](int set, int t, std::int64_t p) {
-    const Pair& pair = pairs[p];
+    const SampledPair& pair = pairs[p];
     const BitWord* relations = relations_of(set, t);
     const RelationSummary& first = summaries[set][static_cast<std::size_t>(t) * e + pair.i];
     const RelationSummary& second = summaries[set][static_cast<std::size_t>(t) * e + pair.j];

@@ -21,6 +21,10 @@ namespace quorel {
 // Returns 0, or 29 when `storage` refuses the permutations' buffers. Cost per sample: the
 // generators' randomisations and E - G Boolean products, one after another, then E(E-1)/2
 // pairs of O(N^2 / 64) word operations and one comparison each, in parallel.
+// The pair table of SampleGenerators for `elements` elements: the pairs and their counts of
+// samples, one storage request of kind kSamplerBuffer. Cost: about 19 E^2 bytes.
+std::uint64_t PairTableBytes(int elements);
+
 std::int16_t SampleGenerators(const MatrixList& relations, int elements, int generators,
                               const std::vector<WordEntry>& words, const std::vector<std::uint8_t>& non_directional,
                               const FixedMatrixRecord& fixed, const SamplingSettings& settings,
