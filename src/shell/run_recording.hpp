@@ -15,8 +15,9 @@ class RunRecording {
  public:
   RunRecording(int argc, const char* const* argv, const AnalysisOptions& options);
 
-  // The record, with the steps `timer` saw and the seconds since the recording began.
-  RunRecord Finish(StepTimer& timer) const;
+  // The record, with the steps `timer` saw, the seconds since the recording began and what
+  // the run's storage came to.
+  RunRecord Finish(StepTimer& timer, const RunRecord::Memory& memory) const;
 
  private:
   RunRecord record_;
