@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/element_relation.hpp"
 #include "core/storage_gate.hpp"
 
 namespace quorel {
@@ -94,23 +93,6 @@ TEST(StorageGateBudget, ObtainRefusedByTheBudgetLeavesTheVectorAsItWas) {
   EXPECT_EQ(cells, std::vector<float>{1.0f});
   EXPECT_TRUE(gate.Obtain(StorageKind::kStatistic, cells, 100, 0.0f));
   EXPECT_EQ(gate.InUse(), 400u);
-}
-
-TEST(StorageGateBudget, AnElementRelationAsksForItsPackedRows) {
-  StorageGate gate;
-  gate.SetBudget(ElementRelation::Bytes(65));
-  ElementRelation relation;
-  EXPECT_EQ(ElementRelation::Bytes(65), 65u * 2 * sizeof(BitWord));
-  EXPECT_TRUE(relation.Obtain(gate, StorageKind::kPartialOrder, 65));
-  EXPECT_EQ(gate.InUse(), relation.Words().size() * sizeof(BitWord));
-  EXPECT_FALSE(relation.Obtain(gate, StorageKind::kOmega, 1));
-}
-
-TEST(GrownCapacity, StaysWhileItFitsElseAtLeastDoubles) {
-  EXPECT_EQ(GrownCapacity(64, 64), 64u);
-  EXPECT_EQ(GrownCapacity(64, 65), 128u);
-  EXPECT_EQ(GrownCapacity(64, 300), 300u);
-  EXPECT_EQ(GrownCapacity(0, 32), 32u);
 }
 
 }  // namespace
