@@ -50,13 +50,20 @@ class WorkingRecords {
     MakeReady(generators);
   }
 
-  // Makes a row ready for element `index`.
+  // Makes a row ready for element `index`. The records grow geometrically; each growth
+  // is one request for the bytes it adds.
   void MakeReady(int index) {
     if (index < rows_) return;
     const int rows = rows_ + 32;
-    bool granted = gate_.Grant(StorageKind::kWorkingRecords);
+    const std::size_t products = GrownCapacity(products_.capacity(), static_cast<std::size_t>(rows) * generators_);
+    const std::size_t words = GrownCapacity(words_.capacity(), static_cast<std::size_t>(rows));
+    const std::uint64_t bytes = (products - products_.capacity()) * sizeof(std::int16_t) +
+                                (words - words_.capacity()) * sizeof(WordEntry);
+    bool granted = gate_.Grant(StorageKind::kWorkingRecords, bytes);
     if (granted) {
       try {
+        products_.reserve(products);
+        words_.reserve(words);
         products_.resize(static_cast<std::size_t>(rows) * generators_, -1);
         words_.resize(rows);
       } catch (const std::bad_alloc&) {
@@ -142,6 +149,8 @@ bool ConstructStages(MatrixList& list, StorageGate& gate, Semigroup& s, int max_
     for (int j = 0; j < g; ++j) s.mult_table[static_cast<std::size_t>(k) * e + j] = records.Product(k, j);
     s.word_table[k] = records.Word(k);
   }
+  // The records are done with; their storage goes when this function returns.
+  gate.Release(StorageKind::kWorkingRecords);
 
   // The level at which the stages stopped: its products are looked up but not added.
   bool complete = true;
@@ -209,6 +218,7 @@ Semigroup BuildGeneratorPowers(MatrixList& list, int generator_count, int max_wo
       }
     }
   }
+  gate.Release(StorageKind::kWorkingRecords);
   return s;
 }
 

@@ -43,6 +43,7 @@ struct AnalysisOptions {
   // and whether Omega is decided from them instead of from the samples.
   bool ExactP = false;
   bool OmegaFromExact = false;
+  std::uint64_t MemoryBudget = 0;  // bytes of large storage a problem may hold at once; 0: no budget
 };
 
 // The measure controls as the option members number them (MeasureControl in the public

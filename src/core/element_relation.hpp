@@ -27,13 +27,20 @@ class ElementRelation {
   // Reset through the storage gate: false (relation unchanged) when the storage of this
   // kind is refused or not available.
   bool Obtain(StorageGate& gate, StorageKind kind, int e) {
-    if (!gate.Grant(kind)) return false;
+    if (!gate.Grant(kind, Bytes(e))) return false;
     try {
       Reset(e);
     } catch (const std::bad_alloc&) {
+      gate.Release(kind, Bytes(e));
       return false;
     }
     return true;
+  }
+
+  // The storage of an E x E relation.
+  static std::uint64_t Bytes(int e) {
+    const std::uint64_t size = e > 0 ? static_cast<std::uint64_t>(e) : 0;
+    return size * ((size + 63) / 64) * sizeof(BitWord);
   }
 
   int Size() const { return size_; }

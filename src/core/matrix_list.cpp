@@ -10,9 +10,10 @@ namespace quorel {
 bool MatrixList::Create(StorageGate& gate, int n) {
   Release();
   shape_ = MatrixShape::ForActors(n);
-  if (!gate.Grant(StorageKind::kMatrixList)) return false;
+  const std::size_t pool_words = static_cast<std::size_t>(32) * shape_.words;
+  if (!gate.Grant(StorageKind::kMatrixList, pool_words * sizeof(BitWord) + 64 * sizeof(std::int32_t))) return false;
   try {
-    pool_.reserve(static_cast<std::size_t>(32) * shape_.words);
+    pool_.reserve(pool_words);
     table_.assign(64, -1);
   } catch (const std::bad_alloc&) {
     return false;
@@ -32,13 +33,14 @@ std::int16_t MatrixList::AddMatrixSlot(StorageGate& gate, std::FILE* err, int in
 
 std::string MatrixList::TryAddMatrixSlot(StorageGate& gate, int index) {
   if (index % 32 == 0 && index + 32 > capacity_) {
-    bool grown = gate.Grant(StorageKind::kMatrixList);
+    // The slot capacity grows in steps of 32; the pool behind it grows geometrically so
+    // that its contents are copied O(log E) times, not once every 32 elements.
+    const std::size_t needed = static_cast<std::size_t>(index + 32) * shape_.words;
+    const std::size_t grown_words = GrownCapacity(pool_.capacity(), needed);
+    bool grown = gate.Grant(StorageKind::kMatrixList, (grown_words - pool_.capacity()) * sizeof(BitWord));
     if (grown) {
       try {
-        // The slot capacity grows in steps of 32; the pool behind it grows geometrically so
-        // that its contents are copied O(log E) times, not once every 32 elements.
-        const std::size_t needed = static_cast<std::size_t>(index + 32) * shape_.words;
-        if (needed > pool_.capacity()) pool_.reserve(std::max(needed, 2 * pool_.capacity()));
+        pool_.reserve(grown_words);
       } catch (const std::bad_alloc&) {
         grown = false;
       } catch (const std::length_error&) {

@@ -226,11 +226,20 @@ class DataFileLint {
 
   static std::string NotADigit(std::string_view run, const std::string& read) {
     std::string cells;
-    for (const char ch : read) cells += std::string(cells.empty() ? "" : ", ") + ch;
-    const std::string value = "\"" + std::string(run) + "\"";
+    for (const char ch : read) {
+      if (!cells.empty()) cells += ", ";
+      cells += ch;
+    }
+    std::string value = "\"";
+    value += run;
+    value += '"';
     if (read.empty()) return value + " is not a 0/1 digit, and a data file skips it";
-    return value + " is not a single 0/1 digit: a data file reads it digit by digit, as " +
-           std::to_string(read.size()) + (read.size() == 1 ? " cell (" : " cells (") + cells + ")";
+    value += " is not a single 0/1 digit: a data file reads it digit by digit, as ";
+    value += std::to_string(read.size());
+    value += read.size() == 1 ? " cell (" : " cells (";
+    value += cells;
+    value += ')';
+    return value;
   }
 
   // Where most lines hold one row of N cells, a line of another count shifts the matrix.

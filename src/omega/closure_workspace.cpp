@@ -12,7 +12,8 @@ ClosureWorkspace::ClosureWorkspace(const ProductTable& products, StorageGate& ga
     : products_(products), e_(products.Size()), w_((products.Size() + 63) / 64) {
   const std::size_t words = static_cast<std::size_t>(e_) * w_;
   const std::size_t e = static_cast<std::size_t>(e_);
-  if (!gate.Grant(StorageKind::kScratchRelation)) FatalError(FatalCode::kVariables);
+  if (!gate.Grant(StorageKind::kScratchRelation, RelationBytes(e_))) FatalError(FatalCode::kVariables);
+  relations_hold_ = StorageHold(gate, StorageKind::kScratchRelation, RelationBytes(e_));
   try {
     rows_.assign(words, 0);
     cols_.assign(words, 0);
@@ -30,6 +31,20 @@ ClosureWorkspace::ClosureWorkspace(const ProductTable& products, StorageGate& ga
     FatalError(FatalCode::kVariables);
   }
   if (!gate.Obtain(StorageKind::kQueueNode, queue_, e * e, std::uint32_t{0})) FatalError(FatalCode::kInclusions);
+  queue_hold_ = StorageHold(gate, StorageKind::kQueueNode, QueueBytes(e_));
+}
+
+std::uint64_t ClosureWorkspace::RelationBytes(int element_count) {
+  const std::uint64_t e = element_count > 0 ? static_cast<std::uint64_t>(element_count) : 0;
+  const std::uint64_t w = (e + 63) / 64;
+  // Rows, columns, their base copies and the pending marks; one row of words; three marks
+  // and three lists per element.
+  return 5 * e * w * sizeof(BitWord) + w * sizeof(BitWord) + 3 * e + 3 * e * sizeof(int);
+}
+
+std::uint64_t ClosureWorkspace::QueueBytes(int element_count) {
+  const std::uint64_t e = element_count > 0 ? static_cast<std::uint64_t>(element_count) : 0;
+  return e * e * sizeof(std::uint32_t);
 }
 
 void ClosureWorkspace::SetBase(const ElementRelation& base) {

@@ -34,6 +34,11 @@ class ClosureWorkspace {
   // request (FatalError(FatalCode::kInclusions)).
   ClosureWorkspace(const ProductTable& products, StorageGate& gate);
 
+  // The bytes of the two requests for `element_count` elements, counted by the gate while
+  // the workspace exists: the relations (rows, columns, pending marks) and the queue.
+  static std::uint64_t RelationBytes(int element_count);
+  static std::uint64_t QueueBytes(int element_count);
+
   int Size() const { return e_; }
   int WordsPerRow() const { return w_; }
 
@@ -210,6 +215,8 @@ class ClosureWorkspace {
   std::vector<std::uint8_t> row_touched_, column_touched_, dirty_;
   std::vector<int> touched_rows_, touched_columns_, dirty_list_;
   std::vector<std::uint32_t> queue_;
+  StorageHold relations_hold_;
+  StorageHold queue_hold_;
   std::size_t head_ = 0;
   std::size_t tail_ = 0;
   std::int64_t added_ = 0;

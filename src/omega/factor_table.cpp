@@ -83,7 +83,7 @@ class FactorTableBuilder {
   // The id table and the visiting order: one kFactorTable request.
   void ObtainTables() {
     const std::size_t cells = static_cast<std::size_t>(e_) * e_;
-    if (!gate_.Grant(StorageKind::kFactorTable)) FatalError(FatalCode::kVariables);
+    if (!gate_.Grant(StorageKind::kFactorTable, FactorTable::TableBytes(e_))) FatalError(FatalCode::kVariables);
     try {
       t_.ext_.assign(cells, -1);
       order_.assign(cells, -1);
@@ -298,7 +298,9 @@ class FactorTableBuilder {
     const int found = t_.store_.Find(changed_, row_bits, hash);
     // The store's ids follow the extension ids, after the base when it has one.
     if (found >= 0) return found + (base_extra_ > 0 ? 1 : 0);
-    if (!gate_.Grant(StorageKind::kExtension)) ExtensionUnavailable(fi, fj, "");
+    const std::uint64_t rows = changed_.size();
+    const std::uint64_t bytes = rows * (static_cast<std::uint64_t>((e_ + 63) / 64) * sizeof(BitWord) + sizeof(int));
+    if (!gate_.Grant(StorageKind::kExtension, bytes)) ExtensionUnavailable(fi, fj, "");
     const int id = t_.store_.Add(changed_, row_bits, hash, work_->Added());
     if (id < 0) ExtensionUnavailable(fi, fj, StorageLimitDetail());
     t_.stored_.push_back(id);
@@ -360,6 +362,12 @@ void FactorTable::Build(const ElementRelation& rel, const ProductTable& products
   base_ = rel;
   CloseRelation(base_, products, gate);
   FactorTableBuilder(*this, products, gate, byte_limit).Run();
+}
+
+std::uint64_t FactorTable::TableBytes(int element_count) {
+  const std::uint64_t cells = static_cast<std::uint64_t>(element_count > 0 ? element_count : 0) * element_count;
+  // Per pair: its extension's id, its place in the visit, its low link and a stack mark.
+  return cells * (3 * sizeof(std::int32_t) + sizeof(std::uint8_t));
 }
 
 }  // namespace quorel

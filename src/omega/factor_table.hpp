@@ -38,6 +38,9 @@ class FactorTable {
   void Build(const ElementRelation& rel, const ProductTable& products, StorageGate& gate,
              std::size_t byte_limit = kDefaultByteLimit);
 
+  // The bytes of the kFactorTable request for `element_count` elements.
+  static std::uint64_t TableBytes(int element_count);
+
   int Size() const { return e_; }
   const ElementRelation& Relation() const { return rel_; }
   const ElementRelation& Base() const { return base_; }

@@ -11,8 +11,11 @@ namespace quorel {
 
 namespace {
 
-ElementRelation ScratchRelation(StorageGate& gate, const ElementRelation& from) {
-  if (!gate.Grant(StorageKind::kScratchRelation)) FatalError(FatalCode::kVariables);
+// A copy of `from`, counted by the gate while `hold` lives.
+ElementRelation ScratchRelation(StorageGate& gate, const ElementRelation& from, StorageHold& hold) {
+  const std::uint64_t bytes = ElementRelation::Bytes(from.Size());
+  if (!gate.Grant(StorageKind::kScratchRelation, bytes)) FatalError(FatalCode::kVariables);
+  hold = StorageHold(gate, StorageKind::kScratchRelation, bytes);
   try {
     return from;
   } catch (const std::bad_alloc&) {
@@ -29,12 +32,14 @@ void ComputeLowerOmega(const ElementRelation& omega, const ElementRelation& part
 
   // Every extension contains the closure of the partial order (the partial order itself
   // when it is closed, as the containment of relation matrices is).
-  ElementRelation base = ScratchRelation(gate, partial_order);
+  StorageHold base_hold;
+  StorageHold failed_hold;
+  ElementRelation base = ScratchRelation(gate, partial_order, base_hold);
   CloseRelation(base, products, gate);
   const bool base_inside = RelationContains(omega, base);
   bool base_merged = false;
 
-  ElementRelation failed = ScratchRelation(gate, ElementRelation(e));
+  ElementRelation failed = ScratchRelation(gate, ElementRelation(e), failed_hold);
   ClosureWorkspace work(products, gate);
   work.SetBase(base);
   auto stays_inside = [&](int x, int y) { return omega.Get(x, y) && !failed.Get(x, y); };

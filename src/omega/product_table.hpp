@@ -18,6 +18,10 @@ class ProductTable {
   // (FatalError(FatalCode::kVariables) when refused).
   ProductTable(const std::vector<std::int16_t>& mult, int element_count, StorageGate& gate);
 
+  // The storage of the left products for `element_count` elements, counted by the gate
+  // while the table exists.
+  static std::uint64_t Bytes(int element_count);
+
   int Size() const { return e_; }
   const std::int16_t* Right(int a) const { return right_ + static_cast<std::size_t>(a) * e_; }
   const std::int16_t* Left(int a) const { return left_.data() + static_cast<std::size_t>(a) * e_; }
@@ -26,6 +30,7 @@ class ProductTable {
   int e_ = 0;
   const std::int16_t* right_ = nullptr;
   std::vector<std::int16_t> left_;
+  StorageHold hold_;
 };
 
 }  // namespace quorel

@@ -68,6 +68,7 @@ void AnalyseProblems(AnalysisState& state, AnalysisOptions& options, StatusSink&
 
 void RunAnalysis(AnalysisState& state, AnalysisOptions& options, StatusSink& status) {
   status.ClearStatusMessages();
+  state.Storage.SetBudget(options.MemoryBudget);
   if (!options.m_FixedSupplied && (options.m_MeasureControl == kMF || options.m_MeasureControl == kMG)) {
     EndWithCompletion(CompletionCode::kFixedMatrixRequired);
   }

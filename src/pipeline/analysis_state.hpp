@@ -47,7 +47,8 @@ struct AnalysisState {
   ProgressObserver* Progress = nullptr;  // told how the sampling advances, when wanted
   ResultSink* Results = nullptr;         // further views told each phase's results, when wanted
   ProcessGroup* Processes = nullptr;     // the processes the sampling is spread over; null: this one alone
-  StorageGate Storage;                 // where storage requests may be made to fail
+  StorageGate Storage;                 // where storage requests may be made to fail, and the memory budget
+  std::uint64_t EstimatedPeak = 0;     // the largest estimate of a problem's storage, once its E is known
 };
 
 }  // namespace quorel

@@ -40,6 +40,9 @@ void StreamFactorization(const ElementRelation& rel, const std::vector<std::int1
     sink.AtomDescribed(++number, result);
   }
   sink.FactorizationDone();
+  // The table, its extensions and the builder's tables go with this factorization.
+  gate.Release(StorageKind::kFactorTable);
+  gate.Release(StorageKind::kExtension);
 }
 
 void StreamCutoffLevel(OmegaLevel& level, const std::vector<std::int16_t>& mult, const StatisticMatrices& statistics,
@@ -68,11 +71,13 @@ void RunCutoffLevels(const Semigroup& semigroup, const StatisticMatrices& statis
                      const std::vector<float>& cutoffs, int samples, StorageGate& gate, ResultSink& sink,
                      ProgressObserver* progress, std::FILE* progress_lines) {
   const int e = semigroup.element_count;
+  const bool products_only = semigroup.generator_products_only;
   OmegaLevel level;
   if (!level.Omega.Obtain(gate, StorageKind::kOmega, e) || !level.LowerOmega.Obtain(gate, StorageKind::kOmega, e)) {
     FatalError(FatalCode::kOmega);
   }
-  const bool products_only = semigroup.generator_products_only;
+  // The closures of Omega and lower Omega are copies of them, made at each level.
+  if (!products_only && !gate.Grant(StorageKind::kOmega, 2 * ElementRelation::Bytes(e))) FatalError(FatalCode::kOmega);
   const bool full = options.m_FullFactorOutput != 0;
   for (std::size_t k = 0; k < cutoffs.size(); ++k) {
     level.Index = static_cast<int>(k);

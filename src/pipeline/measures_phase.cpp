@@ -83,6 +83,9 @@ StatisticMatrices RunMeasures(const MeasuresInput& input, const AnalysisOptions&
           ? SampleCompoundPairs(list, e, g, input.directionality, input.fixed, settings, stats, random, gate, progress)
           : SampleGenerators(list, e, g, input.semigroup.word_table, input.non_directional, input.fixed, settings,
                              stats, random, gate, progress);
+  // The samplers' buffers went with them.
+  gate.Release(StorageKind::kSamplerBuffer);
+  gate.Release(StorageKind::kShuffleWork);
   if (code != 0) EndWithCompletion(static_cast<CompletionCode>(code));
   if (settings.share.count > 1) SumSampleCounters(stats, e, *processes);
 

@@ -1,11 +1,14 @@
 #include "pipeline/problem_analysis.hpp"
 
+#include <algorithm>
+
 #include "algebra/partial_order.hpp"
 #include "algebra/semigroup.hpp"
 #include "algebra/transposes.hpp"
 #include "core/error.hpp"
 #include "pipeline/cutoff_levels.hpp"
 #include "pipeline/measures_phase.hpp"
+#include "pipeline/memory_estimate.hpp"
 
 namespace quorel {
 
@@ -75,6 +78,8 @@ void AnalyseProblem(AnalysisState& state, const AnalysisOptions& options, Status
                             ? BuildGeneratorPowers(state.MatrixList, generators, options.m_MaxWordLength, state.Storage)
                             : BuildSemigroup(state.MatrixList, generators, options.m_MaxWordLength, state.Storage);
   state.ElementCount = static_cast<std::int16_t>(semigroup.element_count);
+  const ProblemSize size{state.N, state.NR, generators, semigroup.element_count};
+  state.EstimatedPeak = std::max(state.EstimatedPeak, EstimatePeakBytes(size, options));
   sink.SemigroupBuilt(semigroup, state.MatrixList);
   MarkStep(state.Progress, Step::kPartialOrder);
   const ElementRelation partial_order = BuildPartialOrder(state.MatrixList, semigroup.element_count, state.Storage);
@@ -107,10 +112,12 @@ void AnalyseProblem(AnalysisState& state, const AnalysisOptions& options, Status
   }
   sink.ProblemDone();
   state.Statistics.Release();
+  state.Storage.Release(StorageKind::kStatistic);
 }
 
 void FreeMatrixList(AnalysisState& state, const AnalysisOptions& options) {
   state.MatrixList.Release();
+  state.Storage.Release(StorageKind::kMatrixList);
   if (options.m_FixedSupplied) state.FixedMatrix.Release();
 }
 

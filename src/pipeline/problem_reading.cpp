@@ -37,6 +37,8 @@ std::int16_t ReadProblem(AnalysisState& state, NetworkReader& reader, StatusSink
                          std::vector<std::int16_t>& ident) {
   std::vector<std::int8_t>().swap(state.NDI);
   state.GeneratorCount = 0;
+  // The storage of the problem before is gone; the budget starts over.
+  state.Storage.ReleaseAll();
   ReadOutcome outcome;
   try {
     outcome = reader.Next(network);

@@ -15,6 +15,14 @@ namespace quorel {
 
 namespace {
 
+// One pair (i, j), i < j, of the pair table, and whether it counts the diagonal.
+// A pair (i, j), i < j, as the samples are held against it.
+struct SampledPair {
+  std::int16_t i, j;
+  bool include;  // its loops count
+  ObservedStatistics observed;
+};
+
 // Ties the two packed relations share: the words' popcounts. The portable build has no
 // population-count instruction of its own, so the count is compiled twice and the
 // instruction used where the processor has it; both give the same numbers.
@@ -61,6 +69,11 @@ RelationSummary Summarise(const BitWord* m, const MatrixShape& shape) {
 
 }  // namespace
 
+std::uint64_t PairTableBytes(int elements) {
+  const std::uint64_t e = elements > 0 ? static_cast<std::uint64_t>(elements) : 0;
+  return e * (e > 0 ? e - 1 : 0) / 2 * (sizeof(SampledPair) + sizeof(SampleCounts));
+}
+
 std::int16_t SampleGenerators(const MatrixList& relations, int elements, int generators,
                               const std::vector<WordEntry>& words, const std::vector<std::uint8_t>& non_directional,
                               const FixedMatrixRecord& fixed_matrix, const SamplingSettings& settings,
@@ -88,13 +101,10 @@ std::int16_t SampleGenerators(const MatrixList& relations, int elements, int gen
   // The pairs (i, j), i < j, row by row, with their observed statistics and the samples that
   // reached each so far. Within a batch of samples each pair is compared by one worker;
   // blocks of consecutive pairs keep the workers' counters apart.
-  struct Pair {
-    std::int16_t i, j;
-    bool include;
-    ObservedStatistics observed;
-  };
-  std::vector<Pair> pairs;
-  pairs.reserve(static_cast<std::size_t>(e) * (e > 0 ? e - 1 : 0) / 2);
+  const std::size_t pair_total = static_cast<std::size_t>(e) * (e > 0 ? e - 1 : 0) / 2;
+  if (!storage.Grant(StorageKind::kSamplerBuffer, PairTableBytes(e))) return 29;
+  std::vector<SampledPair> pairs;
+  pairs.reserve(pair_total);
   for (int i = 0; i < e; ++i) {
     for (int j = i + 1; j < e; ++j) {
       const std::size_t up = static_cast<std::size_t>(i) * e + j;
@@ -147,7 +157,7 @@ std::int16_t SampleGenerators(const MatrixList& relations, int elements, int gen
   // A pair's sample table follows from the ties its two relations share and each one's ties,
   // with the loops taken off when they are not counted.
   const auto compare = [&](int t, std::int64_t p) {
-    const Pair& pair = pairs[p];
+    const SampledPair& pair = pairs[p];
     const RelationSummary& first = summaries[static_cast<std::size_t>(t) * e + pair.i];
     const RelationSummary& second = summaries[static_cast<std::size_t>(t) * e + pair.j];
     int shared = SharedTies(matrix_of(t, pair.i), matrix_of(t, pair.j), shape.words);

@@ -25,6 +25,11 @@ namespace quorel {
 // generators' randomisations and E - G Boolean products, one after another, then E(E-1)/2
 // pairs of O(N^2 / 64) word operations and one comparison each, in parallel; a sample
 // outside the share costs the randomisations alone.
+// The pair table of SampleGenerators for `elements` elements: the pairs, their observed
+// statistics and their counts of samples, one storage request of kind kSamplerBuffer.
+// Cost: about 27 E^2 bytes.
+std::uint64_t PairTableBytes(int elements);
+
 std::int16_t SampleGenerators(const MatrixList& relations, int elements, int generators,
                               const std::vector<WordEntry>& words, const std::vector<std::uint8_t>& non_directional,
                               const FixedMatrixRecord& fixed, const SamplingSettings& settings,

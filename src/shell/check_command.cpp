@@ -7,6 +7,8 @@
 #include "formats/file_text.hpp"
 #include "formats/network_reader.hpp"
 #include "formats/relation_marking.hpp"
+#include "pipeline/memory_estimate.hpp"
+#include "shell/memory_limit.hpp"
 
 namespace quorel {
 
@@ -114,6 +116,26 @@ void SayNetwork(CheckReport& report, const Network& network, int number) {
   }
 }
 
+// What an analysis with the default options would need: the most elements the default
+// maximum word length allows, their storage at the peak, and the rate at which it grows.
+void SayMemory(CheckReport& report, const Network& network, int number) {
+  const AnalysisOptions defaults;
+  const int generators = network.relation_count();
+  ProblemSize size{network.actor_count, generators, generators, 0};
+  size.elements = MostElements(network.actor_count, generators, defaults);
+  const std::uint64_t peak = EstimatePeakBytes(size, defaults);
+  // The bytes per E^2 when E is large: the statistic matrices, the multiplication table,
+  // the partial order and the samplers' pair table.
+  constexpr int kLargeE = 20000;
+  const ProblemSize large{network.actor_count, generators, generators, kLargeE};
+  const double per_square = static_cast<double>(EstimatePeakBytes(large, defaults)) / kLargeE / kLargeE;
+  char rate[32];
+  std::snprintf(rate, sizeof rate, "%.0f", per_square);
+  report.Say(FindingLevel::kNote, "problem " + std::to_string(number) + ": memory: at most " +
+                                      std::to_string(size.elements) + " elements with the default options, needing at most " +
+                                      DescribeBytes(peak) + "; E elements need about " + rate + " E^2 bytes");
+}
+
 bool CheckFile(const CheckRequest& request, const std::string& path, std::FILE* out) {
   CheckReport report(out, path);
   std::string text;
@@ -130,7 +152,10 @@ bool CheckFile(const CheckRequest& request, const std::string& path, std::FILE* 
     const std::vector<Network> networks =
         ReadNetworkFile(path, format, &warnings, request.fixed_matrix, request.settings);
     for (const std::string& warning : warnings) report.Say(FindingLevel::kWarning, WithoutPrefix(warning, "WARNING: "));
-    for (std::size_t k = 0; k < networks.size(); ++k) SayNetwork(report, networks[k], static_cast<int>(k + 1));
+    for (std::size_t k = 0; k < networks.size(); ++k) {
+      SayNetwork(report, networks[k], static_cast<int>(k + 1));
+      SayMemory(report, networks[k], static_cast<int>(k + 1));
+    }
     if (networks.empty()) report.Say(FindingLevel::kWarning, "holds no network");
   } catch (const Error& error) {
     for (const std::string& warning : warnings) report.Say(FindingLevel::kWarning, WithoutPrefix(warning, "WARNING: "));

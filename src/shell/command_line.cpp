@@ -22,6 +22,7 @@
 #include "shell/run_command.hpp"
 #include "shell/interruption.hpp"
 #include "shell/launched_processes.hpp"
+#include "shell/memory_limit.hpp"
 #include "shell/run_recording.hpp"
 #include "shell/step_timer.hpp"
 #include "shell/terminal_progress.hpp"
@@ -65,7 +66,8 @@ const char* const kCheckDescription =
     "that are not symmetric, numeric label lines where a fixed matrix was probably\n"
     "meant, duplicate actor names, valued cells, and anything the reader refuses.\n"
     "Then what each problem holds: label, N, relations and their directionality,\n"
-    "with actors tied to no one as a note. No analysis is run.\n"
+    "with actors tied to no one as a note, and as a note the most elements and the\n"
+    "memory an analysis with the default options would need. No analysis is run.\n"
     "\nExit status: 0 nothing to warn about; 1 warnings or errors; 64 a command line\n"
     "that cannot be understood.\n";
 
@@ -246,6 +248,14 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
   app.add_flag("--strict", strict,
                "Refuse (exit 64) option values that would be read otherwise than they say, e.g.\n"
                "cutoffs such as 1e-3 or 5%, or probabilities outside 0..1, before anything runs");
+  std::string memory_limit;
+  CLI::Option* memory_option =
+      app.add_option("--memory-limit", memory_limit,
+                     "Most bytes of large storage a problem may hold at once: bytes, or with K, M, G or T\n"
+                     "(binary multiples), or none. A step that would pass it ends the run as its storage\n"
+                     "failure does, before allocating (default: the memory available now, less a tenth\n"
+                     "or 256 MiB)")
+          ->type_name("SIZE");
   app.add_flag("--timings", result.timings,
                "After the run, the wall-clock time of each step of each problem on standard error");
 
@@ -297,6 +307,21 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
     result.exit_now = true;
     result.exit_status = kExitUsage;
     return result;
+  }
+  if (memory_option->count() > 0) {
+    const std::optional<std::uint64_t> size = ParseMemorySize(memory_limit);
+    if (!size) {
+      std::fprintf(stderr,
+                   "quorel: --memory-limit: '%s' is not a size (bytes, or a whole number with K, M, G or T, or "
+                   "none)\nTry 'quorel --help' for more information.\n",
+                   memory_limit.c_str());
+      result.exit_now = true;
+      result.exit_status = kExitUsage;
+      return result;
+    }
+    o.MemoryBudget = *size;
+  } else {
+    o.MemoryBudget = DefaultMemoryBudget(AvailableMemory());
   }
   result.convert = convert->parsed();
   result.check = check->parsed();
@@ -368,8 +393,12 @@ int RunLeadAnalysis(int argc, const char* const* argv, CommandLine& command, Pro
   if (!observers.Empty()) state.Results = &observers;
   const RunOutcome outcome = OnRun(state, command.options, messages);
   std::fflush(stdout);
+  if (const std::optional<MemoryRefusal>& refusal = state.Storage.Refusal()) {
+    std::fprintf(stderr, "%s\n", MemoryRefusalLine(*refusal).c_str());
+  }
   if (command.timings) timer.Print(stderr);
-  const nlohmann::ordered_json run_record = RunRecordJson(recording.Finish(timer));
+  const RunRecord::Memory memory{command.options.MemoryBudget, state.EstimatedPeak, state.Storage.PeakInUse()};
+  const nlohmann::ordered_json run_record = RunRecordJson(recording.Finish(timer, memory));
   if (tables != nullptr) {
     tables->Finish();
     WriteRunRecord(command.tables_dir + "/run.json", run_record);

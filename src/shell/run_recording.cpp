@@ -40,8 +40,9 @@ RunRecording::RunRecording(int argc, const char* const* argv, const AnalysisOpti
   record_.started = UtcNow();
 }
 
-RunRecord RunRecording::Finish(StepTimer& timer) const {
+RunRecord RunRecording::Finish(StepTimer& timer, const RunRecord::Memory& memory) const {
   RunRecord record = record_;
+  record.memory = memory;
   record.problems = timer.Durations();
   record.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began_).count();
   return record;

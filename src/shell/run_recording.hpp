@@ -16,8 +16,9 @@ class RunRecording {
   // `processes`: how many processes the analysis is spread over.
   RunRecording(int argc, const char* const* argv, const AnalysisOptions& options, int processes = 1);
 
-  // The record, with the steps `timer` saw and the seconds since the recording began.
-  RunRecord Finish(StepTimer& timer) const;
+  // The record, with the steps `timer` saw, the seconds since the recording began and what
+  // the run's storage came to.
+  RunRecord Finish(StepTimer& timer, const RunRecord::Memory& memory) const;
 
  private:
   RunRecord record_;

@@ -16,6 +16,10 @@ nlohmann::ordered_json RunRecordJson(const RunRecord& record) {
     for (const RunRecord::StepTime& step : steps) timed.push_back({{"step", step.step}, {"seconds", step.seconds}});
     problems.push_back(std::move(timed));
   }
+  const auto bytes_or_null = [](std::uint64_t bytes) { return bytes == 0 ? json(nullptr) : json(bytes); };
+  json memory = {{"budget", bytes_or_null(record.memory.budget)},
+                 {"estimated_peak", bytes_or_null(record.memory.estimated_peak)},
+                 {"granted_peak", record.memory.granted_peak}};
   return {{"program_version", record.program_version},
           {"command_line", record.command_line},
           {"inputs", std::move(inputs)},
@@ -26,7 +30,8 @@ nlohmann::ordered_json RunRecordJson(const RunRecord& record) {
           {"omega_from", record.omega_from_exact ? "exact" : "sampled"},
           {"started", record.started},
           {"seconds", record.seconds},
-          {"steps", std::move(problems)}};
+          {"steps", std::move(problems)},
+          {"memory", std::move(memory)}};
 }
 
 }  // namespace quorel

@@ -22,6 +22,13 @@ struct RunRecord {
     double seconds = 0.0;
   };
 
+  // The storage of the problems as the storage gate counts it.
+  struct Memory {
+    std::uint64_t budget = 0;          // bytes; 0: no budget
+    std::uint64_t estimated_peak = 0;  // the largest estimate of a problem once its E was known; 0: none got so far
+    std::uint64_t granted_peak = 0;    // the most bytes granted at once
+  };
+
   std::string program_version;
   std::vector<std::string> command_line;  // the arguments as given, the program's name first
   std::vector<Input> inputs;
@@ -33,6 +40,7 @@ struct RunRecord {
   std::string started;      // UTC, ISO 8601 to the second
   double seconds = 0.0;     // the whole run, wall clock
   std::vector<std::vector<StepTime>> problems;  // per problem, its steps in the order they first ran
+  Memory memory;
 };
 
 // The record as the JSON document's "run" object (and a tables folder's run.json).

@@ -68,6 +68,8 @@ RunCapture RunWith(const AnalysisOptions& options, const std::function<void(Anal
   capture.report = ReadWholeFile(options.ReportPath);
   capture.actor_names = state.ActorNames;
   capture.relation_names = state.RelationNames;
+  capture.elements = state.ElementCount;
+  capture.refusal = state.Storage.Refusal();
   return capture;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,8 @@ struct RunCapture {
   std::string progress;
   std::vector<std::string> actor_names;     // as the input named them
   std::vector<std::string> relation_names;
+  int elements = 0;    // E of the last problem analysed
+  std::optional<MemoryRefusal> refusal;  // the memory budget's first refusal
 };
 
 // A fresh directory under the system's temporary directory, removed with its files when
