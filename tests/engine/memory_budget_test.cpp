@@ -132,7 +132,6 @@ INSTANTIATE_TEST_SUITE_P(
         BudgetCase{"WordTable", StorageKind::kWordTable},
         BudgetCase{"PartialOrder", StorageKind::kPartialOrder},
         BudgetCase{"LikelihoodRatioMatrix", StorageKind::kStatistic, 0},
-        BudgetCase{"StandardizedKappaMatrix", StorageKind::kStatistic, 3},
         BudgetCase{"EstvarMatrix", StorageKind::kStatistic, 5},
         BudgetCase{"GeneratorSamplerPairTable", StorageKind::kSamplerBuffer, 1, 20},
         BudgetCase{"CompoundSamplerRelations", StorageKind::kSamplerBuffer, 0, 20, kPermutePairs},
@@ -209,12 +208,6 @@ INSTANTIATE_TEST_SUITE_P(
                                   "the multiplication table", true},
                       CommandCase{"StatisticMatrixEndsEarly", "2M", 2, "", "a statistic matrix", false}),
     [](const ::testing::TestParamInfo<CommandCase>& info) { return std::string(info.param.name); });
-
-TEST(MemoryBudgetCommand, AMalformedSizeIsRefusedNamingIt) {
-  testing::ScratchDirectory dir;
-  EXPECT_EQ(testing::RunQuorel(dir, "--memory-limit 12X --data none.dat"), 64);
-  EXPECT_THAT(testing::ReadWholeFile(dir.File("stderr.txt")), HasSubstr("--memory-limit: '12X' is not a size"));
-}
 
 TEST(MemoryBudgetCommand, NoneRunsToTheEndAndTheRunRecordHasTheEstimate) {
   testing::ScratchDirectory dir;
