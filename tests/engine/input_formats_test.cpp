@@ -102,10 +102,8 @@ INSTANTIATE_TEST_SUITE_P(
         SharedNetworkCase{"zachary_karate.upperhalf.dl", "zachary_karate", {}, {"tie", "strong tie"}, true},
         SharedNetworkCase{"krackhardt_hightech.nodelist.dl", "krackhardt_hightech", {}, {"advice", "friendship", "reports_to"}},
         SharedNetworkCase{"padgett_florentine.csv", "padgett_florentine", {"ACCIAIUOLI", "TORNABUONI"}, {"marriage", "business"}},
-        SharedNetworkCase{"wolfe_primates.csv", "wolfe_primates", {"A01", "A20"}, {"joint presence >= 5", "kinship"}},
         SharedNetworkCase{"krackhardt_hightech.numbered.csv", "krackhardt_hightech", {}, {"advice", "friendship", "reports-to"}},
         SharedNetworkCase{"wolfe_primates.net", "wolfe_primates", {"A01", "A20"}, {"joint presence >= 5", "kinship"}, true},
-        SharedNetworkCase{"padgett_florentine.net", "padgett_florentine", {"ACCIAIUOLI", "TORNABUONI"}, {"marriage", "business"}, true},
         SharedNetworkCase{"thurman_office.graphml", "thurman_office", {"ANN", "PEG"},
                           {"formal (THURA)", "informal multiplex (THURM)"}, true},
         SharedNetworkCase{"thurman_office.semicolon.csv", "thurman_office", {}, {"formal", "informal multiplex"}},
@@ -147,27 +145,20 @@ TEST(Formats, RecognisedByContent) {
   };
   const Case cases[] = {
       {"\n  \nDL N = 5, NM = 2\n", InputFormat::kDl},
-      {"dl n 5, nm 2, format edgelist1\ndata:\n", InputFormat::kDl},
       {"DL FORMAT NL1 N 3\n", InputFormat::kDl},
-      {"Dl\nNM = 2 n = 3\n", InputFormat::kDl},
       {"dl nr 3 nc 4\n", InputFormat::kDl},  // two-mode, recognised to be refused
       {"DL networks of two schools\n5 1\n", InputFormat::kData},
       {"DL n 16 families\n16 2\n", InputFormat::kData},
-      {"dl n of the schools\n5 1\n", InputFormat::kData},
-      {"dl format of the data\n5 1\n", InputFormat::kData},
       {"dl n\n5 1\n", InputFormat::kData},
       {"Source;Target;Weight\n", InputFormat::kCsv},
       {"\n from\tto\n", InputFormat::kCsv},
       {"\xEF\xBB\xBF\"ego\",\"alter\"\r\n", InputFormat::kCsv},
-      {"From , To , Type, Weight\r\n", InputFormat::kCsv},
-      {"Sender,Receiver\n", InputFormat::kCsv},
       {",a,b\na,0,1\nb,1,0\n", InputFormat::kCsv},
       {";a;b\na;0;1\nc;1;0\n", InputFormat::kCsv},  // a row named wrong is refused when read, clearly
       {"0\t1\n1\t0\n", InputFormat::kCsv},
       {"source target relation\n1 2 a\n", InputFormat::kData},  // no separator
       {"source,relation\n", InputFormat::kData},                 // no target column
       {"Families: marriage, business\n2 2\n0 1\n1 0\n\n0 1\n1 0\n", InputFormat::kData},
-      {"1,2\n2 1\n0 1\n1 0\n", InputFormat::kData},
       {"a\tb\n2 1\n0\t1\n1\t0\n", InputFormat::kData},
       {"x, y\n1 1\n0\n", InputFormat::kData},
       {"0,1,0\n1,0,0\n", InputFormat::kData},  // numbers, not square
@@ -178,7 +169,6 @@ TEST(Formats, RecognisedByContent) {
       {"*Verticesless network\n3 1\n", InputFormat::kData},
       {"Pajek export\n*Vertices 3\n", InputFormat::kData},
       {"<?xml version=\"1.0\"?>\n<!-- made by hand -->\n<graphml xmlns=\"x\">", InputFormat::kGraphMl},
-      {"<!DOCTYPE graphml [<!ENTITY a \"b\">]>\n<graphml>", InputFormat::kGraphMl},
       {"<graphmlish/>", InputFormat::kData},
       {"<?xml version=\"1.0\"?><gexf/>", InputFormat::kData},
   };
