@@ -53,6 +53,10 @@ TEST(CommandLine, UnusableCommandLinesAreRefusedWithStatus64) {
                         Case{{"--max-word-length", "4294967297"}, true}, Case{{"--max-word-length", "-1"}, true},
                         Case{{"--measure-control", "MZ"}, true}, Case{{"--diagonal", "3"}, true},
                         Case{{"--threads", "0"}, true}, Case{{"--min-kappa", "x"}, true}, Case{{"--memory-limit", "12X"}, true},
+                        Case{{"--permutation-strategy", "pairs", "--omega-from", "exact"}, true},
+                        Case{{"--permutation-strategy", "generators", "--exact-p", "--omega-from", "exact"}, true},
+                        Case{{"--permutation-strategy", "pairs", "--exact-p", "--omega-from", "guessed"}, true},
+                        Case{{"--permutation-strategy", "pairs", "--exact-p", "--omega-from", "exact"}, false},
                         Case{{"stray"}, true}}) {
     const CommandLine command = Parse(c.args);
     EXPECT_EQ(command.exit_now, c.refused) << c.args.back();
