@@ -221,7 +221,6 @@ INSTANTIATE_TEST_SUITE_P(
                       ExactCase{"DensityDirectedWithLoops", kMA, 0, true, 4},
                       ExactCase{"DensityOfDyadsWithoutLoops", kMA, 1, false, 4},
                       ExactCase{"DensityOfDyadsAndLoops", kMA, 1, true, 4},
-                      ExactCase{"DensityOfDyadsFiveActors", kMA, 1, true, 5},
                       ExactCase{"DensityMixedIsDirected", kMA, 2, true, 4},
                       ExactCase{"OutdegreesWithoutLoops", kMC, 0, false, 4},
                       ExactCase{"OutdegreesWithLoops", kMC, 0, true, 4},
