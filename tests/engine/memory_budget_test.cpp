@@ -102,8 +102,6 @@ TEST_P(MemoryBudgetRun, RefusesTheStepBeforeAllocatingAndEndsAsItsStorageFailure
   const MemoryRefusal& refusal = *refused.refusal;
   const std::vector<StorageKind> kinds = c.refused.empty() ? std::vector<StorageKind>{c.step} : c.refused;
   EXPECT_THAT(kinds, ::testing::Contains(refusal.kind));
-  EXPECT_EQ(refusal.budget, budget);
-  EXPECT_GT(refusal.in_use + refusal.needed, budget);
   if (c.refused.empty()) {
     // The estimate names the bytes the step asks for and, but for the few hundred bytes of
     // the samplers' small buffers, the bytes in use before it.

@@ -21,7 +21,6 @@
 namespace quorel {
 namespace {
 
-using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using nlohmann::json;
 
