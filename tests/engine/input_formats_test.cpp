@@ -29,23 +29,12 @@ const std::string kTestData = std::string(QUOREL_SOURCE_DIR) + "/tests/data/";
 // The shared network's data file as another layout reads it: labelled with the file's name,
 // and without the non-directionality vector unless the layout carries it (`keep_vector`).
 std::string DirectionalCopy(const std::string& network, const std::string& label, bool keep_vector = false) {
-  const std::string data = testing::ExampleNetwork(network + ".dat");
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < data.size()) {
-    const std::size_t end = data.find('\n', start);
-    lines.push_back(data.substr(start, end - start));
-    start = end == std::string::npos ? data.size() : end + 1;
-  }
-  std::string copy = label + "\n";
-  std::size_t next = 2;
-  std::istringstream header(lines[1]);
-  std::string n, nr, flag;
-  header >> n >> nr >> flag;
-  copy += n + " " + nr + (keep_vector && !flag.empty() ? " " + flag : "") + "\n";
-  if (!flag.empty() && flag[0] != '0' && !keep_vector) next = 3;  // the vector's line
-  for (std::size_t k = next; k < lines.size(); ++k) copy += lines[k] + "\n";
-  return copy;
+  Network copy = ReadNetworkFile(std::string(QUOREL_SOURCE_DIR) + "/examples/" + network + ".dat")[0];
+  copy.label = label;
+  if (!keep_vector) copy.non_directional.reset();
+  std::ostringstream data;
+  WriteDataFile(copy, data);
+  return data.str();
 }
 
 struct SharedNetworkCase {
