@@ -102,8 +102,6 @@ TEST_P(MemoryBudgetRun, RefusesTheStepBeforeAllocatingAndEndsAsItsStorageFailure
   const MemoryRefusal& refusal = *refused.refusal;
   const std::vector<StorageKind> kinds = c.refused.empty() ? std::vector<StorageKind>{c.step} : c.refused;
   EXPECT_THAT(kinds, ::testing::Contains(refusal.kind));
-  EXPECT_EQ(refusal.budget, budget);
-  EXPECT_GT(refusal.in_use + refusal.needed, budget);
   if (c.refused.empty()) {
     // The estimate names the bytes the step asks for and, but for the few hundred bytes of
     // the samplers' small buffers, the bytes in use before it.
@@ -132,7 +130,6 @@ INSTANTIATE_TEST_SUITE_P(
         BudgetCase{"WordTable", StorageKind::kWordTable},
         BudgetCase{"PartialOrder", StorageKind::kPartialOrder},
         BudgetCase{"LikelihoodRatioMatrix", StorageKind::kStatistic, 0},
-        BudgetCase{"StandardizedKappaMatrix", StorageKind::kStatistic, 3},
         BudgetCase{"EstvarMatrix", StorageKind::kStatistic, 5},
         BudgetCase{"GeneratorSamplerPairTable", StorageKind::kSamplerBuffer, 1, 20},
         BudgetCase{"CompoundSamplerRelations", StorageKind::kSamplerBuffer, 0, 20, kPermutePairs},
@@ -167,53 +164,36 @@ TEST(MemoryEstimate, MostElementsFollowsTheWordLengthTheActorsAndTheElementNumbe
 }
 
 // The command: the refusal's line after the run's own messages, the exit status of the
-// failure it took, the report ending with a whole line; a malformed size is refused.
-struct CommandCase {
-  const char* name;
-  const char* limit;
-  int status;
-  const char* diagnostics;  // what standard error holds before the refusal's line
-  const char* storage;      // the storage the line names
-  bool fatal;               // the failure path is a fatal error
-};
-
-void PrintTo(const CommandCase& c, std::ostream* os) { *os << c.name; }
-
-class MemoryBudgetCommand : public ::testing::TestWithParam<CommandCase> {};
-
-TEST_P(MemoryBudgetCommand, AddsOneLineAndKeepsTheExitStatus) {
-  const CommandCase& c = GetParam();
-  testing::ScratchDirectory dir;
-  testing::WriteWholeFile(dir.File("s6.dat"), kSymmetricGroup6);
-  const int status = testing::RunQuorel(
-      dir, std::string("--data s6.dat --report s6.out --max-word-length 20 --sample-size 0 -q --memory-limit ") + c.limit);
-  EXPECT_EQ(status, c.status);
-  const std::string errors = testing::ReadWholeFile(dir.File("stderr.txt"));
-  const std::string report = testing::ReadWholeFile(dir.File("s6.out"));
-  ASSERT_FALSE(report.empty());
-  EXPECT_EQ(report.back(), '\n');
-  ASSERT_THAT(errors, ::testing::StartsWith(c.diagnostics));
-  const std::string line = errors.substr(std::string(c.diagnostics).size());
-  EXPECT_THAT(line, ::testing::StartsWith(std::string("quorel: the storage for ") + c.storage + " needs "));
-  EXPECT_THAT(line, ::testing::EndsWith(".\n"));
-  EXPECT_EQ(std::count(line.begin(), line.end(), '\n'), 1);
-  // 720 elements: the multiplication table asks for 2 E^2 bytes, a statistic matrix 4 E^2.
-  EXPECT_THAT(line, HasSubstr(c.fatal ? "(1036800 bytes)" : "(2073600 bytes)"));
-  EXPECT_THAT(line, HasSubstr("the memory budget is " + DescribeBytes(*ParseMemorySize(c.limit))));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Failures, MemoryBudgetCommand,
-    ::testing::Values(CommandCase{"MultiplicationTableIsFatal", "512K", 1,
-                                  "ERROR: NOT ENOUGH MEMORY - Unable to allocate space for Multiplication Table\n",
-                                  "the multiplication table", true},
-                      CommandCase{"StatisticMatrixEndsEarly", "2M", 2, "", "a statistic matrix", false}),
-    [](const ::testing::TestParamInfo<CommandCase>& info) { return std::string(info.param.name); });
-
-TEST(MemoryBudgetCommand, AMalformedSizeIsRefusedNamingIt) {
-  testing::ScratchDirectory dir;
-  EXPECT_EQ(testing::RunQuorel(dir, "--memory-limit 12X --data none.dat"), 64);
-  EXPECT_THAT(testing::ReadWholeFile(dir.File("stderr.txt")), HasSubstr("--memory-limit: '12X' is not a size"));
+// failure it took, the report ending with a whole line.
+TEST(MemoryBudgetCommand, AddsOneLineAndKeepsTheExitStatus) {
+  const struct {
+    const char* limit;
+    int status;
+    const char* diagnostics;  // what standard error holds before the refusal's line
+    const char* storage;      // the storage the line names
+    const char* bytes;        // 720 elements: the multiplication table 2 E^2 bytes, a statistic matrix 4 E^2
+  } cases[] = {{"512K", 1, "ERROR: NOT ENOUGH MEMORY - Unable to allocate space for Multiplication Table\n",
+                "the multiplication table", "(1036800 bytes)"},
+               {"2M", 2, "", "a statistic matrix", "(2073600 bytes)"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.limit);
+    testing::ScratchDirectory dir;
+    testing::WriteWholeFile(dir.File("s6.dat"), kSymmetricGroup6);
+    EXPECT_EQ(testing::RunQuorel(dir, std::string("--data s6.dat --report s6.out --max-word-length 20 --sample-size 0 "
+                                                  "-q --memory-limit ") + c.limit),
+              c.status);
+    const std::string errors = testing::ReadWholeFile(dir.File("stderr.txt"));
+    const std::string report = testing::ReadWholeFile(dir.File("s6.out"));
+    ASSERT_FALSE(report.empty());
+    EXPECT_EQ(report.back(), '\n');
+    ASSERT_THAT(errors, ::testing::StartsWith(c.diagnostics));
+    const std::string line = errors.substr(std::string(c.diagnostics).size());
+    EXPECT_THAT(line, ::testing::StartsWith(std::string("quorel: the storage for ") + c.storage + " needs "));
+    EXPECT_THAT(line, ::testing::EndsWith(".\n"));
+    EXPECT_EQ(std::count(line.begin(), line.end(), '\n'), 1);
+    EXPECT_THAT(line, HasSubstr(c.bytes));
+    EXPECT_THAT(line, HasSubstr("the memory budget is " + DescribeBytes(*ParseMemorySize(c.limit))));
+  }
 }
 
 TEST(MemoryBudgetCommand, NoneRunsToTheEndAndTheRunRecordHasTheEstimate) {

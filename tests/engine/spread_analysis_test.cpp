@@ -6,7 +6,6 @@
 
 #include <barrier>
 #include <mutex>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -55,20 +54,6 @@ class ThreadProcess final : public ProcessGroup {
   int rank_;
 };
 
-// A fixed matrix of three values by the actors' places, after a network's relations.
-std::string WithFixedMatrix(const std::string& data) {
-  std::istringstream in(data);
-  std::string label;
-  std::getline(in, label);
-  int n = 0;
-  in >> n;
-  std::string text = data;
-  for (int r = 0; r < n; ++r) {
-    for (int c = 0; c < n; ++c) text += std::to_string((r + 2 * c) % 3) + (c + 1 < n ? " " : "\n");
-  }
-  return text;
-}
-
 struct SpreadCase {
   const char* name;
   std::string data;
@@ -84,8 +69,8 @@ std::vector<SpreadCase> Cases() {
   return {
       {"pairs", wolfe, kPermutePairs, kMA, false},
       {"generators", wolfe, kPermuteGenerators, kMA, false},
-      {"pairs, fixed matrix", WithFixedMatrix(padgett), kPermutePairs, kMF, true},
-      {"generators, fixed matrix", WithFixedMatrix(wolfe), kPermuteGenerators, kMF, true},
+      {"pairs, fixed matrix", testing::WithFixedMatrix(padgett), kPermutePairs, kMF, true},
+      {"generators, fixed matrix", testing::WithFixedMatrix(wolfe), kPermuteGenerators, kMF, true},
       // The second problem's samples go on from where the first problem's stream ended.
       {"generators, two problems", padgett + wolfe, kPermuteGenerators, kMB, false, 2},
       {"pairs, two problems", wolfe + padgett, kPermutePairs, kMA, false, 2},

@@ -100,28 +100,5 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"OnlyBlankLines", "\xEF\xBB\xBF \r\n\n", 0, "empty"}),
     testing::CaseName<Refusal>);
 
-// One relation a file: the two files of a network read separately give its two relations.
-TEST(AdjacencyMatrixFiles, GiveTheRelationsOfTheNetworkOneEach) {
-  const std::string data = std::string(QUOREL_SOURCE_DIR) + "/tests/data/";
-  const std::vector<Network> whole = ReadNetworkFile(std::string(QUOREL_SOURCE_DIR) + "/examples/padgett_florentine.dat");
-  const std::vector<Network> marriage = ReadNetworkFile(data + "padgett_florentine.marriage.csv");
-  const std::vector<Network> business = ReadNetworkFile(data + "padgett_florentine.business.tsv");
-  ASSERT_EQ(whole.size(), 1u);
-  ASSERT_EQ(marriage.size(), 1u);
-  ASSERT_EQ(business.size(), 1u);
-  ASSERT_EQ(whole[0].relation_count(), 2);
-  EXPECT_EQ(marriage[0].actor_count, whole[0].actor_count);
-  EXPECT_EQ(business[0].actor_count, whole[0].actor_count);
-  ASSERT_EQ(marriage[0].relation_count(), 1);
-  ASSERT_EQ(business[0].relation_count(), 1);
-  EXPECT_EQ(marriage[0].relations[0], whole[0].relations[0]);
-  EXPECT_EQ(business[0].relations[0], whole[0].relations[1]);
-  ASSERT_EQ(marriage[0].actor_names.size(), 16u);
-  EXPECT_EQ(marriage[0].actor_names.front(), "ACCIAIUOLI");
-  EXPECT_EQ(marriage[0].actor_names.back(), "TORNABUONI");
-  EXPECT_TRUE(business[0].actor_names.empty());
-  EXPECT_TRUE(marriage[0].relation_names.empty());
-}
-
 }  // namespace
 }  // namespace quorel

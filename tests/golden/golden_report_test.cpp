@@ -120,27 +120,12 @@ AnalysisOptions OptionsOf(const std::vector<std::string>& arguments) {
   return command.options;
 }
 
-// A fixed matrix for a network: three values by the actors' places, so that groups have
-// many cells and, in each row, several cells of each value.
-std::string FixedMatrixText(const std::string& data) {
-  std::istringstream in(data);
-  std::string label;
-  std::getline(in, label);
-  int n = 0;
-  in >> n;
-  std::string text;
-  for (int r = 0; r < n; ++r) {
-    for (int c = 0; c < n; ++c) text += std::to_string((r / 3 + c) % 3) + (c + 1 < n ? " " : "\n");
-  }
-  return text;
-}
-
 class Golden : public ::testing::TestWithParam<GoldenCase> {};
 
 TEST_P(Golden, ReportIsUnchanged) {
   const GoldenCase& c = GetParam();
   std::string data = testing::ExampleNetwork(c.network + ".dat");
-  if (c.fixed_matrix) data += FixedMatrixText(data);
+  if (c.fixed_matrix) data = testing::WithFixedMatrix(data);
   const testing::RunCapture run = testing::RunOnText(data, OptionsOf(c.arguments));
   ASSERT_FALSE(run.fatal) << run.errors;
 

@@ -83,26 +83,18 @@ void MainDialogTest::numberFields_data() {
   QTest::addColumn<double>("value");
   QTest::newRow("plain") << true << "1000" << true << 1000.0;
   QTest::newRow("blanks and tabs around") << true << " \t12 \t" << true << 12.0;
-  QTest::newRow("plus sign") << true << "+7" << true << 7.0;
   QTest::newRow("minus sign") << true << "-3" << true << -3.0;
   QTest::newRow("largest") << true << "2147483647" << true << 2147483647.0;
-  QTest::newRow("smallest") << true << "-2147483648" << true << -2147483648.0;
   QTest::newRow("beyond 32 bits") << true << "2147483648" << false << 0.0;
   QTest::newRow("empty") << true << "" << false << 0.0;
-  QTest::newRow("letter O for zero") << true << "1O00" << false << 0.0;
   QTest::newRow("trailing letters") << true << "12a" << false << 0.0;
   QTest::newRow("decimal") << true << "1.5" << false << 0.0;
-  QTest::newRow("exponent") << true << "1e3" << false << 0.0;
-  QTest::newRow("hexadecimal") << true << "0x10" << false << 0.0;
   QTest::newRow("default MinKappa") << false << "0.01" << true << double{0.01f};
   QTest::newRow("leading point") << false << ".5" << true << 0.5;
-  QTest::newRow("trailing point") << false << "5." << true << 5.0;
   QTest::newRow("exponent, decimal") << false << "1e-3" << true << double{0.001f};
   QTest::newRow("signs and blanks") << false << " -0.25 " << true << -0.25;
-  QTest::newRow("empty, decimal") << false << "" << false << 0.0;
   QTest::newRow("decimal comma") << false << "0,5" << false << 0.0;
   QTest::newRow("infinity") << false << "inf" << false << 0.0;
-  QTest::newRow("not a number") << false << "nan" << false << 0.0;
   QTest::newRow("hexadecimal float") << false << "0x1p3" << false << 0.0;
   QTest::newRow("beyond a float") << false << "1e39" << false << 0.0;
 }
@@ -143,7 +135,6 @@ void MainDialogTest::runEndings_data() {
   QTest::addColumn<int>("status");
   const QByteArray network = "label\n1 1\n0\n";
   QTest::newRow("Fixed matrix without one") << network << 1016 << "??? Fixed matrix required." << 2;
-  QTest::newRow("Outdegrees with fixed matrix without one") << network << 1017 << "??? Fixed matrix required." << 2;
   QTest::newRow("no data file") << QByteArray("-") << 1011 << "??? Input file open failure." << 2;
   QTest::newRow("malformed") << QByteArray("a label and nothing after it") << 1011
                              << "ERROR: Unexpected End_Of_File after label" << 1;

@@ -111,23 +111,5 @@ TEST(SamplingShares, AddUpToTheRunAloneAndEndItsStreamForOneToFiveProcesses) {
   }
 }
 
-// A process whose share is sample s alone starts from the generators and stream position
-// that samples 0..s-1 leave, which it reaches by replaying their randomisations only: its
-// counters are those that the run alone of s + 1 samples has beyond the run of s.
-TEST(SamplingShares, GeneratorShareStartingAtSampleSContinuesTheChainOfSamples) {
-  for (const Case& c : kCases) {
-    if (c.strategy != Strategy::kGenerators) continue;
-    constexpr int kSamples = 6;
-    for (int s = 0; s < kSamples; ++s) {
-      const ShareResult only_s = SampleShare(c, kSamples, {s, kSamples});
-      const ShareResult before = SampleShare(c, s, {});
-      const ShareResult through = SampleShare(c, s + 1, {});
-      std::vector<float> difference(through.counters.size());
-      for (std::size_t x = 0; x < difference.size(); ++x) difference[x] = through.counters[x] - before.counters[x];
-      EXPECT_EQ(only_s.counters, difference) << c.name << ", sample " << s;
-    }
-  }
-}
-
 }  // namespace
 }  // namespace quorel

@@ -48,11 +48,16 @@ TEST(CommandLine, UnusableCommandLinesAreRefusedWithStatus64) {
   };
   for (const Case& c : {Case{{"--no-such-option"}, true}, Case{{"--sample-size", "many"}, true},
                         Case{{"--sample-size", "32767"}, false}, Case{{"--sample-size", "32768"}, true},
-                        Case{{"--sample-size", "65536"}, true}, Case{{"--sample-size", "-1"}, true},
+                        Case{{"--sample-size", "-1"}, true},
                         Case{{"--max-word-length", "32767"}, false}, Case{{"--max-word-length", "32768"}, true},
                         Case{{"--max-word-length", "4294967297"}, true}, Case{{"--max-word-length", "-1"}, true},
                         Case{{"--measure-control", "MZ"}, true}, Case{{"--diagonal", "3"}, true},
-                        Case{{"--threads", "0"}, true}, Case{{"--min-kappa", "x"}, true}, Case{{"stray"}, true}}) {
+                        Case{{"--threads", "0"}, true}, Case{{"--min-kappa", "x"}, true}, Case{{"--memory-limit", "12X"}, true},
+                        Case{{"--permutation-strategy", "pairs", "--omega-from", "exact"}, true},
+                        Case{{"--permutation-strategy", "generators", "--exact-p", "--omega-from", "exact"}, true},
+                        Case{{"--permutation-strategy", "pairs", "--exact-p", "--omega-from", "guessed"}, true},
+                        Case{{"--permutation-strategy", "pairs", "--exact-p", "--omega-from", "exact"}, false},
+                        Case{{"stray"}, true}}) {
     const CommandLine command = Parse(c.args);
     EXPECT_EQ(command.exit_now, c.refused) << c.args.back();
     if (c.refused) { EXPECT_EQ(command.exit_status, kExitUsage) << c.args.back(); }

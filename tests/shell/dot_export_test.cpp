@@ -154,17 +154,9 @@ TEST(DotCommand, WritesEveryDiagramOfEveryProblem) {
     }
   }
   const std::string dot = testing::ReadWholeFile((figs / "p1-partial-order.dot").string());
-  EXPECT_THAT(dot, HasSubstr("c7 [label=\"7: AAA\"];\n"));
-  EXPECT_THAT(dot, HasSubstr(" -> "));
   EXPECT_EQ(dot, HasseDot(BuildHasseDiagram(order), "p1-partial-order", words,
                           DiagramKey{{kGeneratorMark, kGeneratorMark}, {}}));
 
-  // The same run again writes the same bytes.
-  ASSERT_EQ(testing::RunQuorel(dir, "-q --data two.dat --sample-size 20 --cutoffs '0.05 0.1' --dot again"), 0);
-  for (const char* name : {"p1-partial-order.dot", "p1-omega-2.dot", "p2-partial-order.dot", "p2-lower-omega-1.dot"}) {
-    EXPECT_EQ(testing::ReadWholeFile((figs / name).string()), testing::ReadWholeFile(dir.File(std::string("again/") + name)))
-        << name;
-  }
 }
 
 TEST(DotCommand, DrawingFailuresAndUnusableDirectoriesAreWarnings) {

@@ -21,7 +21,6 @@
 namespace quorel {
 namespace {
 
-using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using nlohmann::json;
 
@@ -242,13 +241,8 @@ TEST(TableExport, TablesAgreeWithTheJsonDocument) {
     argv.insert(argv.end(), c.arguments.begin(), c.arguments.end());
     const AnalysisOptions options = ParseCommandLine(static_cast<int>(argv.size()), argv.data()).options;
     SCOPED_TRACE(std::string(c.network) + " " + c.arguments.front());
-    std::string data = testing::ExampleNetwork(c.network);
-    if (options.m_FixedSupplied) {  // three values by the actors' places
-      const int n = std::stoi(data.substr(data.find('\n') + 1));
-      for (int r = 0; r < n; ++r) {
-        for (int col = 0; col < n; ++col) data += std::to_string((r / 3 + col) % 3) + (col + 1 < n ? " " : "\n");
-      }
-    }
+    const std::string network = testing::ExampleNetwork(c.network);
+    const std::string data = options.m_FixedSupplied ? testing::WithFixedMatrix(network) : network;
     testing::ScratchDirectory dir;
     JsonExport document(options, "test");
     TableExport tables(dir.File("tables"), stderr);

@@ -102,4 +102,13 @@ std::string ExampleNetwork(const std::string& name) {
   return ReadWholeFile(std::string(QUOREL_SOURCE_DIR) + "/examples/" + name);
 }
 
+std::string WithFixedMatrix(const std::string& data) {
+  const int n = std::stoi(data.substr(data.find('\n') + 1));
+  std::string text = data;
+  for (int r = 0; r < n; ++r) {
+    for (int c = 0; c < n; ++c) text += std::to_string((r / 3 + c) % 3) + (c + 1 < n ? " " : "\n");
+  }
+  return text;
+}
+
 }  // namespace quorel::testing

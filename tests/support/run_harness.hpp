@@ -66,4 +66,8 @@ int RunQuorel(const ScratchDirectory& dir, const std::string& arguments);
 // A data file of the shared real networks, from the repository's examples.
 std::string ExampleNetwork(const std::string& name);
 
+// A data file's network with a fixed matrix after its relations: three values by the actors'
+// places, so that groups have many cells and each row several cells of each value.
+std::string WithFixedMatrix(const std::string& data);
+
 }  // namespace quorel::testing
