@@ -4,7 +4,11 @@
 # builds as before.
 option(QUOREL_PYTHON "Build the Python module when pybind11, Python 3 and NumPy are installed" ON)
 set(QUOREL_WITH_PYTHON OFF)
-if(QUOREL_PYTHON)
+if(QUOREL_PYTHON AND QUOREL_SANITIZE)
+  # A module built with AddressSanitizer loads into an interpreter built without it only
+  # with the sanitizer's runtime preloaded; the sanitized build leaves the module out.
+  message(STATUS "Python module not built with QUOREL_SANITIZE")
+elseif(QUOREL_PYTHON)
   # The interpreter: the one asked for with -DPython3_EXECUTABLE, else the first python3 on
   # PATH that has NumPy, else the system's (an interpreter of a version manager may come
   # first on PATH without the distribution's packages).
