@@ -21,6 +21,20 @@ if [ -x "$build/quorel-gui" ]; then
   [ -x "$prefix/bin/quorel-gui" ] || fail "quorel-gui was built but not installed"
 fi
 
+# The Python package, when it was built: the module, its Python half and its typing stub in
+# one folder of the prefix's site-packages, importable from there.
+if [ -d "$build/python/quorel" ]; then
+  package=$(find "$prefix/lib" -type d -path '*-packages/quorel' | head -n 1)
+  [ -n "$package" ] || fail "the Python package was built but not installed"
+  for file in __init__.py __init__.pyi py.typed; do
+    [ -f "$package/$file" ] || fail "the Python package lacks $file"
+  done
+  ls "$package"/_quorel*.so > /dev/null 2>&1 || fail "the Python package lacks its module"
+  python=$(sed -n 's/^Python3_EXECUTABLE:[A-Z]*=//p' "$build/CMakeCache.txt")
+  (cd "$prefix" && PYTHONPATH=$(dirname "$package") "${python:-python3}" -c 'import quorel; quorel.version()') \
+    || fail "the installed Python package does not import"
+fi
+
 "$prefix/bin/quorel" --version | grep -q '^quorel ' || fail "the installed quorel does not run"
 cd "$prefix"
 "$prefix/bin/quorel" -q --sample-size 10 --data share/quorel/examples/knoke_bureaucracies.dat --report knoke.out \
