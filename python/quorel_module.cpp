@@ -486,7 +486,41 @@ py::dict PairColumns(const Analysis& a) {
   columns["n10"] = n10;
   columns["n01"] = n01;
   columns["n00"] = n00;
-  for (Column& column : statistics) columns[column.name] = column.values;
+  // Each sampled proportion is followed by the bounds of its 95% interval, and with exact
+  // P-values their columns follow, as in pairs.csv.
+  const auto interval = [&](const Reals& values, bool high) {
+    Reals bounds(pairs);
+    for (py::ssize_t k = 0; k < pairs; ++k) {
+      const std::pair<double, double> both = result.proportion_interval(values.at(k));
+      bounds.mutable_at(k) = high ? both.second : both.first;
+    }
+    return bounds;
+  };
+  for (Column& column : statistics) {
+    columns[column.name] = column.values;
+    const std::string name = column.name;
+    if (name == "theta" || (name.size() > 12 && name.compare(name.size() - 12, 12, "_proportions") == 0)) {
+      columns[py::str(name + "_low")] = interval(column.values, false);
+      columns[py::str(name + "_high")] = interval(column.values, true);
+    }
+  }
+  if (result.options().exact_p) {
+    const struct {
+      const char* name;
+      PairAccessor accessor;
+    } exact[] = {{"theta_exact", &quorel::Result::theta_exact},
+                 {"mcnemar_z_proportions_exact", &quorel::Result::mcnemar_z_proportion_exact},
+                 {"kappa_proportions_exact", &quorel::Result::kappa_proportion_exact},
+                 {"standardized_kappa_proportions_exact", &quorel::Result::standardized_kappa_proportion_exact}};
+    for (const auto& column : exact) {
+      Reals values(pairs);
+      py::ssize_t k = 0;
+      for (int i = 0; i < e; ++i) {
+        for (int j = i + 1; j < e; ++j) values.mutable_at(k++) = (result.*column.accessor)(i, j);
+      }
+      columns[column.name] = values;
+    }
+  }
   columns["included_i_in_j"] = i_in_j;
   columns["included_j_in_i"] = j_in_i;
   // Omega at each cutoff level: "i<j" when it includes i in j, "j<i", "equivalent" when
@@ -734,6 +768,11 @@ PYBIND11_MODULE(_quorel, m) {
       QUOREL_PAIR_STATISTIC(standardized_kappa, "The standardized kappa.")
       QUOREL_PAIR_STATISTIC(standardized_kappa_proportion,
                             "The share of random samples reaching the standardized kappa.")
+      QUOREL_PAIR_STATISTIC(theta_exact, "The exact probability of reaching the likelihood ratio (exact_p).")
+      QUOREL_PAIR_STATISTIC(mcnemar_z_proportion_exact, "The exact probability of reaching McNemar's Z (exact_p).")
+      QUOREL_PAIR_STATISTIC(kappa_proportion_exact, "The exact probability of reaching kappa (exact_p).")
+      QUOREL_PAIR_STATISTIC(standardized_kappa_proportion_exact,
+                            "The exact probability of reaching the standardized kappa (exact_p).")
 #undef QUOREL_PAIR_STATISTIC
       .def_property_readonly(
           "levels",

@@ -94,6 +94,19 @@ class Result {
   double standardized_kappa(int i, int j) const;
   double standardized_kappa_proportion(int i, int j) const;
 
+  // The exact probabilities that a random version of the pair i < j reaches each statistic,
+  // computed with `exact_p` under "permute each pair" where the measure control's null model
+  // has a closed form; not a number elsewhere. Throws kInvalidArgument unless 0 <= i < j < E.
+  double theta_exact(int i, int j) const;
+  double mcnemar_z_proportion_exact(int i, int j) const;
+  double kappa_proportion_exact(int i, int j) const;
+  double standardized_kappa_proportion_exact(int i, int j) const;
+
+  // The 95% Clopper-Pearson interval (low, high) of a proportion of this result's samples,
+  // e.g. kappa_proportion(i, j); not a number without samples. Cost: a few beta-function
+  // inversions.
+  std::pair<double, double> proportion_interval(double proportion) const;
+
   // The cutoff levels in the order of the cutoff list.
   int cutoff_level_count() const;
   float alpha(int level) const;

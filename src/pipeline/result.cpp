@@ -1,6 +1,7 @@
 #include <cmath>
 #include <string>
 
+#include "measures/interval_cache.hpp"
 #include "pipeline/result_data.hpp"
 #include "quorel/quorel.hpp"
 #include "views/element_words.hpp"
@@ -152,6 +153,35 @@ double Result::standardized_kappa(int i, int j) const {
 }
 double Result::standardized_kappa_proportion(int i, int j) const {
   return PairCell(data_->record, data_->record.statistics.StdKappa, i, j, false);
+}
+
+namespace {
+
+// A pair's exact probability in one of the exact matrices; not a number when there are none.
+double ExactCell(const ProblemRecord& r, const std::vector<double>& matrix, int i, int j) {
+  PairCell(r, r.statistics.L, i, j, true);  // the pair's own checks
+  if (matrix.empty()) return std::nan("");
+  return matrix[ExactProportionMatrices::Lower(r.semigroup.element_count, i, j)];
+}
+
+}  // namespace
+
+double Result::theta_exact(int i, int j) const { return ExactCell(data_->record, data_->record.exact.theta, i, j); }
+double Result::mcnemar_z_proportion_exact(int i, int j) const {
+  return ExactCell(data_->record, data_->record.exact.mcnemar_z, i, j);
+}
+double Result::kappa_proportion_exact(int i, int j) const {
+  return ExactCell(data_->record, data_->record.exact.kappa, i, j);
+}
+double Result::standardized_kappa_proportion_exact(int i, int j) const {
+  return ExactCell(data_->record, data_->record.exact.standardized_kappa, i, j);
+}
+
+std::pair<double, double> Result::proportion_interval(double proportion) const {
+  const std::optional<ProportionInterval> interval =
+      IntervalCache(data_->options.sample_size).Of(static_cast<float>(proportion));
+  if (!interval.has_value()) return {std::nan(""), std::nan("")};
+  return {interval->low, interval->high};
 }
 
 int Result::cutoff_level_count() const { return static_cast<int>(data_->record.levels.size()); }
