@@ -235,6 +235,8 @@ TEST(TableExport, TablesAgreeWithTheJsonDocument) {
       // Proportions are 0/0 without samples: empty cells; no closures: empty columns.
       {"kapferer_mine.dat", {"--generator-products-only", "--max-word-length=3", "--sample-size=0", "--factor-omega"},
        {"omega_0.05"}},
+      // Generator powers with samples: Omega has rows, and their closure columns are empty.
+      {"kapferer_mine.dat", {"--generator-products-only", "--max-word-length=3", "--cutoffs=0.5"}, {"omega_0.5"}},
   };
   for (const Case& c : cases) {
     std::vector<const char*> argv = {"quorel", "--sample-size=20"};
