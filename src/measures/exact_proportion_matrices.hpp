@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 namespace quorel {
@@ -19,5 +20,11 @@ struct ExactProportionMatrices {
   bool Empty() const { return theta.empty(); }
   static std::size_t Lower(int e, int i, int j) { return static_cast<std::size_t>(j) * e + i; }
 };
+
+// The bytes of the four matrices for `elements` elements: 32 E^2.
+inline std::uint64_t ExactProportionBytes(int elements) {
+  const std::uint64_t e = elements > 0 ? static_cast<std::uint64_t>(elements) : 0;
+  return 4 * e * e * sizeof(double);
+}
 
 }  // namespace quorel

@@ -104,8 +104,13 @@ StatisticMatrices RunMeasures(const MeasuresInput& input, const AnalysisOptions&
 }
 
 ExactProportionMatrices RunExactProportions(const MeasuresInput& input, const AnalysisOptions& options,
-                                            const StatisticMatrices& statistics) {
+                                            const StatisticMatrices& statistics, StorageGate& gate) {
   if (!options.ExactP || options.m_PermutationStrategy != kPermutePairs) return {};
+  // Four E x E matrices of doubles, held with the statistics to the problem's end; refused,
+  // the run ends as when the samplers' storage is refused.
+  if (!gate.Grant(StorageKind::kStatistic, ExactProportionBytes(input.semigroup.element_count))) {
+    EndWithCompletion(CompletionCode::kSamplerStorage);
+  }
   return ExactCompoundProportions(input.relations, input.semigroup.element_count, input.semigroup.generator_count,
                                   input.directionality, input.fixed, options.m_MeasureControl, options.m_Diagonal,
                                   WorkerCount(options.Threads), statistics);

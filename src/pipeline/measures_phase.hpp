@@ -41,7 +41,7 @@ StatisticMatrices RunMeasures(const MeasuresInput& input, const AnalysisOptions&
 // permuted; empty otherwise. Reads the observed statistics of `statistics`.
 // Cost: pairs x the exact law of a pair (exact_proportions.hpp), on the options' workers.
 ExactProportionMatrices RunExactProportions(const MeasuresInput& input, const AnalysisOptions& options,
-                                            const StatisticMatrices& statistics);
+                                            const StatisticMatrices& statistics, StorageGate& gate);
 
 // The statistics Omega reads: `statistics` itself, or with OmegaFromExact a copy whose
 // proportions of Theta, standardized kappa and McNemar's Z are the exact values as 32-bit

@@ -6,6 +6,7 @@
 #include "core/element_relation.hpp"
 #include "core/relation_matrix.hpp"
 #include "core/worker_pool.hpp"
+#include "measures/exact_proportion_matrices.hpp"
 #include "measures/pair_measures.hpp"
 #include "omega/closure_workspace.hpp"
 #include "omega/factor_table.hpp"
@@ -139,8 +140,13 @@ std::vector<StorageStep> EstimateStorageSteps(const ProblemSize& size, const Ana
   for (int k = 0; k < 6; ++k) ledger.Request(StorageKind::kStatistic, e * e * sizeof(float));
   const Bytes before_sampling = ledger.InUse();
   SamplerSteps(ledger, size, options);
-  // The samplers' buffers and the relation matrices are gone before Omega.
-  ledger.Release(ledger.InUse() - before_sampling + list + pool);
+  // The samplers' buffers are gone after the sampling; the exact P-values, asked for, come
+  // while the relation matrices are still held, and those are gone before Omega.
+  ledger.Release(ledger.InUse() - before_sampling);
+  if (options.ExactP && options.m_PermutationStrategy == kPermutePairs) {
+    ledger.Request(StorageKind::kStatistic, ExactProportionBytes(size.elements));
+  }
+  ledger.Release(list + pool);
 
   CutoffLevelSteps(ledger, size.elements, options);
   return std::move(ledger).Steps();

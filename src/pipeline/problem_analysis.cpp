@@ -90,7 +90,7 @@ void AnalyseProblem(AnalysisState& state, const AnalysisOptions& options, Status
   const MeasuresInput measures{state.MatrixList, semigroup, state.Directionality, state.FixedMatrix, non_directional};
   state.Statistics = RunMeasures(measures, options, state.Random, state.Storage, state.Progress,
                                   state.Processes);
-  const ExactProportionMatrices exact = RunExactProportions(measures, options, state.Statistics);
+  const ExactProportionMatrices exact = RunExactProportions(measures, options, state.Statistics, state.Storage);
   MarkStep(state.Progress, Step::kStatisticsReport);
   if (!exact.Empty()) sink.ExactProportionsDone(exact, semigroup.element_count);
   sink.StatisticsDone(state.Statistics, semigroup.element_count);

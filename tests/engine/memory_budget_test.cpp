@@ -41,6 +41,7 @@ struct BudgetCase {
   // Kinds the refusal may come from: the step's own kind unless given (the semigroup's
   // records and matrices grow side by side).
   std::vector<StorageKind> refused = {};
+  bool exact_p = false;
 };
 
 void PrintTo(const BudgetCase& c, std::ostream* os) { *os << c.name; }
@@ -51,6 +52,7 @@ AnalysisOptions OptionsOf(const BudgetCase& c) {
   options.m_SampleSize = c.sample_size;
   options.m_PermutationStrategy = c.strategy;
   options.m_FactorOmega = c.factor_omega ? 1 : 0;
+  options.ExactP = c.exact_p;
   options.m_CutoffList = "0.5";
   options.Threads = 2;
   return options;
@@ -133,6 +135,7 @@ INSTANTIATE_TEST_SUITE_P(
         BudgetCase{"EstvarMatrix", StorageKind::kStatistic, 5},
         BudgetCase{"GeneratorSamplerPairTable", StorageKind::kSamplerBuffer, 1, 20},
         BudgetCase{"CompoundSamplerRelations", StorageKind::kSamplerBuffer, 0, 20, kPermutePairs},
+        BudgetCase{"ExactProportions", StorageKind::kStatistic, 6, 20, kPermutePairs, false, {}, true},
         BudgetCase{"LowerOmega", StorageKind::kOmega, 1},
         BudgetCase{"ClosureProductTable", StorageKind::kScratchRelation, 0},
         BudgetCase{"ClosurePendingInclusions", StorageKind::kQueueNode, 0},
