@@ -137,6 +137,29 @@ std::int16_t SampleGenerators(const MatrixList& relations, int elements, int gen
   std::vector<RelationSummary> summaries(static_cast<std::size_t>(e) * batch);
   const auto relations_of = [&](int t) { return copies.data() + static_cast<std::size_t>(t) * sample_words; };
   const auto matrix_of = [&](int t, int k) { return relations_of(t) + static_cast<std::size_t>(k) * shape.words; };
+  // Up to 64 actors a row fills part of one word; the ties two relations share are counted
+  // on the rows laid end to end instead, N^2 bits in a third of the words or fewer.
+  const bool close_packed = shape.words_per_row == 1;
+  const int tie_words = close_packed ? (n * n + 63) / 64 : shape.words;
+  std::vector<BitWord> packed;
+  if (close_packed && !storage.Obtain(StorageKind::kSamplerBuffer, packed,
+                                      std::max<std::size_t>(static_cast<std::size_t>(tie_words) * e * batch, 1))) {
+    return 29;
+  }
+  const auto ties_of = [&](int t, int k) -> const BitWord* {
+    if (!close_packed) return matrix_of(t, k);
+    return packed.data() + (static_cast<std::size_t>(t) * e + k) * tie_words;
+  };
+  const auto pack_close = [&](int t, int k) {
+    BitWord* out = packed.data() + (static_cast<std::size_t>(t) * e + k) * tie_words;
+    std::fill(out, out + tie_words, BitWord{0});
+    const BitWord* rows = matrix_of(t, k);
+    for (int r = 0; r < n; ++r) {
+      const int at = r * n;
+      out[at >> 6] |= rows[r] << (at & 63);
+      if ((at & 63) + n > 64) out[(at >> 6) + 1] |= rows[r] >> (64 - (at & 63));
+    }
+  };
   // One step of the chain of samples: every generator randomised from where the previous
   // sample left it.
   const auto permute_generators = [&] {
@@ -153,6 +176,9 @@ std::int16_t SampleGenerators(const MatrixList& relations, int elements, int gen
     // A compound's factors precede it, so they are rebuilt already.
     for (int k = g; k < e; ++k) BooleanProduct(matrix_of(t, words[k].Node), matrix_of(t, words[k].Generator), matrix_of(t, k), shape);
     for (int k = 0; k < e; ++k) summaries[static_cast<std::size_t>(t) * e + k] = Summarise(matrix_of(t, k), shape);
+    if (close_packed) {
+      for (int k = 0; k < e; ++k) pack_close(t, k);
+    }
   };
   // A pair's sample table follows from the ties its two relations share and each one's ties,
   // with the loops taken off when they are not counted.
@@ -160,7 +186,7 @@ std::int16_t SampleGenerators(const MatrixList& relations, int elements, int gen
     const SampledPair& pair = pairs[p];
     const RelationSummary& first = summaries[static_cast<std::size_t>(t) * e + pair.i];
     const RelationSummary& second = summaries[static_cast<std::size_t>(t) * e + pair.j];
-    int shared = SharedTies(matrix_of(t, pair.i), matrix_of(t, pair.j), shape.words);
+    int shared = SharedTies(ties_of(t, pair.i), ties_of(t, pair.j), tie_words);
     int first_ties = first.ties;
     int second_ties = second.ties;
     if (!pair.include) {

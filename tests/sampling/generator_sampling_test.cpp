@@ -57,8 +57,9 @@ class GeneratorSampling : public ::testing::TestWithParam<std::tuple<int, int, i
 
 TEST_P(GeneratorSampling, PoolGivesThePlainLoopsCountersAndStreamPosition) {
   const auto [control, directionality, diagonal] = GetParam();
-  // Loops in the relations, one or two words per row, one to three workers.
-  for (const int n : {6, 70}) {
+  // Loops in the relations; one word for all rows, rows laid across word boundaries, two
+  // words per row; one to three workers.
+  for (const int n : {6, 23, 70}) {
     const int seed = 7 + control + 10 * directionality + 100 * diagonal + n;
     SampledNetwork pooled(n, 2, directionality, seed);
     SampledNetwork plain(n, 2, directionality, seed);
