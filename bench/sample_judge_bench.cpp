@@ -11,7 +11,7 @@
 
 #include "measures/pair_measures.hpp"
 #include "measures/sample_judge.hpp"
-#include "measures/statistic_matrices.hpp"
+#include "support/observed_statistics.hpp"
 
 namespace quorel {
 namespace {
@@ -40,7 +40,6 @@ Case RandomCase(std::mt19937& rng, double density) {
 struct Workload {
   std::vector<Case> samples;
   std::vector<ObservedStatistics> observed;
-  StatisticMatrices stats;  // one pair (0, 1), its observed values set per table
 
   Workload() {
     std::mt19937 rng(18);
@@ -49,19 +48,9 @@ struct Workload {
       const double d = density(rng);
       samples.push_back(RandomCase(rng, d));
       const Case o = RandomCase(rng, d);
-      float r0, r1, c0, c1, n;
-      const FourfoldTable x = SampleTableOf(kCounted, o.first_ties, o.second_ties, o.shared);
-      FourfoldMargins(x, r0, r1, c0, c1, n);
-      ObservedStatistics values;
-      values.kappa = static_cast<float>(KappaStatistic(x, r0, r1, c0, c1, n));
-      values.standardized_kappa = static_cast<float>(StandardizedKappa(values.kappa, r0, r1, c0, c1, n));
-      FourfoldTable adjusted = x, expected;
-      AddToFourfold(adjusted, 0.5f);
-      ExpectedFourfold(expected, adjusted, kCounted);
-      values.likelihood_ratio = static_cast<float>(LikelihoodRatioStatistic(adjusted, expected));
-      observed.push_back(values);
+      observed.push_back(testing::ObservedStatisticsOf(
+          SampleTableOf(kCounted, o.first_ties, o.second_ties, o.shared), kCounted));
     }
-    for (std::vector<float>* m : {&stats.Kappa, &stats.StdKappa, &stats.L}) m->assign(4, 0.0f);
   }
 };
 
@@ -70,11 +59,9 @@ void BM_StraightforwardComparison(benchmark::State& bench) {
   int reached = 0;
   for (auto _ : bench) {
     for (int k = 0; k < kTables; ++k) {
-      w.stats.Kappa[1] = w.observed[k].kappa;
-      w.stats.StdKappa[1] = w.observed[k].standardized_kappa;
-      w.stats.L[1] = w.observed[k].likelihood_ratio;
       const Case& c = w.samples[k];
-      const SampleReach r = SampledTableReaches(w.stats, 2, 0, 1, SampleTableOf(kCounted, c.first_ties, c.second_ties, c.shared), kCounted);
+      const SampleReach r =
+          TableReaches(w.observed[k], SampleTableOf(kCounted, c.first_ties, c.second_ties, c.shared), kCounted);
       reached += r.kappa + r.standardized_kappa + r.likelihood_ratio;
     }
   }

@@ -12,15 +12,14 @@ namespace {
 std::size_t Upper(int e, int i, int j) { return static_cast<std::size_t>(i) * e + j; }
 std::size_t Lower(int e, int i, int j) { return static_cast<std::size_t>(j) * e + i; }
 
-// L on the table with 0.5 added to each cell, against its expectation.
+}  // namespace
+
 double AdjustedLikelihoodRatio(FourfoldTable table, int counted) {
   AddToFourfold(table, 0.5f);
   FourfoldTable expected;
   ExpectedFourfold(expected, table, static_cast<std::int16_t>(counted));
   return LikelihoodRatioStatistic(table, expected);
 }
-
-}  // namespace
 
 void ComputePairMeasures(StatisticMatrices& stats, int e, int i, int j, const BitWord* first,
                          const BitWord* second, const MatrixShape& shape, bool include_diagonal,
@@ -39,18 +38,22 @@ void ComputePairMeasures(StatisticMatrices& stats, int e, int i, int j, const Bi
   stats.L[up] = static_cast<float>(AdjustedLikelihoodRatio(table, CountedCells(shape.n, include_diagonal)));
 }
 
-SampleReach SampledTableReaches(const StatisticMatrices& stats, int e, int i, int j, const FourfoldTable& x,
-                                int counted) {
-  const std::size_t up = Upper(e, i, j);
+SampleReach TableReaches(const ObservedStatistics& observed, const FourfoldTable& x, int counted) {
   SampleReach reach;
   float r0, r1, c0, c1, n;
   FourfoldMargins(x, r0, r1, c0, c1, n);
   const float kappa = static_cast<float>(KappaStatistic(x, r0, r1, c0, c1, n));
-  reach.kappa = kappa >= stats.Kappa[up];
+  reach.kappa = kappa >= observed.kappa;
   const double standardized = StandardizedKappa(kappa, r0, r1, c0, c1, n);
-  reach.standardized_kappa = standardized >= static_cast<double>(stats.StdKappa[up]);
-  reach.likelihood_ratio = AdjustedLikelihoodRatio(x, counted) >= static_cast<double>(stats.L[up]);
+  reach.standardized_kappa = standardized >= static_cast<double>(observed.standardized_kappa);
+  reach.likelihood_ratio = AdjustedLikelihoodRatio(x, counted) >= static_cast<double>(observed.likelihood_ratio);
   return reach;
+}
+
+SampleReach SampledTableReaches(const StatisticMatrices& stats, int e, int i, int j, const FourfoldTable& x,
+                                int counted) {
+  const std::size_t up = Upper(e, i, j);
+  return TableReaches(ObservedStatistics{stats.Kappa[up], stats.StdKappa[up], stats.L[up]}, x, counted);
 }
 
 FourfoldTable SampleTableOf(int counted, int first_ties, int second_ties, int overlap) {

@@ -34,6 +34,19 @@ struct SampleReach {
 SampleReach SampledTableReaches(const StatisticMatrices& stats, int e, int i, int j, const FourfoldTable& x,
                                 int counted);
 
+// A pair's observed statistics, as the samples are held against them (the upper cells of
+// the statistic matrices).
+struct ObservedStatistics {
+  float kappa = 0.0f;
+  float standardized_kappa = 0.0f;
+  float likelihood_ratio = 0.0f;
+};
+// The same comparison against observed statistics held apart from the matrices.
+SampleReach TableReaches(const ObservedStatistics& observed, const FourfoldTable& x, int counted);
+
+// L of a table of `counted` cells with 0.5 added to each cell, against its expectation.
+double AdjustedLikelihoodRatio(FourfoldTable table, int counted);
+
 // The sample table X of a pair whose randomised second relation meets the first at `overlap`
 // counted cells: the first relation's ties and the randomised relation's ties on the counted
 // cells fix the other three cells.

@@ -8,14 +8,6 @@ namespace {
 
 constexpr int kMaxTabledActors = 32;
 
-// The table of L as SampledTableReaches forms it, with 0.5 added to every cell.
-double FullLikelihoodRatio(FourfoldTable x, int counted) {
-  AddToFourfold(x, 0.5f);
-  FourfoldTable expected;
-  ExpectedFourfold(expected, x, static_cast<std::int16_t>(counted));
-  return LikelihoodRatioStatistic(x, expected);
-}
-
 // Which side of `threshold` a value lies on when it is known to within `bound` of `near`:
 // 1 at or above, 0 below, -1 when the bound leaves it open.
 int SideOf(double near, double bound, double threshold) {
@@ -83,7 +75,7 @@ bool SampleJudge::ReachesLikelihoodRatio(float observed, const int cell[4], int 
   const double magnitude = std::fabs(half_terms_[0]) * 8 + cells + margins + total;
   const double bound = 1e-6 * ((counted + 2.0) + magnitude);
   const int side = SideOf(looked_up, bound, observed);
-  return side >= 0 ? side == 1 : FullLikelihoodRatio(SampleTableOf(counted, cell[2] + cell[3], cell[1] + cell[3], cell[3]), counted) >= static_cast<double>(observed);
+  return side >= 0 ? side == 1 : AdjustedLikelihoodRatio(SampleTableOf(counted, cell[2] + cell[3], cell[1] + cell[3], cell[3]), counted) >= static_cast<double>(observed);
 }
 
 SampleReach SampleJudge::Judge(const ObservedStatistics& observed, int counted, int first_ties, int second_ties,
@@ -109,14 +101,9 @@ SampleReach SampleJudge::Judge(const ObservedStatistics& observed, int counted, 
             : SideOf(standardized, std::fabs(standardized) * 0x1p-21, observed.standardized_kappa);
     if (kappa >= 0 && standardized_side >= 0) return SampleReach{kappa == 1, standardized_side == 1, likelihood_ratio};
   }
-  // In full, as SampledTableReaches forms them.
-  const FourfoldTable x = SampleTableOf(counted, first_ties, second_ties, shared);
-  float r0, r1, c0, c1, n;
-  FourfoldMargins(x, r0, r1, c0, c1, n);
-  const float kappa = static_cast<float>(KappaStatistic(x, r0, r1, c0, c1, n));
-  const double standardized = StandardizedKappa(kappa, r0, r1, c0, c1, n);
-  return SampleReach{kappa >= observed.kappa, standardized >= static_cast<double>(observed.standardized_kappa),
-                     likelihood_ratio};
+  // In full, as the straightforward comparison forms them.
+  const SampleReach full = TableReaches(observed, SampleTableOf(counted, first_ties, second_ties, shared), counted);
+  return SampleReach{full.kappa, full.standardized_kappa, likelihood_ratio};
 }
 
 }  // namespace quorel

@@ -6,13 +6,6 @@
 
 namespace quorel {
 
-// A pair's observed statistics, as the samples are held against them.
-struct ObservedStatistics {
-  float kappa = 0.0f;
-  float standardized_kappa = 0.0f;
-  float likelihood_ratio = 0.0f;
-};
-
 // Decides whether a sampled table reaches a pair's observed kappa, standardized kappa and
 // L, with the decisions of SampledTableReaches but mostly without its square root and
 // logarithms: a sampled table is nearly always far from the observed values, and a cheaper

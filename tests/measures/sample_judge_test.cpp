@@ -11,24 +11,11 @@
 #include <random>
 #include <vector>
 
-#include "measures/statistic_matrices.hpp"
+#include "support/observed_statistics.hpp"
 
 namespace quorel {
 namespace {
 
-// The observed statistics of a pair whose table is x, as the statistic matrices hold them.
-ObservedStatistics ObservedOf(const FourfoldTable& x, int counted) {
-  float r0, r1, c0, c1, n;
-  FourfoldMargins(x, r0, r1, c0, c1, n);
-  ObservedStatistics o;
-  o.kappa = static_cast<float>(KappaStatistic(x, r0, r1, c0, c1, n));
-  o.standardized_kappa = static_cast<float>(StandardizedKappa(o.kappa, r0, r1, c0, c1, n));
-  FourfoldTable adjusted = x, expected;
-  AddToFourfold(adjusted, 0.5f);
-  ExpectedFourfold(expected, adjusted, static_cast<std::int16_t>(counted));
-  o.likelihood_ratio = static_cast<float>(LikelihoodRatioStatistic(adjusted, expected));
-  return o;
-}
 
 // Thresholds about one table's statistics: the values themselves, one float step either
 // side, their negations and zero.
@@ -45,18 +32,11 @@ std::vector<ObservedStatistics> ThresholdsAround(const ObservedStatistics& o) {
   return around;
 }
 
-SampleReach Straightforward(const ObservedStatistics& o, const FourfoldTable& x, int counted) {
-  StatisticMatrices stats;
-  stats.Kappa = {0.0f, o.kappa, 0.0f, 0.0f};
-  stats.StdKappa = {0.0f, o.standardized_kappa, 0.0f, 0.0f};
-  stats.L = {0.0f, o.likelihood_ratio, 0.0f, 0.0f};
-  return SampledTableReaches(stats, 2, 0, 1, x, counted);
-}
 
 void ExpectSameDecisions(const SampleJudge& judge, const ObservedStatistics& o, int counted, int a, int b, int s) {
   const FourfoldTable x = SampleTableOf(counted, a, b, s);
   const SampleReach fast = judge.Judge(o, counted, a, b, s);
-  const SampleReach plain = Straightforward(o, x, counted);
+  const SampleReach plain = TableReaches(o, x, counted);
   ASSERT_EQ(fast.kappa, plain.kappa) << counted << " " << a << " " << b << " " << s << " kappa " << o.kappa;
   ASSERT_EQ(fast.standardized_kappa, plain.standardized_kappa)
       << counted << " " << a << " " << b << " " << s << " std " << o.standardized_kappa;
@@ -75,7 +55,7 @@ TEST(SampleJudge, DecidesAsTheStraightforwardComparisonOnEveryTableOfSmallNetwor
       for (int a = 0; a <= counted; ++a) {
         for (int b = 0; b <= counted; ++b) {
           for (int s = std::max(0, a + b - counted); s <= std::min(a, b); ++s) {
-            others.push_back(ObservedOf(SampleTableOf(counted, a, b, s), counted));
+            others.push_back(testing::ObservedStatisticsOf(SampleTableOf(counted, a, b, s), counted));
           }
         }
       }
@@ -83,7 +63,7 @@ TEST(SampleJudge, DecidesAsTheStraightforwardComparisonOnEveryTableOfSmallNetwor
       for (int a = 0; a <= counted; ++a) {
         for (int b = 0; b <= counted; ++b) {
           for (int s = std::max(0, a + b - counted); s <= std::min(a, b); ++s) {
-            for (const ObservedStatistics& o : ThresholdsAround(ObservedOf(SampleTableOf(counted, a, b, s), counted))) {
+            for (const ObservedStatistics& o : ThresholdsAround(testing::ObservedStatisticsOf(SampleTableOf(counted, a, b, s), counted))) {
               ExpectSameDecisions(judge, o, counted, a, b, s);
             }
             for (int k = 0; k < 4; ++k) ExpectSameDecisions(judge, others[pick(rng)], counted, a, b, s);
@@ -107,7 +87,7 @@ TEST(SampleJudge, DecidesAsTheStraightforwardComparisonOnLargerNetworks) {
         const int low = std::max(0, a + b - counted), high = std::min(a, b);
         const int s = std::uniform_int_distribution<int>(low, high)(rng);
         const int near = std::clamp(s + std::uniform_int_distribution<int>(-1, 1)(rng), low, high);
-        for (const ObservedStatistics& o : ThresholdsAround(ObservedOf(SampleTableOf(counted, a, b, near), counted))) {
+        for (const ObservedStatistics& o : ThresholdsAround(testing::ObservedStatisticsOf(SampleTableOf(counted, a, b, near), counted))) {
           ExpectSameDecisions(judge, o, counted, a, b, s);
         }
       }
