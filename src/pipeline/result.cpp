@@ -62,13 +62,17 @@ void CheckElement(const ProblemRecord& r, int i) {
 }
 
 // The upper cell (i, j) or the lower cell (j, i) of a statistic matrix, for a pair i < j.
-double PairCell(const ProblemRecord& r, const std::vector<float>& matrix, int i, int j, bool upper) {
+void CheckPair(const ProblemRecord& r, int i, int j) {
   CheckElement(r, i);
   CheckElement(r, j);
   if (i >= j) {
     throw Error(ErrorKind::kInvalidArgument, 0,
                 "a pair of elements is (i, j) with i < j; got (" + std::to_string(i) + ", " + std::to_string(j) + ")");
   }
+}
+
+double PairCell(const ProblemRecord& r, const std::vector<float>& matrix, int i, int j, bool upper) {
+  CheckPair(r, i, j);
   const std::size_t e = static_cast<std::size_t>(r.semigroup.element_count);
   return upper ? matrix[i * e + j] : matrix[j * e + i];
 }
@@ -159,7 +163,7 @@ namespace {
 
 // A pair's exact probability in one of the exact matrices; not a number when there are none.
 double ExactCell(const ProblemRecord& r, const std::vector<double>& matrix, int i, int j) {
-  PairCell(r, r.statistics.L, i, j, true);  // the pair's own checks
+  CheckPair(r, i, j);
   if (matrix.empty()) return std::nan("");
   return matrix[ExactProportionMatrices::Lower(r.semigroup.element_count, i, j)];
 }

@@ -414,25 +414,20 @@ void JsonExport::StatisticsDone(const StatisticMatrices& s, int e) {
   std::vector<std::string>().swap(pair_words_);
 }
 
+std::string JsonExport::LevelEnds() const {
+  if (!problem_->level_open) return {};
+  std::string ends;
+  if (problem_->factorizations < 1) ends += Key("omega_factorization") + "null";
+  if (problem_->factorizations < 2) ends += Key("lower_omega_factorization") + "null";
+  return ends + "}";
+}
+
 void JsonExport::CloseLevel() {
-  if (!problem_->level_open) return;
-  ScratchFile& body = Scratch(problem_->body);
-  if (problem_->factorizations < 1) body.Append(Key("omega_factorization") + "null");
-  if (problem_->factorizations < 2) body.Append(Key("lower_omega_factorization") + "null");
-  body.Append("}");
+  Scratch(problem_->body).Append(LevelEnds());
   problem_->level_open = false;
 }
 
-std::string JsonExport::OpenEnds() const {
-  std::string ends;
-  if (problem_->level_open) {
-    if (problem_->factorizations < 1) ends += Key("omega_factorization") + "null";
-    if (problem_->factorizations < 2) ends += Key("lower_omega_factorization") + "null";
-    ends += "}";
-  }
-  if (problem_->levels_open) ends += "]";
-  return ends;
-}
+std::string JsonExport::OpenEnds() const { return LevelEnds() + (problem_->levels_open ? "]" : ""); }
 
 void JsonExport::CutoffLevelDone(const OmegaLevel& level) {
   AddOmegaColumn(omega_columns_, level);
@@ -499,9 +494,8 @@ void JsonExport::FactorizationDone() {
 }
 
 void JsonExport::ProblemDone() {
-  CloseLevel();
-  if (problem_->levels_open) Scratch(problem_->body).Append("]");
-  problem_->levels_open = false;
+  Scratch(problem_->body).Append(OpenEnds());
+  problem_->level_open = problem_->levels_open = false;
   ScratchFile& done = Scratch(done_);
   if (problems_done_ > 0) done.Append(",");
   WriteProblem(

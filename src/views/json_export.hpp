@@ -78,6 +78,8 @@ class JsonExport : public ResultSink {
   void Field(const char* key, const nlohmann::ordered_json& value);
   // What still closes the problem in work, as its fields stand.
   std::string OpenEnds() const;
+  // What closes the cutoff level last written (its factorizations not written, as null).
+  std::string LevelEnds() const;
   void CloseLevel();
   // The problem in work as the document's text, complete or as far as it goes.
   bool WriteProblem(const TextOut& out, bool complete);
