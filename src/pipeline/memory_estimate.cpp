@@ -72,13 +72,18 @@ void SamplerSteps(StepLedger& ledger, const ProblemSize& size, const AnalysisOpt
   }
   ledger.Request(StorageKind::kSamplerBuffer, cells * size.generators);
   ledger.Request(StorageKind::kSamplerBuffer, PairTableBytes(size.elements));
-  // Two sets of sample copies of up to 16 samples, within a few megabytes.
-  const Bytes sample = static_cast<Bytes>(MatrixShape::ForActors(size.actors).words) * e * sizeof(BitWord);
+  // The sample copies of up to 16 samples, within a few megabytes, and, up to 64 actors,
+  // the same relations with their rows laid end to end.
+  const MatrixShape shape = MatrixShape::ForActors(size.actors);
+  const Bytes sample = static_cast<Bytes>(shape.words) * e * sizeof(BitWord);
   const Bytes batch = std::clamp<Bytes>(std::min<Bytes>((Bytes{4} << 20) / std::max<Bytes>(sample, 1),
                                                         static_cast<Bytes>(options.m_SampleSize)),
                                         1, 16);
   ledger.Request(StorageKind::kSamplerBuffer, std::max<Bytes>(sample * batch, sizeof(BitWord)));
-  ledger.Request(StorageKind::kSamplerBuffer, std::max<Bytes>(sample * batch, sizeof(BitWord)));
+  if (shape.words_per_row == 1) {
+    const Bytes close_packed = (cells + 63) / 64 * e * sizeof(BitWord);
+    ledger.Request(StorageKind::kSamplerBuffer, std::max<Bytes>(close_packed * batch, sizeof(BitWord)));
+  }
 }
 
 // One closure: its workspace's relations and queue, given back when it is done.

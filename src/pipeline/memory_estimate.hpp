@@ -37,7 +37,7 @@ std::vector<StorageStep> EstimateStorageSteps(const ProblemSize& size, const Ana
 
 // The most bytes the gate has in use at once during the problem: the largest After() of
 // its steps. Dominated by about 26 E^2 bytes (24 for the statistic matrices, 2 for the
-// multiplication table), and about 19 E^2 more while the generators are sampled.
+// multiplication table), and about 26 E^2 more while the generators are sampled.
 std::uint64_t EstimatePeakBytes(const ProblemSize& size, const AnalysisOptions& options);
 
 // The most elements the maximum word length and the actors allow: G + G^2 + ... +

@@ -138,7 +138,7 @@ std::int16_t SampleGenerators(const MatrixList& relations, int elements, int gen
   const auto relations_of = [&](int t) { return copies.data() + static_cast<std::size_t>(t) * sample_words; };
   const auto matrix_of = [&](int t, int k) { return relations_of(t) + static_cast<std::size_t>(k) * shape.words; };
   // Up to 64 actors a row fills part of one word; the ties two relations share are counted
-  // on the rows laid end to end instead, N^2 bits in a third of the words or fewer.
+  // on the rows laid end to end instead: N^2 bits in fewer words (6 instead of 18 at 18 actors).
   const bool close_packed = shape.words_per_row == 1;
   const int tie_words = close_packed ? (n * n + 63) / 64 : shape.words;
   std::vector<BitWord> packed;

@@ -27,7 +27,7 @@ namespace quorel {
 // outside the share costs the randomisations alone.
 // The pair table of SampleGenerators for `elements` elements: the pairs, their observed
 // statistics and their counts of samples, one storage request of kind kSamplerBuffer.
-// Cost: about 27 E^2 bytes.
+// Cost: about 26 E^2 bytes.
 std::uint64_t PairTableBytes(int elements);
 
 std::int16_t SampleGenerators(const MatrixList& relations, int elements, int generators,
