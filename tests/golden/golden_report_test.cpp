@@ -15,6 +15,9 @@
 
 #include "shell/command_line.hpp"
 #include "support/run_harness.hpp"
+#include "views/json_export.hpp"
+#include "views/sink_fanout.hpp"
+#include "views/table_export.hpp"
 
 namespace quorel {
 namespace {
@@ -186,6 +189,108 @@ TEST(ThreadCount, DoesNotChangeTheReport) {
         first_report = run.report;
       } else {
         EXPECT_EQ(run.report, first_report) << c.network << " on " << threads << " threads";
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace quorel
+
+namespace quorel {
+namespace {
+
+// The JSON document and the tables of a run are pinned as the reports are: each file's
+// digest in digests.txt (as "document/<case>/<file>"), the small ones kept whole under
+// tests/golden/documents/. The cases fill every block and column the two views can write:
+// two problems with both factorizations at two levels, transposes under permuted pairs,
+// generator products without samples, every diagonal rule, a fixed matrix, exact P-values
+// and a cutoff given twice.
+struct DocumentCase {
+  std::string name;
+  std::vector<std::string> networks;  // files in examples/, one problem each
+  std::vector<std::string> arguments;
+};
+
+const std::vector<DocumentCase> kDocumentCases = {
+    {"two-problems-MC",
+     {"padgett_florentine", "knoke_bureaucracies"},
+     {"--measure-control", "MC", "--sample-size", "60", "--factor-omega", "--factor-lower-omega", "--cutoffs",
+      "0.05; 0.2", "--seed", "9"}},
+    {"pairs-MB-transposes",
+     {"knoke_bureaucracies"},
+     {"--transposes", "--permutation-strategy", "pairs", "--measure-control", "MB", "--sample-size", "20",
+      "--factor-omega"}},
+    {"powers-unsampled",
+     {"kapferer_mine"},
+     {"--generator-products-only", "--max-word-length", "3", "--sample-size", "0", "--factor-omega"}},
+    {"powers-sampled",
+     {"kapferer_mine"},
+     {"--generator-products-only", "--max-word-length", "3", "--sample-size", "20", "--cutoffs", "0.5"}},
+    {"pairs-include-all",
+     {"knoke_bureaucracies"},
+     {"--permutation-strategy", "pairs", "--diagonal", "include-all", "--sample-size", "20", "--cutoffs", "0.05 0.1",
+      "--factor-omega", "--factor-lower-omega"}},
+    {"cutoff-twice",
+     {"kapferer_mine"},
+     {"--cutoffs", "0.05, 0.01, 0.05", "--sample-size", "20", "--factor-lower-omega"}},
+    {"fixed-MF-exclude-all",
+     {"knoke_bureaucracies"},
+     {"--fixed-matrix", "--measure-control", "MF", "--diagonal", "exclude-all", "--sample-size", "20", "--cutoffs",
+      "0.2", "--factor-omega"}},
+    {"exact-MC",
+     {"wolfe_primates"},
+     {"--permutation-strategy", "pairs", "--measure-control", "MC", "--exact-p", "--sample-size", "30"}},
+};
+
+// The file's text against its digest, and against the kept file where there is one; with
+// QUOREL_UPDATE_GOLDENS set, both are written instead.
+void ExpectPinned(const std::string& id, const std::string& text) {
+  char digest[17];
+  std::snprintf(digest, sizeof digest, "%016" PRIx64, Fnv1a(text));
+  const std::filesystem::path whole_path = kGoldenDir + "documents/" + id.substr(id.find('/') + 1);
+  if (std::getenv("QUOREL_UPDATE_GOLDENS") != nullptr) {
+    WriteDigest(id, digest);
+    std::filesystem::remove(whole_path);
+    if (text.size() < kKeptWholeBelow) {
+      std::filesystem::create_directories(whole_path.parent_path());
+      testing::WriteWholeFile(whole_path.string(), text);
+    }
+    return;
+  }
+  if (std::filesystem::exists(whole_path)) {
+    EXPECT_EQ(text, testing::ReadWholeFile(whole_path.string())) << id;
+  }
+  const auto digests = ReadDigests();
+  const auto found = digests.find(id);
+  ASSERT_NE(found, digests.end()) << "no digest for " << id;
+  EXPECT_EQ(found->second, digest) << id << " changed";
+}
+
+TEST(GoldenDocuments, JsonAndTablesAreUnchanged) {
+  for (const DocumentCase& c : kDocumentCases) {
+    SCOPED_TRACE(c.name);
+    const AnalysisOptions options = OptionsOf(c.arguments);
+    std::string data;
+    for (const std::string& network : c.networks) {
+      const std::string text = testing::ExampleNetwork(network + ".dat");
+      data += options.m_FixedSupplied ? testing::WithFixedMatrix(text) : text;
+    }
+    testing::ScratchDirectory dir;
+    JsonExport document(options, "test");
+    TableExport tables(dir.File("tables"), stderr);
+    SinkFanout views;
+    views.Add(&document);
+    views.Add(&tables);
+    const testing::RunCapture run = testing::RunOnText(data, options, [&](AnalysisState& s) { s.Results = &views; });
+    ASSERT_FALSE(run.fatal) << run.errors;
+    tables.Finish();
+    const std::string json = document.Text(RunOutcome{});
+    ExpectPinned("document/" + c.name + "/document.json", json);
+    for (std::size_t problem = 1; problem <= c.networks.size(); ++problem) {
+      for (const char* file : {"elements.csv", "pairs.csv", "partial_order.csv", "omega.csv", "atoms.csv"}) {
+        const std::string path = std::to_string(problem) + "/" + file;
+        ExpectPinned("document/" + c.name + "/" + path, testing::ReadWholeFile(dir.File("tables/" + path)));
       }
     }
   }
