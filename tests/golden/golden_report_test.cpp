@@ -10,11 +10,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <algorithm>
 #include <map>
 #include <sstream>
 
 #include "shell/command_line.hpp"
 #include "support/run_harness.hpp"
+#include "views/dot_export.hpp"
 #include "views/json_export.hpp"
 #include "views/sink_fanout.hpp"
 #include "views/table_export.hpp"
@@ -200,7 +202,7 @@ TEST(ThreadCount, DoesNotChangeTheReport) {
 namespace quorel {
 namespace {
 
-// The JSON document and the tables of a run are pinned as the reports are: each file's
+// The JSON document, the tables and the diagrams of a run are pinned as the reports are: each file's
 // digest in digests.txt (as "document/<case>/<file>"), the small ones kept whole under
 // tests/golden/documents/. The cases fill every block and column the two views can write:
 // two problems with both factorizations at two levels, transposes under permuted pairs,
@@ -279,9 +281,11 @@ TEST(GoldenDocuments, JsonAndTablesAreUnchanged) {
     testing::ScratchDirectory dir;
     JsonExport document(options, "test");
     TableExport tables(dir.File("tables"), stderr);
+    DotExport diagrams(dir.File("diagrams"), "", stderr);
     SinkFanout views;
     views.Add(&document);
     views.Add(&tables);
+    views.Add(&diagrams);
     const testing::RunCapture run = testing::RunOnText(data, options, [&](AnalysisState& s) { s.Results = &views; });
     ASSERT_FALSE(run.fatal) << run.errors;
     tables.Finish();
@@ -292,6 +296,13 @@ TEST(GoldenDocuments, JsonAndTablesAreUnchanged) {
         const std::string path = std::to_string(problem) + "/" + file;
         ExpectPinned("document/" + c.name + "/" + path, testing::ReadWholeFile(dir.File("tables/" + path)));
       }
+    }
+    std::vector<std::filesystem::path> drawn;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.File("diagrams"))) drawn.push_back(entry.path());
+    std::sort(drawn.begin(), drawn.end());
+    EXPECT_GE(drawn.size(), c.networks.size());  // each partial order at least
+    for (const std::filesystem::path& file : drawn) {
+      ExpectPinned("document/" + c.name + "/diagrams/" + file.filename().string(), testing::ReadWholeFile(file));
     }
   }
 }
