@@ -144,13 +144,46 @@ quorel::Options OptionsFrom(const py::kwargs& keywords) {
 // The analysis runs on a worker thread while the calling thread, without the GIL, waits for
 // it and every tenth of a second takes the GIL to run Python's signal handlers: Ctrl-C
 // raises KeyboardInterrupt there, which sets the cancel flag; the analysis stops at its next
-// batch of pairs or sample and the KeyboardInterrupt is raised to the caller.
+// batch of pairs or sample and the KeyboardInterrupt is raised to the caller. The same
+// visits hand the latest progress, when it moved, to the caller's `progress` function;
+// an exception it raises stops the analysis as Ctrl-C does.
+struct ProgressMark {
+  quorel::Step step = quorel::Step::kReading;
+  std::int64_t done = -1;
+  std::int64_t total = 0;
+  bool operator==(const ProgressMark&) const = default;
+};
+
 template <typename Work>
-auto RunInterruptibly(Work work) -> decltype(work(quorel::Hooks{})) {
+auto RunInterruptibly(Work work, const py::object& progress) -> decltype(work(quorel::Hooks{})) {
   using Value = decltype(work(quorel::Hooks{}));
   std::atomic<bool> cancel{false};
   quorel::Hooks hooks;
   hooks.cancel = &cancel;
+  std::mutex progress_mutex;
+  ProgressMark latest, shown;
+  if (!progress.is_none()) {
+    hooks.progress = [&](quorel::Step step, std::int64_t done, std::int64_t total) {
+      std::lock_guard<std::mutex> lock(progress_mutex);
+      latest = ProgressMark{step, done, total};
+    };
+  }
+  const auto show_progress = [&] {
+    ProgressMark now;
+    {
+      std::lock_guard<std::mutex> lock(progress_mutex);
+      now = latest;
+    }
+    if (progress.is_none() || now == shown || now.done < 0) return true;
+    shown = now;
+    try {
+      progress(quorel::StepName(now.step), now.done, now.total);
+      return true;
+    } catch (py::error_already_set& raised) {
+      raised.restore();  // stays set until it is raised below
+      return false;
+    }
+  };
   std::optional<Value> value;
   std::exception_ptr failure;
   std::mutex mutex;
@@ -175,7 +208,7 @@ auto RunInterruptibly(Work work) -> decltype(work(quorel::Hooks{})) {
       lock.unlock();
       if (!interrupted) {
         py::gil_scoped_acquire locked;
-        if (PyErr_CheckSignals() != 0) {
+        if (PyErr_CheckSignals() != 0 || !show_progress()) {
           interrupted = true;  // the Python error stays set until it is raised below
           cancel.store(true);
         }
@@ -187,6 +220,7 @@ auto RunInterruptibly(Work work) -> decltype(work(quorel::Hooks{})) {
   }
   if (interrupted) throw py::error_already_set();
   if (failure) std::rethrow_exception(failure);
+  if (!show_progress()) throw py::error_already_set();  // the last step's end
   return std::move(*value);
 }
 
@@ -796,38 +830,43 @@ PYBIND11_MODULE(_quorel, m) {
 
   m.def(
       "analyze",
-      [](const std::shared_ptr<quorel::Network>& network, const py::kwargs& keywords) {
+      [](const std::shared_ptr<quorel::Network>& network, const py::object& progress, const py::kwargs& keywords) {
         const quorel::Options options = OptionsFrom(keywords);
         const quorel::Network copy = *network;
         quorel::Result result = RunInterruptibly(
-            [&](const quorel::Hooks& hooks) { return quorel::Analyze(copy, options, hooks); });
+            [&](const quorel::Hooks& hooks) { return quorel::Analyze(copy, options, hooks); }, progress);
         return Analysis{result, std::make_shared<const quorel::Network>(copy)};
       },
-      py::arg("network"),
+      py::arg("network"), py::kw_only(), py::arg("progress") = py::none(),
       "Analyses one network. Keyword options are named as the library's Options fields: sample_size, seed, "
       "max_word_length, measure_control ('MA'..'MG'), permutation_strategy ('generators' or 'pairs'), "
       "diagonal ('exclude-all', 'exclude-generators', 'include-all'), cutoffs ('0.05, 0.01' or a list), "
       "min_kappa, transposes, generator_products_only, factor_omega, factor_lower_omega, full_factor_output, "
       "threads, exact_p, omega_from ('sampled' or 'exact'). The GIL is released while it runs; Ctrl-C "
-      "stops it with KeyboardInterrupt.");
+      "stops it with KeyboardInterrupt. progress, when given, is called as progress(step, done, total) "
+      "about ten times a second while the analysis moves (step as the command line's --timings names it: "
+      "'semigroup', 'statistics', 'sampling', 'omega', ...); an exception it raises stops the analysis "
+      "and reaches the caller.");
 
   m.def(
       "analyze_all",
-      [](const std::vector<std::shared_ptr<quorel::Network>>& networks, const py::kwargs& keywords) {
+      [](const std::vector<std::shared_ptr<quorel::Network>>& networks, const py::object& progress,
+         const py::kwargs& keywords) {
         const quorel::Options options = OptionsFrom(keywords);
         std::vector<quorel::Network> copies;
         for (const auto& network : networks) copies.push_back(*network);
         std::vector<quorel::Result> results = RunInterruptibly(
-            [&](const quorel::Hooks& hooks) { return quorel::Analyze(copies, options, hooks); });
+            [&](const quorel::Hooks& hooks) { return quorel::Analyze(copies, options, hooks); }, progress);
         std::vector<Analysis> analyses;
         for (std::size_t k = 0; k < results.size(); ++k) {
           analyses.push_back(Analysis{results[k], std::make_shared<const quorel::Network>(copies[k])});
         }
         return analyses;
       },
-      py::arg("networks"),
+      py::arg("networks"), py::kw_only(), py::arg("progress") = py::none(),
       "Analyses several networks in turn with one random stream, as the command line analyses the problems "
-      "of one data file, so the numbers are the command line's. Takes the keyword options of analyze().");
+      "of one data file, so the numbers are the command line's. Takes the keyword options of analyze(), "
+      "progress among them.");
 
   m.def(
       "report",

@@ -1,7 +1,7 @@
 """Typing stub of quorel: multiplex networks, their analysis and its results as arrays."""
 
 from os import PathLike
-from typing import Any, Literal, Sequence
+from typing import Any, Callable, Literal, Sequence
 
 import numpy
 import numpy.typing
@@ -168,7 +168,10 @@ def analyze(
     threads: int = ...,
     exact_p: bool = ...,
     omega_from: Literal["sampled", "exact"] = ...,
+    progress: Callable[[str, int, int], object] | None = None,
 ) -> Result: ...
-def analyze_all(networks: Sequence[Network], **options: Any) -> list[Result]: ...
+def analyze_all(
+    networks: Sequence[Network], *, progress: Callable[[str, int, int], object] | None = None, **options: Any
+) -> list[Result]: ...
 def report(results: Sequence[Result]) -> str: ...
 def version() -> str: ...

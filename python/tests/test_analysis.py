@@ -71,6 +71,29 @@ def test_ctrl_c_stops_a_long_analysis():
     assert time.monotonic() - started < 20
 
 
+def test_progress_reaches_the_callback_and_its_exception_stops_the_run():
+    """The callback hears the steps as they move; raising in it ends the analysis with that error."""
+    generator = np.random.default_rng(2)
+    network = quorel.Network.from_matrices(generator.random((3, 30, 30)) < 0.15)
+    heard = []
+    quorel.analyze(network, sample_size=10000, max_word_length=3, progress=lambda *mark: heard.append(mark))
+    assert {"sampling"} <= {step for step, _, _ in heard}
+    sampling = [(done, total) for step, done, total in heard if step == "sampling"]
+    assert sampling == sorted(sampling) and all(0 <= done <= total for done, total in sampling)
+
+    class Enough(Exception):
+        pass
+
+    def stop(step, done, total):
+        if step == "sampling":
+            raise Enough(done)
+
+    started = time.monotonic()
+    with pytest.raises(Enough):
+        quorel.analyze(network, sample_size=32767, max_word_length=3, progress=stop)
+    assert time.monotonic() - started < 20
+
+
 def test_pairs_without_pandas_is_a_dict_of_columns(padgett, monkeypatch):
     import builtins
 
