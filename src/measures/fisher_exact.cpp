@@ -37,8 +37,9 @@ class ScaledValue {
     mantissa_ = mantissa_ / divisor;
     Renormalise();
   }
-  // The value in extended precision; 0 when below its range.
-  long double Extended() const { return std::ldexp(mantissa_, exponent_); }
+  // The value in extended precision; 0 when below its range. Scaling by 2^0 is the value
+  // itself, and most walks never leave the mantissa's range.
+  long double Extended() const { return exponent_ == 0 ? mantissa_ : std::ldexp(mantissa_, exponent_); }
   // The value rounded to double, as a plain computation rounds its extended result.
   double Rounded() const { return static_cast<double>(Extended()); }
 
