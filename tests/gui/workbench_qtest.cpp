@@ -1,0 +1,254 @@
+// The program's window on the offscreen platform: opening files, running, cancelling,
+// errors shown in the window, the results, the settings kept between sessions and the
+// scripted run with its picture.
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QtTest>
+
+#include "shell/gui/application.hpp"
+#include "shell/gui/elements_model.hpp"
+#include "shell/gui/elements_panel.hpp"
+#include "shell/gui/hasse_view.hpp"
+#include "shell/gui/main_dialog.hpp"
+#include "shell/gui/pairs_panel.hpp"
+#include "shell/gui/phase_progress.hpp"
+#include "shell/gui/report_viewer.hpp"
+#include "shell/gui/results_view.hpp"
+#include "shell/gui/run_settings_panel.hpp"
+#include "shell/gui/workbench_window.hpp"
+#include "gui_test_support.hpp"
+
+using namespace quorel;
+using testing::Example;
+using testing::ReadFile;
+
+namespace {
+
+bool RunToTheEnd(WorkbenchWindow& window) {
+  QSignalSpy finished(&window, &WorkbenchWindow::runFinished);
+  window.Run();
+  return testing::Waited(finished);
+}
+
+QLineEdit* Field(WorkbenchWindow& w, int id) { return qobject_cast<QLineEdit*>(w.Panel()->Control(id)); }
+
+// A copy of an example in `dir`, so that the report lands beside it there.
+QString CopyOf(const QTemporaryDir& dir, const char* example) {
+  const QString path = dir.filePath(QString::fromUtf8(example));
+  QFile::copy(Example(example), path);
+  return path;
+}
+
+}  // namespace
+
+class WorkbenchTest : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void initTestCase();
+  void opensAFileAndRuns();
+  void nothingRunsWithoutADataFile();
+  void cancelStopsALongRunWithinASecond();
+  void malformedFileShowsTheReasonInTheWindow();
+  void optionsAndRecentFilesAreKept();
+  void reportViewerPagesAndFinds();
+  void screenshotOptionWritesAPicture();
+
+ private:
+  QTemporaryDir settings_;
+};
+
+void WorkbenchTest::initTestCase() {
+  PrepareApplication(*qApp);
+  testing::UseScratchSettings(settings_);
+}
+
+void WorkbenchTest::opensAFileAndRuns() {
+  QTemporaryDir dir;
+  const QString data = CopyOf(dir, "padgett_florentine.dat");
+  WorkbenchWindow w;
+  QVERIFY(w.OpenDataFile(data));
+  QCOMPARE(w.Settings()->ReportFile(), dir.filePath("padgett_florentine.out"));
+  QVERIFY(w.windowTitle().startsWith(QStringLiteral("padgett_florentine.dat")));
+  Field(w, 1010)->setText(QStringLiteral("100"));
+  w.show();
+  QVERIFY(RunToTheEnd(w));
+  QCOMPARE(w.ExitStatus(), 0);
+  QVERIFY(w.ProblemLines().isEmpty());
+  QVERIFY(ReadFile(dir.filePath("padgett_florentine.out")).startsWith("PARTIAL ALGEBRAS"));
+
+  // Every result page has been filled from the run.
+  ResultsView& results = *w.Results();
+  const int elements = results.Elements()->Model()->rowCount();
+  QVERIFY(elements > 2);
+  QCOMPARE(results.Pairs()->Model()->rowCount(), elements * (elements - 1) / 2);
+  QVERIFY(results.Pairs()->Model()->Table().HasStatistics());
+  QVERIFY(results.Diagrams()->DiagramCount() >= 3);  // the partial order, Omega and lower Omega
+  QVERIFY(results.Report()->PageText().startsWith(QStringLiteral("PARTIAL ALGEBRAS")));
+  // A selected element shows its matrix, actors by actors, with their names.
+  results.Elements()->SelectElement(0);
+  const MatrixModel& matrix = *results.Elements()->Matrix();
+  QCOMPARE(matrix.rowCount(), 16);
+  QVERIFY(!matrix.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString().isEmpty());
+  int ties = 0;
+  for (int r = 0; r < matrix.rowCount(); ++r) {
+    for (int c = 0; c < matrix.columnCount(); ++c) ties += matrix.index(r, c).data().toString() == "1";
+  }
+  QCOMPARE(ties, results.Elements()->Model()->index(0, ElementsModel::kTies).data().toInt());
+}
+
+void WorkbenchTest::nothingRunsWithoutADataFile() {
+  WorkbenchWindow w;
+  w.Settings()->SetDataFile(QString());
+  QVERIFY(w.Panel()->RunBlockReason().startsWith(QStringLiteral("Open a data file")));
+  w.Run();
+  QVERIFY(!w.RunUnderWay());
+  w.Settings()->SetDataFile(QStringLiteral("/no/such/file.dat"));
+  QVERIFY(w.Panel()->RunBlockReason().contains(QStringLiteral("does not exist")));
+  QVERIFY(!w.OpenDataFile(QStringLiteral("/no/such/file.dat")));
+  QVERIFY(w.ProblemLines().last().contains(QStringLiteral("not a readable file")));
+}
+
+// A run of the large example with many samples: closing the window asks first; Cancel
+// stops it during its sampling within a second, says so, and leaves the report of what was
+// complete; then it runs again.
+void WorkbenchTest::cancelStopsALongRunWithinASecond() {
+  QTemporaryDir dir;
+  WorkbenchWindow w;
+  QVERIFY(w.OpenDataFile(CopyOf(dir, "sampson_monastery.dat")));
+  Field(w, 1010)->setText(QStringLiteral("30000"));
+  w.show();
+  QSignalSpy finished(&w, &WorkbenchWindow::runFinished);
+  w.Run();
+  QVERIFY(w.RunUnderWay());
+  QTRY_COMPARE_WITH_TIMEOUT(w.Progress()->Current(), int(PhaseProgress::kSampling), 120000);
+  QTest::qWait(500);
+  // Closing the window asks first; "No" leaves the run going.
+  QString asked;
+  testing::WhenModalOpens([&asked](QWidget* box) { asked = qobject_cast<QMessageBox*>(box)->text(); },
+                          QMessageBox::No);
+  QVERIFY(!w.close());
+  QVERIFY(asked.startsWith(QStringLiteral("An analysis is running.")));
+  QVERIFY(w.RunUnderWay());
+  QElapsedTimer stopping;
+  stopping.start();
+  w.Cancel();
+  QVERIFY(testing::Waited(finished, 10000));
+  const qint64 took = stopping.elapsed();
+  qInfo("cancelled during the sampling: the run ended %lld ms after Cancel", took);
+  QVERIFY2(took < 1000, qPrintable(QString::number(took)));
+  QCOMPARE(w.ExitStatus(), 2);
+  QVERIFY2(w.Panel()->StatusText().startsWith(QStringLiteral("Cancelled during")), qPrintable(w.Panel()->StatusText()));
+  QVERIFY(w.Panel()->StatusText().contains(QStringLiteral("keeps the results that were complete")));
+  QVERIFY(ReadFile(dir.filePath("sampson_monastery.out")).startsWith("PARTIAL ALGEBRAS"));
+  QVERIFY(w.Results()->Elements()->Model()->rowCount() > 0);  // the phases before it are shown
+
+  // And it runs again, to the end this time.
+  Field(w, 1010)->setText(QStringLiteral("2"));
+  Field(w, 1007)->setText(QStringLiteral("1"));
+  QVERIFY(RunToTheEnd(w));
+  QCOMPARE(w.ExitStatus(), 0);
+}
+
+void WorkbenchTest::malformedFileShowsTheReasonInTheWindow() {
+  QTemporaryDir dir;
+  const QString data = dir.filePath("broken.dl");
+  QVERIFY(testing::WriteFile(data, "dl n=3 nm=1\ndata:\n0 1 1\n1 0 q\n"));
+  WorkbenchWindow w;
+  QVERIFY(w.OpenDataFile(data));
+  QVERIFY(RunToTheEnd(w));
+  QCOMPARE(w.ExitStatus(), 1);
+  const QString reason = QStringLiteral("ERROR: %1:4: \"q\" is not a number").arg(data);
+  QVERIFY2(w.ProblemLines().contains(reason), qPrintable(w.ProblemLines().join('\n')));
+  QVERIFY(w.Panel()->MessageLines().contains(reason));
+  QCOMPARE(w.Panel()->StatusText(), QStringLiteral("The run stopped at an error: ") + reason);
+  QVERIFY(w.findChild<QWidget*>(QStringLiteral("problemsBox"))->isVisibleTo(&w));
+}
+
+// The options of one session, the outputs asked for and the recent files are there in the
+// next; a JSON document asked for is written.
+void WorkbenchTest::optionsAndRecentFilesAreKept() {
+  QTemporaryDir dir;
+  const QString json = dir.filePath("run.json");
+  {
+    WorkbenchWindow w;
+    QVERIFY(w.OpenDataFile(CopyOf(dir, "padgett_florentine.dat")));
+    QVERIFY(w.OpenDataFile(CopyOf(dir, "kapferer_mine.dat")));
+    QCOMPARE(w.RecentFiles().first(), dir.filePath("kapferer_mine.dat"));
+    QVERIFY(w.OpenDataFile(dir.filePath("padgett_florentine.dat")));
+    Field(w, 1010)->setText(QStringLiteral("50"));
+    w.findChild<QLineEdit*>(QStringLiteral("seed"))->setText(QStringLiteral("7"));
+    w.findChild<QSpinBox*>(QStringLiteral("threads"))->setValue(1);
+    w.findChild<QLineEdit*>(QStringLiteral("jsonFile"))->setText(json);
+    QVERIFY(RunToTheEnd(w));
+    QCOMPARE(w.ExitStatus(), 0);
+    QVERIFY(ReadFile(json).contains("\"seed\":7"));
+    w.close();
+  }
+  WorkbenchWindow w;
+  QCOMPARE(w.RecentFiles().mid(0, 2),
+           (QStringList{dir.filePath("padgett_florentine.dat"), dir.filePath("kapferer_mine.dat")}));
+  QCOMPARE(Field(w, 1010)->text(), QStringLiteral("50"));
+  QCOMPARE(w.findChild<QLineEdit*>(QStringLiteral("seed"))->text(), QStringLiteral("7"));
+  QCOMPARE(w.findChild<QSpinBox*>(QStringLiteral("threads"))->value(), 1);
+  QCOMPARE(w.findChild<QLineEdit*>(QStringLiteral("jsonFile"))->text(), json);
+  // Back to the defaults, for the tests after this one.
+  QSettings().remove(QStringLiteral("options"));
+}
+
+// A report of many pages opens at its first page; find goes on through the pages.
+void WorkbenchTest::reportViewerPagesAndFinds() {
+  QTemporaryDir dir;
+  QByteArray text;
+  for (int line = 1; line <= 3 * ReportPages::kLinesPerPage + 5; ++line) text += "line " + QByteArray::number(line) + "\n";
+  text += "the needle\n";
+  QVERIFY(testing::WriteFile(dir.filePath("report.out"), text));
+  ReportViewer viewer;
+  QVERIFY(viewer.Open(dir.filePath("report.out")));
+  QCOMPARE(viewer.PageCount(), 4);
+  QVERIFY(viewer.PageText().startsWith(QStringLiteral("line 1\n")));
+  QCOMPARE(viewer.PageText().count(QLatin1Char('\n')), ReportPages::kLinesPerPage);
+  QVERIFY(viewer.FindNext(QStringLiteral("NEEDLE")));
+  QCOMPARE(viewer.Page(), 3);
+  QCOMPARE(viewer.SelectedText(), QStringLiteral("needle"));
+  QVERIFY(viewer.FindNext(QStringLiteral("line 2001")));  // round to the start
+  QCOMPARE(viewer.Page(), 1);
+  QVERIFY(!viewer.FindNext(QStringLiteral("haystack")));
+}
+
+// quorel-gui --run FILE --screenshot PNG, on the offscreen platform: the picture is written
+// and the program ends with the run's status.
+void WorkbenchTest::screenshotOptionWritesAPicture() {
+  QTemporaryDir dir;
+  const QString data = CopyOf(dir, "padgett_florentine.dat");
+  const QString picture = dir.filePath("window.png");
+  QProcess gui;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  environment.insert(QStringLiteral("XDG_CONFIG_HOME"), settings_.path());  // not the user's settings
+  gui.setProcessEnvironment(environment);
+  gui.start(QStringLiteral(QUOREL_GUI_BINARY),
+            {"--run", data, "--screenshot", picture, "--pairs-filter", "kappa proportion < 0.05"});
+  QVERIFY(gui.waitForFinished(300000));
+  QCOMPARE(gui.exitCode(), 0);
+  const QImage image(picture);
+  QVERIFY(!image.isNull());
+  QVERIFY(image.width() > 800 && image.height() > 500);
+
+  QProcess broken;
+  broken.setProcessEnvironment(environment);
+  QVERIFY(testing::WriteFile(dir.filePath("broken.dat"), "a label and nothing after it"));
+  broken.start(QStringLiteral(QUOREL_GUI_BINARY), {"--run", dir.filePath("broken.dat")});
+  QVERIFY(broken.waitForFinished(300000));
+  QCOMPARE(broken.exitCode(), 1);
+}
+
+QTEST_MAIN(WorkbenchTest)
+#include "workbench_qtest.moc"
