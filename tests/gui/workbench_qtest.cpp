@@ -3,6 +3,10 @@
 // scripted run with its picture.
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QGraphicsLineItem>
+#include <QGraphicsPathItem>
+#include <QGraphicsScene>
+#include <QMimeData>
 #include <QImage>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -59,6 +63,9 @@ class WorkbenchTest : public QObject {
   void malformedFileShowsTheReasonInTheWindow();
   void optionsAndRecentFilesAreKept();
   void reportViewerPagesAndFinds();
+  void droppedFileIsOpened();
+  void diagramsAreDrawnWithAndWithoutGraphviz();
+  void severalNetworksInAFileAreEachShown();
   void screenshotOptionWritesAPicture();
 
  private:
@@ -221,6 +228,91 @@ void WorkbenchTest::reportViewerPagesAndFinds() {
   QVERIFY(viewer.FindNext(QStringLiteral("line 2001")));  // round to the start
   QCOMPARE(viewer.Page(), 1);
   QVERIFY(!viewer.FindNext(QStringLiteral("haystack")));
+}
+
+void WorkbenchTest::droppedFileIsOpened() {
+  QTemporaryDir dir;
+  const QString data = CopyOf(dir, "zachary_karate.dat");
+  WorkbenchWindow w;
+  QMimeData files;
+  files.setUrls({QUrl::fromLocalFile(data)});
+  QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&w, &enter);
+  QVERIFY(enter.isAccepted());
+  QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&w, &drop);
+  QCOMPARE(w.Settings()->DataFile(), data);
+  QCOMPARE(w.Settings()->ReportFile(), dir.filePath("zachary_karate.out"));
+  QCOMPARE(w.RecentFiles().first(), data);
+
+  QMimeData text;  // not a file: refused
+  text.setText(QStringLiteral("padgett"));
+  QDragEnterEvent refused(QPoint(10, 10), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+  refused.setAccepted(false);
+  QApplication::sendEvent(&w, &refused);
+  QVERIFY(!refused.isAccepted());
+}
+
+// The window's own drawing when dot cannot be found: a box per class and a line per cover;
+// with dot, Graphviz's picture.
+void WorkbenchTest::diagramsAreDrawnWithAndWithoutGraphviz() {
+  QTemporaryDir dir;
+  WorkbenchWindow w;
+  QVERIFY(w.OpenDataFile(CopyOf(dir, "padgett_florentine.dat")));
+  Field(w, 1010)->setText(QStringLiteral("100"));
+  w.show();
+  QVERIFY(RunToTheEnd(w));
+  w.Results()->ShowTab(ResultsView::kDiagrams);
+  HasseView& diagrams = *w.Results()->Diagrams();
+  QCOMPARE(diagrams.Title(0), QStringLiteral("Partial order"));
+  QCOMPARE(diagrams.Title(1), QStringLiteral("Omega (closed), alpha 0.05"));
+  QCOMPARE(diagrams.Title(2), QStringLiteral("Lower Omega (closed), alpha 0.05"));
+
+  const QByteArray path = qgetenv("PATH");
+  qputenv("PATH", QByteArray());
+  QVERIFY(!HasseView::CanUseGraphviz());
+  diagrams.ShowDiagram(1);
+  QCOMPARE(diagrams.DrawnBy(), QStringLiteral("own"));
+  int boxes = 0, lines = 0;
+  for (const QGraphicsItem* item : diagrams.Scene()->items()) {
+    boxes += item->type() == QGraphicsPathItem::Type;
+    lines += item->type() == QGraphicsLineItem::Type;
+  }
+  QCOMPARE(boxes, diagrams.ClassCount(1));
+  QCOMPARE(lines, diagrams.CoverCount(1));
+  qputenv("PATH", path);
+
+  if (!HasseView::CanUseGraphviz()) QSKIP("no dot on PATH, or built without Qt SVG");
+  QSignalSpy shown(&diagrams, &HasseView::diagramShown);
+  diagrams.ShowDiagram(0);
+  QVERIFY(testing::Waited(shown, 60000));
+  QCOMPARE(diagrams.DrawnBy(), QStringLiteral("graphviz"));
+}
+
+// A data file of two networks: each network's results, chosen from a list.
+void WorkbenchTest::severalNetworksInAFileAreEachShown() {
+  QTemporaryDir dir;
+  const QString data = dir.filePath("two.dat");
+  QVERIFY(testing::WriteFile(data, "first\n2 1\n0 1\n1 0\n"
+                                   "second\n3 2\n0 1 0\n0 0 1\n1 0 0\n0 1 1\n0 0 0\n1 0 0\n"));
+  WorkbenchWindow w;
+  QVERIFY(w.OpenDataFile(data));
+  Field(w, 1010)->setText(QStringLiteral("20"));
+  QVERIFY(RunToTheEnd(w));
+  QCOMPARE(w.ExitStatus(), 0);
+  ResultsView& results = *w.Results();
+  QCOMPARE(results.ProblemCount(), 2);
+  auto* choice = w.findChild<QComboBox*>(QStringLiteral("networkChoice"));
+  QCOMPARE(choice->itemText(1), QStringLiteral("Network 2: second"));
+  QCOMPARE(choice->currentIndex(), 1);
+  QCOMPARE(results.Elements()->Matrix()->rowCount(), 0);
+  results.Elements()->SelectElement(0);
+  QCOMPARE(results.Elements()->Matrix()->rowCount(), 3);
+  results.ShowProblem(0);
+  results.Elements()->SelectElement(0);
+  QCOMPARE(results.Elements()->Matrix()->rowCount(), 2);
+  const int elements = results.Elements()->Model()->rowCount();
+  QCOMPARE(results.Pairs()->Model()->rowCount(), elements * (elements - 1) / 2);
 }
 
 // quorel-gui --run FILE --screenshot PNG, on the offscreen platform: the picture is written

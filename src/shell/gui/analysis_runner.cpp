@@ -10,6 +10,7 @@
 #include "core/progress_observer.hpp"
 #include "shell/gui/line_tee.hpp"
 #include "shell/gui/results_capture.hpp"
+#include "shell/memory_limit.hpp"
 #include "views/dot_export.hpp"
 #include "views/json_export.hpp"
 #include "views/sink_fanout.hpp"
@@ -133,6 +134,9 @@ void AnalysisRunner::Work() {
   {
     AnalysisState state;
     state.Random = RandomSource(options_.Seed);
+    // As the command line: the memory the system has now, less a margin, so that a network
+    // too large for it ends with a message instead of swapping the machine to a halt.
+    options_.MemoryBudget = DefaultMemoryBudget(AvailableMemory());
     LineTee diagnostics(stderr, [this](std::string_view line) {
       if (!line.empty()) AddDiagnostic(FromEngineText(line));
     });
@@ -151,6 +155,9 @@ void AnalysisRunner::Work() {
       std::fprintf(diagnostics.File(), "ERROR: %s\n", failure.what());
       if (state.OutFile != nullptr) std::fclose(state.OutFile);
       if (state.InFile != nullptr) std::fclose(state.InFile);
+    }
+    if (const std::optional<MemoryRefusal>& refusal = state.Storage.Refusal()) {
+      std::fprintf(diagnostics.File(), "%s\n", MemoryRefusalLine(*refusal).c_str());
     }
     std::string json_error;
     if (!views.Finish(outputs_.json_path, outcome_, json_error)) {

@@ -126,6 +126,10 @@ int HasseView::ClassCount(int index) const {
   return static_cast<int>(diagrams_.at(static_cast<std::size_t>(index)).diagram.Classes.size());
 }
 
+int HasseView::CoverCount(int index) const {
+  return static_cast<int>(diagrams_.at(static_cast<std::size_t>(index)).diagram.Covers.size());
+}
+
 void HasseView::ShowDiagram(int index) {
   if (index < 0 || index >= DiagramCount()) return;
   if (choice_->currentIndex() != index) {

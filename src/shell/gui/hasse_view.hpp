@@ -40,6 +40,8 @@ class HasseView : public QWidget {
   // How the shown diagram was drawn: "graphviz", "own", or empty while dot is at work.
   QString DrawnBy() const { return drawn_by_; }
   int ClassCount(int index) const;
+  int CoverCount(int index) const;
+  const QGraphicsScene* Scene() const { return scene_; }
 
   void ZoomBy(double factor);
   void FitToWindow();

@@ -22,6 +22,8 @@ std::string ToPath(const QString& path) { return QFile::encodeName(path.trimmed(
 
 QString DefaultReportPath(const QString& data_path) {
   const QFileInfo data(data_path);
+  // Never the data file itself: a data file named *.out gets *.out.out.
+  if (data.suffix() == QStringLiteral("out")) return data_path + QStringLiteral(".out");
   return data.dir().filePath(data.completeBaseName() + QStringLiteral(".out"));
 }
 

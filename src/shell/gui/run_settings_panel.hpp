@@ -67,7 +67,8 @@ class RunSettingsPanel : public QGroupBox {
   QString start_folder_;
 };
 
-// The report beside a data file: its name with ".out" for its suffix.
+// The report beside a data file: its name with ".out" for its suffix (".out" added when
+// that is its suffix already).
 QString DefaultReportPath(const QString& data_path);
 
 // A seed as the user typed it: a whole number from 0 to 2^64 - 1 (blanks around allowed).
