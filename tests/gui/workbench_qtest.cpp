@@ -99,6 +99,8 @@ void WorkbenchTest::opensAFileAndRuns() {
   QVERIFY(results.Pairs()->Model()->Table().HasStatistics());
   QVERIFY(results.Diagrams()->DiagramCount() >= 3);  // the partial order, Omega and lower Omega
   QVERIFY(results.Report()->PageText().startsWith(QStringLiteral("PARTIAL ALGEBRAS")));
+  QTest::keyClick(w.Panel(), Qt::Key_Escape);  // the options panel is not a dialog to dismiss
+  QVERIFY(w.Panel()->isVisible());
   // A selected element shows its matrix, actors by actors, with their names.
   results.Elements()->SelectElement(0);
   const MatrixModel& matrix = *results.Elements()->Matrix();

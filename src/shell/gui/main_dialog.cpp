@@ -290,8 +290,9 @@ void MainDialog::BuildWindowMenu() {
 }
 
 void MainDialog::contextMenuEvent(QContextMenuEvent* event) {
-  // A right click on the window's background opens the window menu there too.
-  window_menu_->exec(event->globalPos());
+  // A right click on the window's background opens the window menu there too; a panel of a
+  // larger window leaves that to the window.
+  if (isWindow()) window_menu_->exec(event->globalPos());
 }
 
 void MainDialog::ShowAbout() {
@@ -555,7 +556,8 @@ void MainDialog::closeEvent(QCloseEvent* event) {
 }
 
 void MainDialog::reject() {
-  if (!StopRunForClosing()) return;
+  // Escape: a window of its own closes (asking first during a run); a panel stays.
+  if (!isWindow() || !StopRunForClosing()) return;
   QDialog::reject();
 }
 

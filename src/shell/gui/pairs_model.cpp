@@ -79,7 +79,14 @@ int PairsModel::columnCount(const QModelIndex& parent) const { return parent.isV
 QVariant PairsModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount()) return {};
   const auto column = static_cast<PairColumn>(index.column());
-  if (role == Qt::DisplayRole) return QString::fromStdString(table_.Text(column, PairAt(index.row())));
+  if (role == Qt::DisplayRole) {
+    // Five significant digits on the screen; the CSV export and the tooltip have them all.
+    const int pair = PairAt(index.row());
+    const double value = table_.Number(column, pair);
+    if (column > PairColumn::kN00 && !std::isnan(value)) return QString::number(value, 'g', 5);
+    return QString::fromStdString(table_.Text(column, pair));
+  }
+  if (role == Qt::ToolTipRole) return QString::fromStdString(table_.Text(column, PairAt(index.row())));
   if (role == Qt::TextAlignmentRole && ColumnInfo(column).numeric) return int(Qt::AlignRight | Qt::AlignVCenter);
   return {};
 }
@@ -88,7 +95,8 @@ QVariant PairsModel::headerData(int section, Qt::Orientation orientation, int ro
   if (role != Qt::DisplayRole) return {};
   if (orientation == Qt::Vertical) return section + 1;
   if (section < 0 || section >= kPairColumnCount) return {};
-  return QString::fromUtf8(ColumnInfo(static_cast<PairColumn>(section)).title);
+  // One word a line, so that the narrow number columns keep their whole names.
+  return QString::fromUtf8(ColumnInfo(static_cast<PairColumn>(section)).title).replace(QLatin1Char(' '), QLatin1Char('\n'));
 }
 
 }  // namespace quorel

@@ -25,8 +25,24 @@ PairsPanel::PairsPanel(QWidget* parent) : QWidget(parent) {
   view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 4);
   view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   view_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+  view_->horizontalHeader()->setDefaultSectionSize(view_->fontMetrics().horizontalAdvance(QStringLiteral("-0.00000e-000")));
+  for (PairColumn words : {PairColumn::kFirstWord, PairColumn::kSecondWord}) {
+    view_->horizontalHeader()->resizeSection(static_cast<int>(words), view_->fontMetrics().horizontalAdvance(QStringLiteral("MMMMMMM")));
+  }
+  for (int counts = static_cast<int>(PairColumn::kFirst); counts <= static_cast<int>(PairColumn::kN00); ++counts) {
+    if (counts == static_cast<int>(PairColumn::kFirstWord) || counts == static_cast<int>(PairColumn::kSecondWord)) continue;
+    view_->horizontalHeader()->resizeSection(counts, view_->fontMetrics().horizontalAdvance(QStringLiteral("000000")));
+  }
   view_->setSelectionBehavior(QAbstractItemView::SelectRows);
   view_->setAlternatingRowColors(true);
+  // On the screen the kappas stand right after the words, the association most looked for;
+  // the columns keep their order in the model and the exported file.
+  int place = static_cast<int>(PairColumn::kSecondWord) + 1;
+  for (PairColumn kappa : {PairColumn::kKappa, PairColumn::kKappaProportion, PairColumn::kStandardizedKappa,
+                           PairColumn::kStandardizedKappaProportion}) {
+    QHeaderView* header = view_->horizontalHeader();
+    header->moveSection(header->visualIndex(static_cast<int>(kappa)), place++);
+  }
   filter_ = new QLineEdit(this);
   filter_->setObjectName(QStringLiteral("pairsFilter"));
   filter_->setPlaceholderText(QStringLiteral("Filter, e.g.  kappa proportion < 0.05 and n11 >= 2"));
@@ -82,6 +98,7 @@ QString PairsPanel::FilterProblem() const { return problem_->text(); }
 
 void PairsPanel::SortBy(PairColumn column, Qt::SortOrder order) {
   view_->sortByColumn(static_cast<int>(column), order);
+  if (model_->rowCount() > 0) view_->scrollTo(model_->index(0, static_cast<int>(column)));
 }
 
 bool PairsPanel::ExportCsv(const QString& path, QString& error) const {

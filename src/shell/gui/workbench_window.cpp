@@ -51,9 +51,9 @@ WorkbenchWindow::WorkbenchWindow(QWidget* parent) : QMainWindow(parent) {
   auto* left = new QWidget;
   auto* left_column = new QVBoxLayout(left);
   left_column->addWidget(panel_, 0, Qt::AlignLeft);
-  left_column->addWidget(settings_);
   left_column->addWidget(progress_);
   left_column->addWidget(problems_box_);
+  left_column->addWidget(settings_);
   left_column->addStretch(1);
   auto* scroll = new QScrollArea;
   scroll->setWidget(left);
