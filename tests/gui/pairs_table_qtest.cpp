@@ -55,6 +55,7 @@ class PairsTableTest : public QObject {
 
  private Q_SLOTS:
   void initTestCase();
+  void init() { QSettings().clear(); }  // each case from the defaults
   void filterText_data();
   void filterText();
   void exportAgreesWithTheCommandLinesTables();

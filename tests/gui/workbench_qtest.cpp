@@ -57,8 +57,10 @@ class WorkbenchTest : public QObject {
 
  private Q_SLOTS:
   void initTestCase();
+  void init();
   void opensAFileAndRuns();
   void nothingRunsWithoutADataFile();
+  void filesAndOutputsReachTheRun();
   void cancelStopsALongRunWithinASecond();
   void malformedFileShowsTheReasonInTheWindow();
   void optionsAndRecentFilesAreKept();
@@ -76,6 +78,8 @@ void WorkbenchTest::initTestCase() {
   PrepareApplication(*qApp);
   testing::UseScratchSettings(settings_);
 }
+
+void WorkbenchTest::init() { QSettings().clear(); }  // each case from the defaults
 
 void WorkbenchTest::opensAFileAndRuns() {
   QTemporaryDir dir;
@@ -123,6 +127,50 @@ void WorkbenchTest::nothingRunsWithoutADataFile() {
   QVERIFY(w.Panel()->RunBlockReason().contains(QStringLiteral("does not exist")));
   QVERIFY(!w.OpenDataFile(QStringLiteral("/no/such/file.dat")));
   QVERIFY(w.ProblemLines().last().contains(QStringLiteral("not a readable file")));
+}
+
+// The seed, the threads and the non-directional relations set in the window give the
+// command line's report for the same settings, run after run.
+void WorkbenchTest::filesAndOutputsReachTheRun() {
+  QTemporaryDir dir;
+  const QString data = dir.filePath("two.dl");
+  QVERIFY(testing::WriteFile(data, "dl n=4 nm=2\nformat = fullmatrix\nlabels:\nann,bob,cid,dan\n"
+                                   "matrix labels:\nfriend,advice\ndata:\n"
+                                   "0 1 1 0\n1 0 0 1\n1 0 0 1\n0 1 1 0\n0 1 0 0\n0 0 1 0\n1 0 0 1\n0 0 1 0\n"));
+  WorkbenchWindow w;
+  QVERIFY(w.OpenDataFile(data));
+  w.SetReportFile(dir.filePath("window.out"));
+  Field(w, 1010)->setText(QStringLiteral("50"));
+  auto* seed = w.findChild<QLineEdit*>(QStringLiteral("seed"));
+  auto* non_directional = w.findChild<QLineEdit*>(QStringLiteral("nonDirectional"));
+  w.findChild<QSpinBox*>(QStringLiteral("threads"))->setValue(1);
+  const auto command_line_report = [&](const QStringList& arguments) {
+    QProcess cli;
+    cli.start(QStringLiteral(QUOREL_BINARY), QStringList{"--quiet", "--data", data, "--report",
+                                                         dir.filePath("cli.out"), "--sample-size", "50",
+                                                         "--threads", "1"} + arguments);
+    return cli.waitForFinished(300000) && cli.exitCode() == 0 ? ReadFile(dir.filePath("cli.out")) : QByteArray("failed");
+  };
+  const QList<std::pair<QString, QString>> settings{{"5", ""}, {"5", "friend"}, {"6", "friend"}};
+  QByteArray previous;
+  for (const auto& [seed_text, relations] : settings) {
+    seed->setText(seed_text);
+    non_directional->setText(relations);
+    QVERIFY(RunToTheEnd(w));
+    QCOMPARE(w.ExitStatus(), 0);
+    const QByteArray report = ReadFile(dir.filePath("window.out"));
+    QStringList arguments{"--seed", seed_text};
+    if (!relations.isEmpty()) arguments << "--non-directional" << relations;
+    QVERIFY2(report == command_line_report(arguments), qPrintable(seed_text + " " + relations));
+    QVERIFY(report != previous);  // each setting changes the report
+    previous = report;
+  }
+  // The actors' names reach the matrix grid.
+  w.Results()->Elements()->SelectElement(0);
+  QCOMPARE(w.Results()->Elements()->Matrix()->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(),
+           QStringLiteral("cid"));
+  QCOMPARE(w.Results()->Elements()->Model()->index(0, ElementsModel::kNamedWord).data().toString(),
+           QStringLiteral("friend"));
 }
 
 // A run of the large example with many samples: closing the window asks first; Cancel
@@ -191,6 +239,7 @@ void WorkbenchTest::optionsAndRecentFilesAreKept() {
     QVERIFY(w.OpenDataFile(CopyOf(dir, "padgett_florentine.dat")));
     QVERIFY(w.OpenDataFile(CopyOf(dir, "kapferer_mine.dat")));
     QCOMPARE(w.RecentFiles().first(), dir.filePath("kapferer_mine.dat"));
+    QCOMPARE(w.RecentFiles().size(), 2);
     QVERIFY(w.OpenDataFile(dir.filePath("padgett_florentine.dat")));
     Field(w, 1010)->setText(QStringLiteral("50"));
     w.findChild<QLineEdit*>(QStringLiteral("seed"))->setText(QStringLiteral("7"));
@@ -202,14 +251,11 @@ void WorkbenchTest::optionsAndRecentFilesAreKept() {
     w.close();
   }
   WorkbenchWindow w;
-  QCOMPARE(w.RecentFiles().mid(0, 2),
-           (QStringList{dir.filePath("padgett_florentine.dat"), dir.filePath("kapferer_mine.dat")}));
+  QCOMPARE(w.RecentFiles(), (QStringList{dir.filePath("padgett_florentine.dat"), dir.filePath("kapferer_mine.dat")}));
   QCOMPARE(Field(w, 1010)->text(), QStringLiteral("50"));
   QCOMPARE(w.findChild<QLineEdit*>(QStringLiteral("seed"))->text(), QStringLiteral("7"));
   QCOMPARE(w.findChild<QSpinBox*>(QStringLiteral("threads"))->value(), 1);
   QCOMPARE(w.findChild<QLineEdit*>(QStringLiteral("jsonFile"))->text(), json);
-  // Back to the defaults, for the tests after this one.
-  QSettings().remove(QStringLiteral("options"));
 }
 
 // A report of many pages opens at its first page; find goes on through the pages.

@@ -195,13 +195,15 @@ void HasseView::StartGraphviz(const Diagram& diagram) {
 void HasseView::TakeSvg(int index, const QByteArray& svg) {
   if (index != Current()) return;
 #ifdef QUOREL_GUI_WITH_SVG
-  auto* renderer = new QSvgRenderer(svg, scene_);
+  auto* renderer = new QSvgRenderer(svg, this);
   if (!renderer->isValid()) {
+    delete renderer;
     DrawOwn(diagrams_[static_cast<std::size_t>(index)]);
     return;
   }
   scene_->clear();
-  renderer->setParent(scene_);
+  delete svg_renderer_;  // the picture shown before, whose item the scene has just dropped
+  svg_renderer_ = renderer;
   auto* item = new QGraphicsSvgItem;
   item->setSharedRenderer(renderer);
   scene_->addItem(item);

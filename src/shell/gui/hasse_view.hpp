@@ -73,6 +73,7 @@ class HasseView : public QWidget {
   QGraphicsScene* scene_ = nullptr;
   QLabel* note_ = nullptr;
   QProcess* dot_ = nullptr;
+  QObject* svg_renderer_ = nullptr;  // draws Graphviz's picture, when one is shown
   std::unique_ptr<QTemporaryDir> scratch_;
   QString drawn_by_;
   bool fitted_ = true;  // the diagram follows the window's size until the user zooms

@@ -156,7 +156,11 @@ MainDialog::MainDialog(QWidget* parent) : QDialog(parent), runner_(new AnalysisR
   CheckFields();
 }
 
-MainDialog::~MainDialog() { runner_->Wait(); }
+MainDialog::~MainDialog() {
+  // A run still going when the panel goes stops at its next check.
+  runner_->Cancel();
+  runner_->Wait();
+}
 
 void MainDialog::BuildControls(QWidget* area) {
   // First every control with its label, then the places, once the units are wide enough
