@@ -404,6 +404,7 @@ void MainDialog::OnRun() {
   if (!DoDataExchange(true)) return;
   RunOutputs outputs;
   if (prepare_) prepare_(options_, outputs);
+  outputs_ = outputs;
   list_->clear();
   error_lines_.clear();
   cancel_asked_ = false;
@@ -498,8 +499,15 @@ QString MainDialog::DescribeEnding(const RunOutcome& outcome) const {
   const QString report = QDir::toNativeSeparators(QFile::decodeName(options_.ReportPath.c_str()));
   const QString data = QDir::toNativeSeparators(QFile::decodeName(options_.DataPath.c_str()));
   if (outcome.interrupted) {
-    return QStringLiteral("Cancelled during %1. The report %2 keeps the results that were complete.")
-        .arg(QString::fromStdString(phase_.Text()), report);
+    QStringList kept{QStringLiteral("The report %1").arg(report)};
+    if (!outputs_.json_path.empty()) kept << QStringLiteral("the JSON document");
+    if (!outputs_.tables_dir.empty()) kept << QStringLiteral("the tables");
+    if (!outputs_.diagrams_dir.empty()) kept << QStringLiteral("the diagrams");
+    const QString which = kept.size() == 1 ? kept.first()
+                                           : kept.mid(0, kept.size() - 1).join(QStringLiteral(", ")) +
+                                                 QStringLiteral(" and ") + kept.last();
+    return QStringLiteral("Cancelled during %1. %2 %3 the results that were complete.")
+        .arg(QString::fromStdString(phase_.Text()), which, kept.size() == 1 ? QStringLiteral("keeps") : QStringLiteral("keep"));
   }
   if (outcome.fatal) {
     // The reason, not the last line of the diagnostics (which only says the run ended).

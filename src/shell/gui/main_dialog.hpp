@@ -150,6 +150,7 @@ class MainDialog : public QDialog {
 
   AnalysisRunner* runner_ = nullptr;
   RunPreparation prepare_;
+  RunOutputs outputs_;      // of the run under way or last run
   QString field_reason_;    // the first number field without a number, and why
   QString blocked_reason_;  // from the window around the panel
   QStringList error_lines_;

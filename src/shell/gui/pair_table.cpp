@@ -26,7 +26,8 @@ const PairColumnInfo& ColumnInfo(PairColumn column) { return kColumns[static_cas
 
 PairTable::PairTable(std::shared_ptr<const ElementsPart> elements, std::shared_ptr<const PairsPart> pairs)
     : elements_(std::move(elements)), pairs_(std::move(pairs)) {
-  const int count = elements_ ? elements_->ElementCount() : pairs_ ? pairs_->element_count : 0;
+  int count = elements_ ? elements_->ElementCount() : pairs_ ? pairs_->element_count : 0;
+  if (count > kMaxTabledElements) count = 0;
   if (pairs_ && pairs_->element_count != count) pairs_.reset();
   const std::size_t size = static_cast<std::size_t>(count) * (count > 0 ? count - 1 : 0) / 2;
   first_.reserve(size);

@@ -28,7 +28,8 @@ struct PairColumnInfo {
 const PairColumnInfo& ColumnInfo(PairColumn column);
 
 // Every pair i < j of one network in the report's order, (1, 2), (1, 3), ..., (2, 3), ...
-// The statistics read as not a number until they have arrived.
+// The statistics read as not a number until they have arrived. A semigroup of more than
+// kMaxTabledElements elements gives an empty table.
 class PairTable {
  public:
   PairTable() = default;

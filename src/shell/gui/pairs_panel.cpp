@@ -71,9 +71,12 @@ PairsPanel::PairsPanel(QWidget* parent) : QWidget(parent) {
   ShowCount();
 }
 
-void PairsPanel::SetTable(PairTable table) {
+void PairsPanel::SetTable(PairTable table, int element_count) {
   model_->SetTable(std::move(table));
   ShowCount();
+  if (element_count > kMaxTabledElements) {
+    count_->setText(QStringLiteral("%1 elements: too many pairs to show here; the tables folder has them").arg(element_count));
+  }
 }
 
 bool PairsPanel::SetFilterText(const QString& text) {

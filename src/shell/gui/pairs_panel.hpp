@@ -18,7 +18,8 @@ class PairsPanel : public QWidget {
  public:
   explicit PairsPanel(QWidget* parent = nullptr);
 
-  void SetTable(PairTable table);
+  // `element_count`: the semigroup's size, to say why a large one's table is empty.
+  void SetTable(PairTable table, int element_count = 0);
   // Filters by `text` (see ParsePairFilter); false, with the reason shown beside the line
   // and the table as it was, when the text is not a filter.
   bool SetFilterText(const QString& text);

@@ -17,6 +17,11 @@ namespace quorel {
 // is made once on the analysing thread and never changed afterwards, so the window reads it
 // while the analysis goes on.
 
+// The pairs table is kept for semigroups of up to this many elements (about two million
+// pairs, some 120 MB with their statistics); a larger one's pairs are left to the tables
+// folder's CSV.
+inline constexpr int kMaxTabledElements = 2048;
+
 // The semigroup: every element's word, its matrix and ties, and the partial order.
 struct ElementsPart {
   std::vector<std::string> actor_names;     // one per actor ("1", "2", ... when the input names none)
@@ -29,9 +34,11 @@ struct ElementsPart {
   // network is too large to keep every matrix.
   std::vector<std::vector<std::uint8_t>> matrices;
   std::vector<std::array<std::int32_t, 4>> pair_counts;  // n11, n10, n01, n00 per pair, report order
+                                                         // (none beyond kMaxTabledElements)
   ElementRelation partial_order;
 
   int ElementCount() const { return static_cast<int>(words.size()); }
+  bool PairsTabled() const { return ElementCount() <= kMaxTabledElements; }
   int ActorCount() const { return static_cast<int>(actor_names.size()); }
   double Density(int element) const;
 };

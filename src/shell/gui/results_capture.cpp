@@ -54,7 +54,9 @@ void ResultsCapture::SemigroupBuilt(const Semigroup& semigroup, const MatrixList
     if (keep_matrices) part->matrices.push_back(std::move(cells));
   }
   part->marks = ElementMarks(elements, count, semigroup.generator_count);
-  part->pair_counts = CountPairTables(elements, count, semigroup.generator_count, facts_.options.m_Diagonal);
+  if (part->PairsTabled()) {
+    part->pair_counts = CountPairTables(elements, count, semigroup.generator_count, facts_.options.m_Diagonal);
+  }
   elements_ = std::move(part);
 }
 
@@ -66,6 +68,7 @@ void ResultsCapture::PartialOrderBuilt(const ElementRelation& order) {
 }
 
 void ResultsCapture::StatisticsDone(const StatisticMatrices& statistics, int element_count) {
+  if (element_count > kMaxTabledElements) return;
   auto part = std::make_shared<PairsPart>();
   part->element_count = element_count;
   part->statistics = statistics;

@@ -86,7 +86,7 @@ void ResultsView::AddLevelDiagrams(const OmegaLevel& level) {
 void ResultsView::ShowPairs() {
   const ProblemResults& problem = problems_[static_cast<std::size_t>(shown_)];
   // The model keeps its sort column and filter for the new table.
-  pairs_->SetTable(PairTable(problem.elements, problem.pairs));
+  pairs_->SetTable(PairTable(problem.elements, problem.pairs), problem.elements ? problem.elements->ElementCount() : 0);
 }
 
 void ResultsView::ShowProblem(int index) {
