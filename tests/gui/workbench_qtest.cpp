@@ -88,6 +88,8 @@ void WorkbenchTest::opensAFileAndRuns() {
   QVERIFY(w.OpenDataFile(data));
   QCOMPARE(w.Settings()->ReportFile(), dir.filePath("padgett_florentine.out"));
   QVERIFY(w.windowTitle().startsWith(QStringLiteral("padgett_florentine.dat")));
+  QCOMPARE(w.Panel()->StatusText(), QStringLiteral("Reads %1 and writes the report %2")
+                                        .arg(data, dir.filePath("padgett_florentine.out")));
   Field(w, 1010)->setText(QStringLiteral("100"));
   w.show();
   QVERIFY(RunToTheEnd(w));

@@ -308,10 +308,8 @@ void MainDialog::SetDirectory(const QString& directory) {
   directory_ = directory;
   options_.DataPath = QFile::encodeName(PathOf(QStringLiteral("Quorel.dat"))).toStdString();
   options_.ReportPath = QFile::encodeName(PathOf(QStringLiteral("Quorel.out"))).toStdString();
-  if (!RunUnderWay()) {
-    SetStatus(QStringLiteral("Reads Quorel.dat and writes the report Quorel.out in %1")
-                  .arg(QDir::toNativeSeparators(QDir(directory_.isEmpty() ? QDir::currentPath() : directory_).absolutePath())));
-  }
+  ShowReadiness(QStringLiteral("Reads Quorel.dat and writes the report Quorel.out in %1")
+                    .arg(QDir::toNativeSeparators(QDir(directory_.isEmpty() ? QDir::currentPath() : directory_).absolutePath())));
 }
 
 QString MainDialog::PathOf(const QString& name) const {
@@ -385,6 +383,10 @@ void MainDialog::CheckFields() {
 void MainDialog::SetRunBlocked(const QString& reason) {
   blocked_reason_ = reason;
   UpdateRunButton();
+}
+
+void MainDialog::ShowReadiness(const QString& text) {
+  if (!RunUnderWay() && !run_done_) SetStatus(text);
 }
 
 QString MainDialog::RunBlockReason() const {

@@ -63,6 +63,8 @@ class MainDialog : public QDialog {
   // A reason the run cannot start that lies outside the panel (empty: none); shown beside
   // Run, which stays disabled.
   void SetRunBlocked(const QString& reason);
+  // The line below the list before the first run: what Run will read and write.
+  void ShowReadiness(const QString& text);
   // Why Run is disabled now (empty when it is not).
   QString RunBlockReason() const;
 

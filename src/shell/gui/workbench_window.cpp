@@ -179,6 +179,10 @@ void WorkbenchWindow::RunEnded() {
 
 void WorkbenchWindow::UpdateTitle() {
   const QString data = settings_->DataFile();
+  panel_->ShowReadiness(data.isEmpty() ? QString()
+                                       : QStringLiteral("Reads %1 and writes the report %2")
+                                             .arg(QDir::toNativeSeparators(data),
+                                                  QDir::toNativeSeparators(settings_->ReportFile())));
   setWindowTitle(data.isEmpty() ? QStringLiteral("Quorel")
                                 : QStringLiteral("%1 - Quorel").arg(QFileInfo(data).fileName()));
 }
