@@ -8,6 +8,7 @@
 
 #include "shell/command_line.hpp"
 #include "shell/gui/application.hpp"
+#include "shell/gui/run_settings_panel.hpp"
 #include "shell/gui/scripted_run.hpp"
 #include "shell/gui/workbench_window.hpp"
 
@@ -19,7 +20,7 @@ struct GuiOptions {
                                QStringLiteral("DIR")};
   QCommandLineOption run{QStringLiteral("run"),
                          QStringLiteral("Open FILE, run it with the saved (or default) options, show the results and "
-                                        "exit with the run's status when the window is done (see --screenshot)."),
+                                        "exit with the run's exit status (see --screenshot)."),
                          QStringLiteral("FILE")};
   QCommandLineOption screenshot{QStringLiteral("screenshot"),
                                 QStringLiteral("With --run: write a picture of the window to PNG after the run, "
@@ -97,11 +98,25 @@ int main(int argc, char** argv) {
     }
   }
 
+  quorel::ScriptedRun script;
+  if (parser.isSet(options.run)) {
+    script.data_file = parser.value(options.run);
+    script.screenshot = parser.value(options.screenshot);
+    script.page = parser.isSet(options.show) ? parser.value(options.show)
+                  : parser.isSet(options.pairs_filter) || parser.isSet(options.pairs_sort) ? QStringLiteral("pairs")
+                                                                                            : QStringLiteral("elements");
+    script.pairs_filter = parser.value(options.pairs_filter);
+    script.pairs_sort = parser.value(options.pairs_sort);
+    QString problem;
+    if (!quorel::CheckScriptedRun(script, problem)) return Usage(problem);
+  }
+
   quorel::WorkbenchWindow window;
   if (parser.isSet(options.directory)) {
     const QString dir = parser.value(options.directory);
     if (!QFileInfo(dir).isDir()) return Usage(QStringLiteral("'%1' is not a directory").arg(dir));
-    window.OpenDataFile(QDir(dir).filePath(QStringLiteral("Quorel.dat")));
+    // The fixed names of old, whether or not the data file is there yet.
+    window.Settings()->SetDataFile(QFileInfo(QDir(dir).filePath(QStringLiteral("Quorel.dat"))).absoluteFilePath());
     window.SetReportFile(QDir(dir).filePath(QStringLiteral("Quorel.out")));
   } else if (!files.isEmpty()) {
     if (!window.OpenDataFile(files.first())) return Usage(QStringLiteral("cannot read '%1'").arg(files.first()));
@@ -115,15 +130,5 @@ int main(int argc, char** argv) {
     app.exec();
     return window.ExitStatus();
   }
-  quorel::ScriptedRun script;
-  script.data_file = parser.value(options.run);
-  script.screenshot = parser.value(options.screenshot);
-  script.page = parser.isSet(options.show) ? parser.value(options.show)
-                : parser.isSet(options.pairs_filter) || parser.isSet(options.pairs_sort) ? QStringLiteral("pairs")
-                                                                                          : QStringLiteral("elements");
-  script.pairs_filter = parser.value(options.pairs_filter);
-  script.pairs_sort = parser.value(options.pairs_sort);
-  QString problem;
-  if (!quorel::CheckScriptedRun(script, problem)) return Usage(problem);
   return quorel::RunScripted(window, script);
 }

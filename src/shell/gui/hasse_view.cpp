@@ -96,15 +96,19 @@ HasseView::HasseView(QWidget* parent) : QWidget(parent) {
   connect(choice_, &QComboBox::currentIndexChanged, this, &HasseView::ShowDiagram);
 }
 
-HasseView::~HasseView() {
-  if (dot_ != nullptr) {
-    dot_->disconnect(this);
-    dot_->kill();
-    dot_->waitForFinished(1000);
-  }
+HasseView::~HasseView() { StopGraphviz(); }
+
+void HasseView::StopGraphviz() {
+  if (dot_ == nullptr) return;
+  dot_->disconnect(this);
+  dot_->kill();
+  dot_->waitForFinished(1000);
+  dot_->deleteLater();
+  dot_ = nullptr;
 }
 
 void HasseView::Clear() {
+  StopGraphviz();  // its picture would be taken for the new diagrams
   diagrams_.clear();
   const QSignalBlocker quiet(choice_);
   choice_->clear();
@@ -155,12 +159,7 @@ void HasseView::DrawOwn(const Diagram& diagram) {
 }
 
 void HasseView::StartGraphviz(const Diagram& diagram) {
-  if (dot_ != nullptr) {
-    dot_->disconnect(this);
-    dot_->kill();
-    dot_->waitForFinished(1000);
-    dot_->deleteLater();
-  }
+  StopGraphviz();
   if (!scratch_) scratch_ = std::make_unique<QTemporaryDir>();
   const QString path = scratch_->filePath(QStringLiteral("diagram.dot"));
   QFile file(path);

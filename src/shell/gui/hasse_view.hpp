@@ -65,6 +65,7 @@ class HasseView : public QWidget {
   };
   void DrawOwn(const Diagram& diagram);
   void StartGraphviz(const Diagram& diagram);
+  void StopGraphviz();
   void TakeSvg(int index, const QByteArray& svg);
 
   std::vector<Diagram> diagrams_;
