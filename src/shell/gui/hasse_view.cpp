@@ -226,7 +226,7 @@ void HasseView::FitToWindow() {
   view_->resetTransform();
   const QRectF rect = scene_->sceneRect();
   if (rect.isEmpty()) return;
-  // The whole diagram in the window, but neither a speck nor a blur: the scale stays
+  // The whole diagram in the window, neither too small to read nor blurred: the scale stays
   // between a quarter and three times the drawn size.
   view_->fitInView(rect, Qt::KeepAspectRatio);
   const double scale = std::clamp(view_->transform().m11(), 0.25, 3.0);
