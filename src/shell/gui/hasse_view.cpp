@@ -141,7 +141,8 @@ void HasseView::ShowDiagram(int index) {
     return;
   }
   const Diagram& diagram = diagrams_[static_cast<std::size_t>(index)];
-  note_->setText(QStringLiteral("%1 classes, %2 covers").arg(diagram.diagram.Classes.size()).arg(diagram.diagram.Covers.size()));
+  counts_ = QStringLiteral("%1 classes, %2 covers").arg(diagram.diagram.Classes.size()).arg(diagram.diagram.Covers.size());
+  note_->setText(counts_);
   if (CanUseGraphviz()) {
     StartGraphviz(diagram);
   } else {
@@ -154,6 +155,7 @@ void HasseView::DrawOwn(const Diagram& diagram) {
   DrawHasse(*scene_, diagram.diagram, diagram.words, diagram.key.Marks);
   scene_->setSceneRect(scene_->itemsBoundingRect().adjusted(-20, -20, 20, 20));
   drawn_by_ = QStringLiteral("own");
+  note_->setText(counts_);
   FitToWindow();
   Q_EMIT diagramShown();
 }
@@ -170,6 +172,7 @@ void HasseView::StartGraphviz(const Diagram& diagram) {
   file.write(QByteArray::fromStdString(HasseDot(diagram.diagram, "hasse", diagram.words, diagram.key)));
   file.close();
   drawn_by_.clear();
+  note_->setText(counts_ + QStringLiteral("; Graphviz is drawing it..."));
   const int index = Current();
   dot_ = new QProcess(this);
   connect(dot_, &QProcess::finished, this, [this, index](int code, QProcess::ExitStatus status) {
@@ -208,6 +211,7 @@ void HasseView::TakeSvg(int index, const QByteArray& svg) {
   scene_->addItem(item);
   scene_->setSceneRect(item->boundingRect());
   drawn_by_ = QStringLiteral("graphviz");
+  note_->setText(counts_ + QStringLiteral("; drawn by Graphviz"));
   FitToWindow();
   Q_EMIT diagramShown();
 #else
