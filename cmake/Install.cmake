@@ -34,7 +34,8 @@ the semigroup of compound relations and its partial order, measures of
 association and inclusion with P-values from random samples, the inclusion
 relation Omega at each cutoff level and its factorizations, and writes a
 plain-text report. It reads its own data files, DL files of full matrices,
-CSV edge lists, Pajek network files and GraphML documents. quorel-gui is the same analysis in a dialog window.")
+CSV edge lists, Pajek network files and GraphML documents. quorel-gui is the same analysis in a desktop window, with its results
+shown as tables and Hasse diagrams.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # The shared libraries the programs link (libc6, libstdc++6, Qt 6 for quorel-gui) become
 # the package's dependencies through dpkg-shlibdeps (package dpkg-dev).
@@ -45,6 +46,9 @@ else()
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6, libgcc-s1, libpugixml1v5")
   if(TARGET quorel_gui)
     string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libqt6core6, libqt6gui6, libqt6widgets6")
+    if(QUOREL_GUI_WITH_SVG)
+      string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libqt6svg6, libqt6svgwidgets6")
+    endif()
   endif()
 endif()
 set(CPACK_GENERATOR DEB)

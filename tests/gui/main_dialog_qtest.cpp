@@ -8,7 +8,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <functional>
 #include <optional>
 #include <tuple>
 
@@ -16,45 +15,35 @@
 #include "shell/gui/main_dialog.hpp"
 #include "shell/gui/main_dialog_template.hpp"
 #include "shell/gui/number_fields.hpp"
+#include "gui_test_support.hpp"
 
 using namespace quorel;
 
 namespace {
 
-QByteArray ReadFile(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using testing::ReadFile;
 
-void WriteFile(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  QVERIFY(file.open(QIODevice::WriteOnly));
-  file.write(bytes);
-}
+void WriteFile(const QString& path, const QByteArray& bytes) { QVERIFY(testing::WriteFile(path, bytes)); }
 
 QCheckBox* Box(MainDialog& d, int id) { return qobject_cast<QCheckBox*>(d.Control(id)); }
 QLineEdit* Field(MainDialog& d, int id) { return qobject_cast<QLineEdit*>(d.Control(id)); }
 QAbstractButton* Radio(MainDialog& d, int id) { return qobject_cast<QAbstractButton*>(d.Control(id)); }
+QPushButton* RunButton(MainDialog& d) { return qobject_cast<QPushButton*>(d.Control(kRunButton)); }
 
 // Presses Run and waits for the end of the run.
 bool RunToTheEnd(MainDialog& dialog) {
   QSignalSpy finished(&dialog, &MainDialog::runFinished);
-  qobject_cast<QPushButton*>(dialog.Control(kRunButton))->click();
-  return finished.count() > 0 || finished.wait(300000);
+  RunButton(dialog)->click();
+  return testing::Waited(finished);
 }
 
-// Waits for the next modal dialog, hands it to `examine` and closes it.
-void WhenModalOpens(std::function<void(QWidget*)> examine) {
-  auto* poll = new QTimer;
-  QObject::connect(poll, &QTimer::timeout, poll, [poll, examine] {
-    if (QWidget* modal = QApplication::activeModalWidget()) {
-      poll->stop();
-      poll->deleteLater();
-      examine(modal);
-      qobject_cast<QDialog*>(modal)->done(0);
-    }
-  });
-  poll->start(10);
+// The command line's report of the example under `arguments`, run in `dir`.
+QByteArray CommandLineReport(const QString& dir, const QStringList& arguments) {
+  QProcess cli;
+  cli.setWorkingDirectory(dir);
+  cli.start(QStringLiteral(QUOREL_BINARY), QStringList{"--quiet"} + arguments);
+  if (!cli.waitForFinished(300000) || cli.exitCode() != 0) return "the command line failed";
+  return ReadFile(dir + QStringLiteral("/Quorel.out"));
 }
 
 }  // namespace
@@ -70,8 +59,8 @@ class MainDialogTest : public QObject {
 
   void runEndings_data();
   void runEndings();
-  void badNumberIsReportedAndTheRunGoesOn();
-  void runWritesTheCommandLinesReportOnce();
+  void badNumberKeepsRunDisabledAndResetsNothing();
+  void runTwiceWithOtherOptionsGivesTheCommandLinesReports();
 };
 
 void MainDialogTest::initTestCase() { PrepareApplication(*qApp); }
@@ -138,6 +127,8 @@ void MainDialogTest::runEndings_data() {
   QTest::newRow("no data file") << QByteArray("-") << 1011 << "??? Input file open failure." << 2;
   QTest::newRow("malformed") << QByteArray("a label and nothing after it") << 1011
                              << "ERROR: Unexpected End_Of_File after label" << 1;
+  QTest::newRow("malformed matrix") << QByteArray("lab\n3 1\n0 1 x\n1 0 0\n0 0 0\n") << 1011
+                                    << "ERROR: input matrix 1 not of dimension 3 x 3" << 1;
 }
 
 void MainDialogTest::runEndings() {
@@ -158,43 +149,57 @@ void MainDialogTest::runEndings() {
     QCOMPARE(d.MessageLines().size(), 1);
     QVERIFY(!QFile::exists(dir.filePath("Quorel.out")));
   } else {
-    // A fatal error: the reader's message and its format help, no completion line.
+    // A fatal error: the reader's message in the list, among the errors and as the reason
+    // the window gives, not only on standard error; no completion line.
     QVERIFY(!d.MessageLines().contains(QStringLiteral("QUOREL complete.")));
-    QVERIFY2(d.StatusText().contains(QStringLiteral("ABORT QUOREL")), qPrintable(d.StatusText()));
+    QVERIFY(d.MessageLines().contains(first));
+    QVERIFY(d.ErrorLines().contains(first));
+    QCOMPARE(d.StatusText(), QStringLiteral("The run stopped at an error: ") + first);
   }
 }
 
-void MainDialogTest::badNumberIsReportedAndTheRunGoesOn() {
+// A typo in a number field marks it and keeps Run disabled with the reason beside it; no
+// other control changes, and once the number is mended the run takes every control.
+void MainDialogTest::badNumberKeepsRunDisabledAndResetsNothing() {
   QTemporaryDir dir;
   WriteFile(dir.filePath("Quorel.dat"), "");
   MainDialog d;
   d.SetDirectory(dir.path());
-  Radio(d, 1012)->click();              // before the sample size: taken
+  Radio(d, 1012)->click();
   Field(d, 1010)->setText(QStringLiteral("1O00"));
-  Radio(d, 1022)->click();              // after it: not taken
+  Radio(d, 1022)->click();
   Field(d, 1033)->setText(QStringLiteral("0.5"));
-  Box(d, 1023)->click();                // a check box counts at once
-  QString reported;
-  WhenModalOpens([&reported](QWidget* box) { reported = qobject_cast<QMessageBox*>(box)->text(); });
+  Box(d, 1023)->click();
+  const QString reason = QStringLiteral("Size of random sample: \"1O00\" is not a whole number.");
+  QCOMPARE(d.RunBlockReason(), reason);
+  QVERIFY(!RunButton(d)->isEnabled());
+  d.OnRun();
+  QVERIFY(!d.RunUnderWay());
+  QVERIFY(!d.DoDataExchange(true));
+  QCOMPARE(d.Options().m_SampleSize, 1000);  // nothing taken from the controls
+  QCOMPARE(d.Options().m_Diagonal, 1);
+  QCOMPARE(Field(d, 1010)->text(), QStringLiteral("1O00"));  // nothing put back either
+  QCOMPARE(Field(d, 1033)->text(), QStringLiteral("0.5"));
+  QVERIFY(Radio(d, 1022)->isChecked());
+
+  Field(d, 1019)->setText(QStringLiteral("x"));  // two bad fields: the first is named
+  QCOMPARE(d.RunBlockReason(), reason);
+  Field(d, 1019)->setText(QStringLiteral("0.01"));
+  Field(d, 1010)->setText(QStringLiteral("1000"));
+  QVERIFY(d.RunBlockReason().isEmpty());
   QVERIFY(RunToTheEnd(d));
-  QCOMPARE(reported, QStringLiteral("Size of random sample: \"1O00\" is not a whole number.\n"
-                                    "The run goes on with 1000 for it, and these settings keep the values they had "
-                                    "before: MinKappa, Diagonal inclusion/exclusion and List of Cutoff Probabilities."));
   QCOMPARE(d.MessageLines(), (QStringList{"EMPTY DATA FILE", "QUOREL complete."}));
   QCOMPARE(d.ExitStatus(), 0);
-  QVERIFY(QFile::exists(dir.filePath("Quorel.out")));
-  QCOMPARE(ReadFile(dir.filePath("Quorel.out")), QByteArray());
   QCOMPARE(d.Options().m_MeasureControl, 1);
-  QCOMPARE(d.Options().m_SampleSize, 1000);
-  QCOMPARE(d.Options().m_Diagonal, 1);
-  QCOMPARE(d.Options().m_CutoffList, std::string("0.05"));
+  QCOMPARE(d.Options().m_Diagonal, 2);
+  QCOMPARE(d.Options().m_CutoffList, std::string("0.5"));
   QCOMPARE(d.Options().m_FactorOmega, 1);
 }
 
-// The options set in the dialog give the command line's report; while the run is under way
-// the window cannot be closed, and after it Run has become Close: one run per start.
-void MainDialogTest::runWritesTheCommandLinesReportOnce() {
-  const QString example = QStringLiteral(QUOREL_SOURCE_DIR "/examples/padgett_florentine.dat");
+// The options set in the dialog give the command line's report; afterwards other options
+// run again without a restart.
+void MainDialogTest::runTwiceWithOtherOptionsGivesTheCommandLinesReports() {
+  const QString example = testing::Example("padgett_florentine.dat");
   QTemporaryDir gui_dir, cli_dir;
   QVERIFY(QFile::copy(example, gui_dir.filePath("Quorel.dat")));
   QVERIFY(QFile::copy(example, cli_dir.filePath("Quorel.dat")));
@@ -212,40 +217,35 @@ void MainDialogTest::runWritesTheCommandLinesReportOnce() {
   Field(d, 1033)->setText(QStringLiteral("0.05, 0.01"));
   d.show();
   QSignalSpy finished(&d, &MainDialog::runFinished);
-  auto* run = qobject_cast<QPushButton*>(d.Control(kRunButton));
-  run->click();
+  RunButton(d)->click();
   QVERIFY(d.RunUnderWay());
-  QVERIFY(!d.close());
-  QVERIFY(finished.count() > 0 || finished.wait(300000));
+  QVERIFY(!RunButton(d)->isEnabled());
+  QVERIFY(testing::Waited(finished));
   QCOMPARE(d.ExitStatus(), 0);
   QCOMPARE(d.MessageLines().last(), QStringLiteral("QUOREL complete."));
+  const QByteArray first = ReadFile(gui_dir.filePath("Quorel.out"));
+  QVERIFY(first.startsWith("PARTIAL ALGEBRAS FOR COMPLETE NETWORKS"));
+  QVERIFY(first == CommandLineReport(cli_dir.path(), {"--transposes", "--max-word-length", "3",
+                                                      "--permutation-strategy", "pairs", "--measure-control", "MC",
+                                                      "--sample-size", "200", "--min-kappa", "0.05", "--diagonal",
+                                                      "include-all", "--factor-omega", "--cutoffs", "0.05, 0.01"}));
 
-  QProcess cli;
-  cli.setWorkingDirectory(cli_dir.path());
-  cli.start(QStringLiteral(QUOREL_BINARY),
-            {"--quiet", "--transposes", "--max-word-length", "3", "--permutation-strategy", "pairs",
-             "--measure-control", "MC", "--sample-size", "200", "--min-kappa", "0.05", "--diagonal", "include-all",
-             "--factor-omega", "--cutoffs", "0.05, 0.01"});
-  QVERIFY(cli.waitForFinished(300000));
-  QCOMPARE(cli.exitCode(), 0);
-  // The same status lines (quiet, the command leaves out those that only say the run went
-  // well), and the same report byte for byte.
-  const QStringList cli_lines = QString::fromLocal8Bit(cli.readAllStandardOutput()).split('\n');
-  QStringList shown = d.MessageLines();
-  shown.removeAll(QStringLiteral("Calculating statistical upper triangle matrices..."));
-  shown.removeAll(QStringLiteral("QUOREL complete."));
-  QCOMPARE(shown, cli_lines.mid(0, cli_lines.size() - 1));
-  const QByteArray report = ReadFile(gui_dir.filePath("Quorel.out"));
-  QVERIFY(report.startsWith("PARTIAL ALGEBRAS FOR COMPLETE NETWORKS"));
-  QVERIFY(report == ReadFile(cli_dir.filePath("Quorel.out")));
-
-  const QStringList lines = d.MessageLines();
-  d.OnRun();
-  QCOMPARE(d.MessageLines(), lines);
-  QCOMPARE(run->text(), QStringLiteral("Close"));
-  run->click();
-  QVERIFY(!d.isVisible());
-  QCOMPARE(d.result(), int(QDialog::Accepted));
+  // Run again, with other options: the button is Run still, and the controls are as left.
+  QCOMPARE(RunButton(d)->text(), QStringLiteral("Run"));
+  QCOMPARE(Field(d, 1007)->text(), QStringLiteral("3"));
+  Box(d, 1005)->click();
+  Field(d, 1007)->setText(QStringLiteral("2"));
+  Radio(d, 1009)->click();
+  Radio(d, 1011)->click();
+  Field(d, 1010)->setText(QStringLiteral("100"));
+  QVERIFY(RunToTheEnd(d));
+  QCOMPARE(d.ExitStatus(), 0);
+  const QByteArray second = ReadFile(gui_dir.filePath("Quorel.out"));
+  QVERIFY(second != first);
+  QVERIFY(second == CommandLineReport(cli_dir.path(), {"--max-word-length", "2", "--permutation-strategy",
+                                                       "generators", "--measure-control", "MA", "--sample-size",
+                                                       "100", "--min-kappa", "0.05", "--diagonal", "include-all",
+                                                       "--factor-omega", "--cutoffs", "0.05, 0.01"}));
 }
 
 QTEST_MAIN(MainDialogTest)

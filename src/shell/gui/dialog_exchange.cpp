@@ -6,25 +6,14 @@ namespace quorel {
 
 namespace {
 
-// The controls in the order of exchange after the first number field, as the user sees
-// them named; check boxes are left out (see DescribeExchangeFailure).
-enum Step { kMaxWordLength, kPermutationStrategy, kMeasureControl, kSampleSize, kMinKappa, kDiagonal, kCutoffList, kSteps };
+// The number fields as the user sees them named.
+enum NumberField { kMaxWordLength, kSampleSize, kMinKappa, kNumberFields };
 
-const int kStepControls[kSteps] = {1007, 1008, 1011, 1010, 1019, 1020, 1033};
+const int kFieldControls[kNumberFields] = {1007, 1010, 1019};
+const char* const kFieldNames[kNumberFields] = {"Maximum word length", "Size of random sample", "MinKappa"};
 
-const char* const kStepNames[kSteps] = {
-    "Maximum word length", "Permutation strategy", "Measure control", "Size of random sample", "MinKappa",
-    "Diagonal inclusion/exclusion", "List of Cutoff Probabilities"};
-
-ExchangeFailure Failure(Step step, const std::string& text, bool whole_number, std::string kept_value) {
-  ExchangeFailure failure;
-  failure.control = kStepControls[step];
-  failure.field = kStepNames[step];
-  failure.text = text;
-  failure.whole_number = whole_number;
-  failure.kept_value = std::move(kept_value);
-  for (int later = step + 1; later < kSteps; ++later) failure.skipped.emplace_back(kStepNames[later]);
-  return failure;
+ExchangeFailure Failure(NumberField field, const std::string& text, bool whole_number) {
+  return ExchangeFailure{kFieldControls[field], kFieldNames[field], text, whole_number};
 }
 
 }  // namespace
@@ -48,26 +37,28 @@ DialogControls ControlsFromMembers(const AnalysisOptions& m) {
   return c;
 }
 
-std::optional<ExchangeFailure> MembersFromControls(const DialogControls& c, AnalysisOptions& m) {
+std::optional<ExchangeFailure> MembersFromControls(const DialogControls& c, AnalysisOptions& members) {
+  // Into a copy, taken only when every field holds a number.
+  AnalysisOptions m = members;
   m.m_Transposes = c.transposes ? 1 : 0;
   m.m_GeneratorProductsOnly = c.generator_products_only ? 1 : 0;
   if (const auto value = ParseIntegerField(c.max_word_length)) {
     m.m_MaxWordLength = *value;
   } else {
-    return Failure(kMaxWordLength, c.max_word_length, true, FormatIntegerField(m.m_MaxWordLength));
+    return Failure(kMaxWordLength, c.max_word_length, true);
   }
   m.m_PermutationStrategy = c.permutation_strategy;
   m.m_MeasureControl = c.measure_control;
   if (const auto value = ParseIntegerField(c.sample_size)) {
     m.m_SampleSize = *value;
   } else {
-    return Failure(kSampleSize, c.sample_size, true, FormatIntegerField(m.m_SampleSize));
+    return Failure(kSampleSize, c.sample_size, true);
   }
   m.m_FixedSupplied = c.fixed_supplied ? 1 : 0;
   if (const auto value = ParseFloatField(c.min_kappa)) {
     m.m_MinKappa = *value;
   } else {
-    return Failure(kMinKappa, c.min_kappa, false, FormatFloatField(m.m_MinKappa));
+    return Failure(kMinKappa, c.min_kappa, false);
   }
   m.m_Diagonal = c.diagonal;
   m.m_FactorOmega = c.factor_omega ? 1 : 0;
@@ -75,20 +66,12 @@ std::optional<ExchangeFailure> MembersFromControls(const DialogControls& c, Anal
   m.m_FullFactorOutput = c.full_factor_output ? 1 : 0;
   m.m_Reapply = c.reapply ? 1 : 0;
   m.m_CutoffList = c.cutoff_list;
+  members = std::move(m);
   return std::nullopt;
 }
 
 std::string DescribeExchangeFailure(const ExchangeFailure& failure) {
-  std::string text = failure.field + ": \"" + failure.text + "\" is not " +
-                     (failure.whole_number ? "a whole number." : "a number.");
-  text += "\nThe run goes on with " + failure.kept_value + " for it";
-  if (failure.skipped.empty()) return text + ".";
-  text += ", and these settings keep the values they had before: ";
-  for (std::size_t k = 0; k < failure.skipped.size(); ++k) {
-    if (k > 0) text += k + 1 == failure.skipped.size() ? " and " : ", ";
-    text += failure.skipped[k];
-  }
-  return text + ".";
+  return failure.field + ": \"" + failure.text + "\" is not " + (failure.whole_number ? "a whole number." : "a number.");
 }
 
 }  // namespace quorel

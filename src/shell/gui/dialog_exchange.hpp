@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "core/analysis_options.hpp"
 
@@ -29,28 +28,22 @@ struct DialogControls {
   std::string cutoff_list;
 };
 
-// A number field that did not hold a number when the controls were copied to the members.
+// A number field that does not hold a number.
 struct ExchangeFailure {
-  int control = 0;                  // the field's control id
-  std::string field;                // the field's label, "Size of random sample"
-  std::string text;                 // what it held
-  bool whole_number = false;        // an integer field (else a decimal one)
-  std::string kept_value;           // the member's value, which the run goes on with
-  std::vector<std::string> skipped; // the radio groups and fields after it, left as they were
+  int control = 0;            // the field's control id
+  std::string field;          // the field's label, "Size of random sample"
+  std::string text;           // what it holds
+  bool whole_number = false;  // an integer field (else a decimal one)
 };
 
 // Members to controls: what the dialog shows when it opens.
 DialogControls ControlsFromMembers(const AnalysisOptions& members);
 
-// Controls to members, one control after the other in the dialog's order of exchange:
-// Transposes, generator products, maximum word length, permutation strategy, measure
-// control, sample size, fixed matrix, MinKappa, diagonal, the three factorization boxes,
-// Reapply, cutoff list. A number field that does not hold a number ends the exchange there:
-// its member and those of the controls after it keep their values, and the failure says so.
+// Controls to members. When a number field does not hold a number no member changes, and
+// the failure names the first such field in the dialog's order of exchange.
 std::optional<ExchangeFailure> MembersFromControls(const DialogControls& controls, AnalysisOptions& members);
 
-// The text that tells the user of a failed exchange. Check boxes are not listed among the
-// skipped controls: a click on a box sets its member at once.
+// What is wrong with the field: "Size of random sample: "1O00" is not a whole number."
 std::string DescribeExchangeFailure(const ExchangeFailure& failure);
 
 }  // namespace quorel

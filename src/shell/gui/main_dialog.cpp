@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
@@ -27,6 +28,7 @@
 #include "shell/gui/application.hpp"
 #include "shell/gui/dialog_exchange.hpp"
 #include "shell/gui/main_dialog_template.hpp"
+#include "shell/gui/number_fields.hpp"
 
 namespace quorel {
 
@@ -81,22 +83,47 @@ MainDialog::MainDialog(QWidget* parent) : QDialog(parent), runner_(new AnalysisR
   progress_->setObjectName(QStringLiteral("progress"));
   progress_->setFixedWidth(ToPixels(DialogRect{0, 0, 80, 0}, units_).width);
   progress_->hide();
+  cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+  cancel_->setObjectName(QStringLiteral("cancel"));
+  cancel_->setAutoDefault(false);
+  cancel_->setToolTip(QStringLiteral("Stop the analysis; the report keeps what was complete"));
+  cancel_->hide();
+  connect(cancel_, &QPushButton::clicked, this, &MainDialog::OnCancel);
+  // Why Run is disabled: a number field without a number, or a file the run needs.
+  field_problem_ = new QLabel(this);
+  field_problem_->setObjectName(QStringLiteral("runBlockedReason"));
+  field_problem_->setWordWrap(true);
+  field_problem_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  field_problem_->setStyleSheet(QStringLiteral("color: #b00000;"));
+  field_problem_->hide();
 
   auto* strip = new QHBoxLayout;
   const PixelRect margin = ToPixels(DialogRect{0, 0, 7, 4}, units_);
   strip->setContentsMargins(margin.width, 0, margin.width, margin.height);
   strip->addWidget(status_, 1);
   strip->addWidget(progress_);
+  strip->addWidget(cancel_);
   auto* column = new QVBoxLayout(this);
   column->setContentsMargins(0, 0, 0, 0);
   column->setSpacing(0);
   column->addWidget(area_);
+  auto* problem_row = new QHBoxLayout;
+  problem_row->setContentsMargins(margin.width, 0, margin.width, 0);
+  problem_row->addWidget(field_problem_);
+  column->addLayout(problem_row);
   column->addLayout(strip);
   column->setSizeConstraint(QLayout::SetFixedSize);
   BuildWindowMenu();
 
   connect(runner_, &AnalysisRunner::messagesCleared, list_, &QListWidget::clear);
-  connect(runner_, &AnalysisRunner::messageAdded, this, &MainDialog::AddMessage);
+  connect(runner_, &AnalysisRunner::messageAdded, this, [this](const QString& line) {
+    AddMessage(line);
+    if (line.startsWith(QStringLiteral("ERROR"))) AddError(line);
+  });
+  connect(runner_, &AnalysisRunner::diagnosticAdded, this, [this](const QString& line) {
+    AddMessage(line);
+    AddError(line);
+  });
   connect(runner_, &AnalysisRunner::problemStarted, this, [this](int number, const QString& label) {
     phase_.ProblemStarted(number, label.toStdString());
     ShowPhase();
@@ -123,9 +150,17 @@ MainDialog::MainDialog(QWidget* parent) : QDialog(parent), runner_(new AnalysisR
   DoDataExchange(false);
   list_->clear();
   SetDirectory(QString());
+  for (QLineEdit* field : {max_word_length_, sample_size_, min_kappa_}) {
+    connect(field, &QLineEdit::textChanged, this, &MainDialog::CheckFields);
+  }
+  CheckFields();
 }
 
-MainDialog::~MainDialog() { runner_->Wait(); }
+MainDialog::~MainDialog() {
+  // A run still going when the panel goes stops at its next check.
+  runner_->Cancel();
+  runner_->Wait();
+}
 
 void MainDialog::BuildControls(QWidget* area) {
   // First every control with its label, then the places, once the units are wide enough
@@ -227,7 +262,7 @@ void MainDialog::BuildControls(QWidget* area) {
   run_ = qobject_cast<QPushButton*>(controls_.at(kRunButton));
   list_ = qobject_cast<QListWidget*>(controls_.at(kMessageList));
 
-  // A click on a check box turns its member over at once.
+  // A click on a check box sets its member at once.
   const std::pair<QCheckBox*, std::int32_t AnalysisOptions::*> boxes[] = {
       {transposes_, &AnalysisOptions::m_Transposes},
       {generator_products_only_, &AnalysisOptions::m_GeneratorProductsOnly},
@@ -237,15 +272,10 @@ void MainDialog::BuildControls(QWidget* area) {
       {full_factor_output_, &AnalysisOptions::m_FullFactorOutput},
       {reapply_, &AnalysisOptions::m_Reapply}};
   for (const auto& [box, member] : boxes) {
-    connect(box, &QCheckBox::clicked, this, [this, member = member] { options_.*member = options_.*member ? 0 : 1; });
+    connect(box, &QCheckBox::clicked, this,
+            [this, box = box, member = member] { options_.*member = box->isChecked() ? 1 : 0; });
   }
-  connect(run_, &QPushButton::clicked, this, [this] {
-    if (run_done_) {
-      accept();
-    } else {
-      OnRun();
-    }
-  });
+  connect(run_, &QPushButton::clicked, this, &MainDialog::OnRun);
 }
 
 void MainDialog::BuildWindowMenu() {
@@ -264,8 +294,9 @@ void MainDialog::BuildWindowMenu() {
 }
 
 void MainDialog::contextMenuEvent(QContextMenuEvent* event) {
-  // A right click on the window's background opens the window menu there too.
-  window_menu_->exec(event->globalPos());
+  // A right click on the window's background opens the window menu there too; a panel of a
+  // larger window leaves that to the window.
+  if (isWindow()) window_menu_->exec(event->globalPos());
 }
 
 void MainDialog::ShowAbout() {
@@ -277,10 +308,8 @@ void MainDialog::SetDirectory(const QString& directory) {
   directory_ = directory;
   options_.DataPath = QFile::encodeName(PathOf(QStringLiteral("Quorel.dat"))).toStdString();
   options_.ReportPath = QFile::encodeName(PathOf(QStringLiteral("Quorel.out"))).toStdString();
-  if (!RunUnderWay() && !run_done_) {
-    SetStatus(QStringLiteral("Reads Quorel.dat and writes the report Quorel.out in %1")
-                  .arg(QDir::toNativeSeparators(QDir(directory_.isEmpty() ? QDir::currentPath() : directory_).absolutePath())));
-  }
+  ShowReadiness(QStringLiteral("Reads Quorel.dat and writes the report Quorel.out in %1")
+                    .arg(QDir::toNativeSeparators(QDir(directory_.isEmpty() ? QDir::currentPath() : directory_).absolutePath())));
 }
 
 QString MainDialog::PathOf(const QString& name) const {
@@ -324,31 +353,104 @@ bool MainDialog::DoDataExchange(bool save) {
   const std::optional<ExchangeFailure> failure = MembersFromControls(c, options_);
   if (!failure) return true;
 
-  const std::string text = DescribeExchangeFailure(*failure);
-  std::fprintf(stderr, "%s\n", text.c_str());
-  std::fflush(stderr);
   if (auto* field = qobject_cast<QLineEdit*>(Control(failure->control))) {
     field->setFocus();
     field->selectAll();
   }
-  QMessageBox::warning(this, windowTitle(), QString::fromStdString(text));
   return false;
 }
 
+void MainDialog::CheckFields() {
+  DialogControls c = ControlsFromMembers(options_);
+  c.max_word_length = max_word_length_->text().toStdString();
+  c.sample_size = sample_size_->text().toStdString();
+  c.min_kappa = min_kappa_->text().toStdString();
+  AnalysisOptions scratch = options_;
+  const std::optional<ExchangeFailure> failure = MembersFromControls(c, scratch);
+  field_reason_ = failure ? QString::fromStdString(DescribeExchangeFailure(*failure)) : QString();
+  // Every field without a number is marked, not only the first.
+  for (QLineEdit* field : {max_word_length_, sample_size_, min_kappa_}) {
+    const bool whole = field != min_kappa_;
+    const std::string text = field->text().toStdString();
+    const bool bad = whole ? !ParseIntegerField(text).has_value() : !ParseFloatField(text).has_value();
+    field->setStyleSheet(bad ? QStringLiteral("QLineEdit { background: #ffe0e0; border: 1px solid #c00000; }")
+                             : QString());
+    field->setToolTip(bad && failure && Control(failure->control) == field ? field_reason_ : QString());
+  }
+  UpdateRunButton();
+}
+
+void MainDialog::SetRunBlocked(const QString& reason) {
+  blocked_reason_ = reason;
+  UpdateRunButton();
+}
+
+void MainDialog::ShowReadiness(const QString& text) {
+  if (!RunUnderWay() && !run_done_) SetStatus(text);
+}
+
+QString MainDialog::RunBlockReason() const {
+  if (!field_reason_.isEmpty()) return field_reason_;
+  return blocked_reason_;
+}
+
+void MainDialog::UpdateRunButton() {
+  const QString reason = RunBlockReason();
+  field_problem_->setText(reason);
+  field_problem_->setVisible(!reason.isEmpty());
+  run_->setEnabled(!running_ && reason.isEmpty());
+}
+
 void MainDialog::OnRun() {
-  if (RunUnderWay() || run_done_) return;
-  // The list empties before the controls are read; a field without a number has been
-  // reported then, and the run goes on with the members as they are.
+  if (RunUnderWay() || !RunBlockReason().isEmpty()) return;
+  if (!DoDataExchange(true)) return;
+  RunOutputs outputs;
+  if (prepare_) prepare_(options_, outputs);
+  outputs_ = outputs;
   list_->clear();
-  DoDataExchange(true);
+  error_lines_.clear();
+  cancel_asked_ = false;
   SetOptionControlsEnabled(false);
   close_action_->setEnabled(false);
   running_ = true;
+  run_done_ = false;
+  UpdateRunButton();
+  cancel_->setEnabled(true);
+  cancel_->show();
   phase_ = RunPhase(options_.m_PermutationStrategy == kPermutePairs ? "pairs" : "samples");
   progress_->setRange(0, 0);
   progress_->show();
   ShowPhase();
-  runner_->Start(options_);
+  Q_EMIT runStarted();
+  runner_->Start(options_, outputs);
+}
+
+void MainDialog::OnCancel() {
+  if (!RunUnderWay() || cancel_asked_) return;
+  cancel_asked_ = true;
+  runner_->Cancel();
+  cancel_->setEnabled(false);
+  SetStatus(QStringLiteral("Stopping: %1").arg(QString::fromStdString(phase_.Text())));
+}
+
+bool MainDialog::StopRunForClosing() {
+  if (!RunUnderWay()) return true;
+  const auto answer = QMessageBox::question(
+      this, QStringLiteral("Quorel"),
+      QStringLiteral("An analysis is running. Stop it and close the window?\n"
+                     "The report keeps what was complete."),
+      QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+  if (answer != QMessageBox::Yes || !RunUnderWay()) return !RunUnderWay();
+  OnCancel();
+  runner_->Wait();
+  QCoreApplication::sendPostedEvents(this);  // the run's last signals, and its end
+  if (RunUnderWay()) FinishRun();
+  return true;
+}
+
+void MainDialog::AddError(const QString& line) {
+  error_lines_ << line;
+  Q_EMIT errorAdded(line);
 }
 
 void MainDialog::AddMessage(const QString& line) {
@@ -358,7 +460,7 @@ void MainDialog::AddMessage(const QString& line) {
 }
 
 void MainDialog::ShowPhase() {
-  if (run_done_) return;
+  if (!running_ || cancel_asked_) return;
   SetStatus(QString::fromStdString(phase_.Text()));
   const double share = phase_.SamplingShare();
   if (share < 0) {
@@ -370,41 +472,67 @@ void MainDialog::ShowPhase() {
 }
 
 void MainDialog::FinishRun() {
+  if (!running_) return;
   runner_->Wait();
   const RunOutcome& outcome = runner_->Outcome();
   options_ = runner_->Options();  // as the run left them
   running_ = false;
   run_done_ = true;
   progress_->hide();
+  cancel_->hide();
 
-  const QString report = QDir::toNativeSeparators(QFile::decodeName(options_.ReportPath.c_str()));
-  const QString data = QDir::toNativeSeparators(QFile::decodeName(options_.DataPath.c_str()));
-  if (outcome.fatal) {
-    exit_status_ = kExitFatal;
-    SetStatus(QStringLiteral("A fatal error ended the run: %1").arg(runner_->LastDiagnostic()));
-  } else if (outcome.report_failed) {
-    exit_status_ = kExitReportWrite;
-    SetStatus(QStringLiteral("The report %1 could not be written completely: %2")
-                  .arg(report, QString::fromLocal8Bit(outcome.report_error)));
-  } else if (outcome.code == 0) {
-    exit_status_ = kExitSuccess;
-    SetStatus(QStringLiteral("Finished. The report is %1").arg(report));
-  } else {
-    exit_status_ = kExitIncomplete;
-    switch (outcome.code) {
-      case 1: SetStatus(QStringLiteral("Nothing was run: the measure control needs a fixed matrix on the data file.")); break;
-      case 3: SetStatus(QStringLiteral("The data file %1 could not be opened for reading.").arg(data)); break;
-      case 5: SetStatus(QStringLiteral("The report %1 could not be opened for writing.").arg(report)); break;
-      default: SetStatus(QStringLiteral("The run ended early (completion code %1).").arg(outcome.code)); break;
-    }
-  }
+  if (outcome.interrupted) exit_status_ = kExitIncomplete;
+  else if (outcome.fatal) exit_status_ = kExitFatal;
+  else if (outcome.report_failed) exit_status_ = kExitReportWrite;
+  else exit_status_ = outcome.code == 0 ? kExitSuccess : kExitIncomplete;
+  SetStatus(DescribeEnding(outcome));
+  if (outcome.report_failed) AddError(status_text_);
 
-  // One window, one run: the record stays on the screen, and the button closes the window.
-  run_->setText(QStringLiteral("Close"));
-  run_->setEnabled(true);
+  // The record stays on the screen and the controls as the user left them; the options can
+  // be changed and the analysis run again.
+  SetOptionControlsEnabled(true);
+  UpdateRunButton();
   run_->setFocus();
   close_action_->setEnabled(true);
   Q_EMIT runFinished();
+}
+
+QString MainDialog::DescribeEnding(const RunOutcome& outcome) const {
+  const QString report = QDir::toNativeSeparators(QFile::decodeName(options_.ReportPath.c_str()));
+  const QString data = QDir::toNativeSeparators(QFile::decodeName(options_.DataPath.c_str()));
+  if (outcome.interrupted) {
+    QStringList kept{QStringLiteral("The report %1").arg(report)};
+    if (!outputs_.json_path.empty()) kept << QStringLiteral("the JSON document");
+    if (!outputs_.tables_dir.empty()) kept << QStringLiteral("the tables");
+    if (!outputs_.diagrams_dir.empty()) kept << QStringLiteral("the diagrams");
+    const QString which = kept.size() == 1 ? kept.first()
+                                           : kept.mid(0, kept.size() - 1).join(QStringLiteral(", ")) +
+                                                 QStringLiteral(" and ") + kept.last();
+    return QStringLiteral("Cancelled during %1. %2 %3 the results that were complete.")
+        .arg(QString::fromStdString(phase_.Text()), which, kept.size() == 1 ? QStringLiteral("keeps") : QStringLiteral("keep"));
+  }
+  if (outcome.fatal) {
+    // The reason, not the last line of the diagnostics (which only says the run ended).
+    QString reason = runner_->LastDiagnostic();
+    for (const QString& line : error_lines_) {
+      if (line.startsWith(QStringLiteral("ERROR"))) {
+        reason = line;
+        break;
+      }
+    }
+    return QStringLiteral("The run stopped at an error: %1").arg(reason);
+  }
+  if (outcome.report_failed) {
+    return QStringLiteral("The report %1 could not be written completely: %2")
+        .arg(report, QString::fromLocal8Bit(outcome.report_error));
+  }
+  switch (outcome.code) {
+    case 0: return QStringLiteral("Finished. The report is %1").arg(report);
+    case 1: return QStringLiteral("Nothing was run: the measure control needs a fixed matrix on the data file.");
+    case 3: return QStringLiteral("The data file %1 could not be opened for reading.").arg(data);
+    case 5: return QStringLiteral("The report %1 could not be opened for writing.").arg(report);
+    default: return QStringLiteral("The run ended early (completion code %1).").arg(outcome.code);
+  }
 }
 
 void MainDialog::SetStatus(const QString& text) {
@@ -416,7 +544,7 @@ void MainDialog::SetStatus(const QString& text) {
 void MainDialog::SetOptionControlsEnabled(bool enabled) {
   // Everything in the dialog's area but the message list, which stays scrollable.
   for (QWidget* widget : area_->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
-    if (widget != list_) widget->setEnabled(enabled);
+    if (widget != list_ && widget != run_) widget->setEnabled(enabled);
   }
 }
 
@@ -432,9 +560,9 @@ QWidget* MainDialog::Control(int id) const {
 }
 
 void MainDialog::closeEvent(QCloseEvent* event) {
-  // A run cannot be interrupted: the analysis has no point at which it could stop and
-  // leave a sound report.
-  if (RunUnderWay()) {
+  // During a run the user is asked first; a cancelled run leaves a report of what was
+  // complete.
+  if (!StopRunForClosing()) {
     event->ignore();
     return;
   }
@@ -442,7 +570,8 @@ void MainDialog::closeEvent(QCloseEvent* event) {
 }
 
 void MainDialog::reject() {
-  if (RunUnderWay()) return;
+  // Escape: a window of its own closes (asking first during a run); a panel stays.
+  if (!isWindow() || !StopRunForClosing()) return;
   QDialog::reject();
 }
 
