@@ -158,6 +158,13 @@
   .network_from_matrices(cells, non_directional, label)
 }
 
+.name_network <- function(network, actors, relations) {
+  if (!is.null(actors)) network$actors <- as.character(actors)
+  if (!is.null(relations)) network$relations <- as.character(relations)
+  .new_network(network$matrices, network$actors, network$relations, network$non_directional, network$label,
+               network$fixed_matrix)
+}
+
 .is_network_object <- function(x) inherits(x, "network")
 
 # Whatever analyze() takes, as a list of networks.
@@ -172,13 +179,15 @@
   if (is.list(x) && !is.data.frame(x)) {
     if (length(x) == 0L) stop("x: an empty list", call. = FALSE)
     if (all(vapply(x, inherits, TRUE, "quorel_network"))) {
-      if (!is.null(non_directional)) {
-        x <- lapply(x, function(n) {
-          n$non_directional <- .non_directional(non_directional, dim(n$matrices)[3])
-          n
-        })
-      }
-      return(x)
+      # Checked again, as they may have been changed since they were read.
+      return(lapply(x, function(n) {
+        marks <- if (is.null(non_directional)) n$non_directional else non_directional
+        checked <- .network_from_array(n$matrices, marks, if (is.null(label)) n$label else label)
+        if (!length(checked$actors) && length(n$actors)) checked <- .name_network(checked, n$actors, NULL)
+        if (!length(checked$relations) && length(n$relations)) checked <- .name_network(checked, NULL, n$relations)
+        checked$fixed_matrix <- n$fixed_matrix
+        checked
+      }))
     }
     if (all(vapply(x, .is_network_object, TRUE))) {
       if (!requireNamespace("network", quietly = TRUE)) {

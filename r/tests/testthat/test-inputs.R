@@ -65,7 +65,12 @@ test_that("bad arrays and options are refused naming the fault", {
     list(x = diag(3), args = list(measure_control = "MZ"), message = "measure_control must be one of"),
     list(x = diag(3), args = list(exact_p = "yes"), message = "exact_p must be TRUE or FALSE"),
     list(x = diag(3), args = list(sample_sise = 10), message = "unknown analysis option 'sample_sise'"),
-    list(x = c("a.dat", "b.dat"), message = "one file path")
+    list(x = c("a.dat", "b.dat"), message = "one file path"),
+    list(x = local({
+      changed <- padgett()
+      changed$matrices[1, 2, 1] <- 2L
+      changed
+    }), message = "cell [1, 2, 1] is 2")
   )
   for (case in cases) {
     expect_error(do.call(analyze, c(list(case$x), case$args)), case$message, fixed = TRUE, info = case$message)
