@@ -80,8 +80,8 @@ test_that("bad arrays and options are refused naming the fault", {
 test_that("an option the library refuses raises its message", {
   # Exact P-values need the pairs strategy; the library says so.
   caught <- tryCatch(analyze(padgett(), sample_size = 10, omega_from = "exact"), error = function(e) e)
-  expect_s3_class(caught, "error")
-  expect_true(nzchar(conditionMessage(caught)))
+  expect_s3_class(caught, "quorel_error")
+  expect_match(conditionMessage(caught), "needs exact_p and the pairs permutation strategy$")
 })
 
 test_that("the same seed gives the same samples and another seed others", {
