@@ -1,0 +1,649 @@
+// The R package quorel: networks from files and arrays, the analysis, and its results as
+// R vectors, matrices and lists, on top of the public library API only (include/quorel).
+// R/quorel.R checks and shapes the arguments and adds the classes; this file converts.
+//
+// Conventions of the R side: a network's relations are an N x N x R array (cell
+// [row, column, relation]); element numbers are 1-based, so element k is words[k] and the
+// report's element k.
+
+#include <Rcpp.h>
+#include <R_ext/Utils.h>
+
+#include <algorithm>
+#include <atomic>
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <cstdint>
+#include <exception>
+#include <limits>
+#include <mutex>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "quorel/quorel.hpp"
+
+namespace {
+
+const char* KindName(quorel::ErrorKind kind) {
+  switch (kind) {
+    case quorel::ErrorKind::kFatal: return "fatal";
+    case quorel::ErrorKind::kCompletion: return "completion";
+    case quorel::ErrorKind::kMalformedInput: return "malformed-input";
+    case quorel::ErrorKind::kFile: return "file";
+    case quorel::ErrorKind::kCancelled: return "cancelled";
+    case quorel::ErrorKind::kInvalidArgument: return "invalid-argument";
+  }
+  return "fatal";
+}
+
+// A failure of the library handed back as a value: R/quorel.R raises it as a condition of
+// class quorel_error with the command line's message, its kind and its code.
+Rcpp::List Failure(const quorel::Error& error) {
+  Rcpp::List failure = Rcpp::List::create(Rcpp::Named("message") = std::string(error.what()),
+                                          Rcpp::Named("kind") = KindName(error.kind()),
+                                          Rcpp::Named("code") = error.code());
+  failure.attr("class") = "quorel_failure";
+  return failure;
+}
+
+// ---------------------------------------------------------------------------------------
+// Options from a named list. The names are the C++ Options fields; the enumerations take
+// the command line's words. R/quorel.R has already checked the types and ranges.
+
+template <typename Enum>
+Enum Choice(const std::string& word, const std::string& name,
+            std::initializer_list<std::pair<const char*, Enum>> words) {
+  std::string known;
+  for (const auto& [text, choice] : words) {
+    if (word == text) return choice;
+    known += known.empty() ? "" : ", ";
+    known += std::string("'") + text + "'";
+  }
+  Rcpp::stop(name + ": '" + word + "' is not one of " + known);
+}
+
+quorel::Options OptionsFrom(const Rcpp::List& values) {
+  using quorel::DiagonalRule;
+  using quorel::MeasureControl;
+  using quorel::PermutationStrategy;
+  quorel::Options o;
+  if (values.size() == 0) return o;
+  const Rcpp::CharacterVector names = values.names();
+  for (R_xlen_t k = 0; k < values.size(); ++k) {
+    const std::string name = Rcpp::as<std::string>(names[k]);
+    const SEXP value = values[k];
+    const auto word = [&] { return Rcpp::as<std::string>(value); };
+    const auto flag = [&] { return Rcpp::as<bool>(value); };
+    const auto whole = [&] { return Rcpp::as<double>(value); };
+    if (name == "transposes") o.transposes = flag();
+    else if (name == "generator_products_only") o.generator_products_only = flag();
+    else if (name == "max_word_length") o.max_word_length = static_cast<int>(whole());
+    else if (name == "permutation_strategy")
+      o.permutation_strategy = Choice<PermutationStrategy>(
+          word(), name, {{"pairs", PermutationStrategy::kPairs}, {"generators", PermutationStrategy::kGenerators}});
+    else if (name == "measure_control")
+      o.measure_control = Choice<MeasureControl>(
+          word(), name,
+          {{"MA", MeasureControl::kMA}, {"MB", MeasureControl::kMB}, {"MC", MeasureControl::kMC},
+           {"MD", MeasureControl::kMD}, {"ME", MeasureControl::kME}, {"MF", MeasureControl::kMF},
+           {"MG", MeasureControl::kMG}});
+    else if (name == "sample_size") o.sample_size = static_cast<int>(whole());
+    else if (name == "min_kappa") o.min_kappa = static_cast<float>(whole());
+    else if (name == "diagonal")
+      o.diagonal = Choice<DiagonalRule>(word(), name,
+                                        {{"exclude-all", DiagonalRule::kExcludeAll},
+                                         {"exclude-generators", DiagonalRule::kExcludeGenerators},
+                                         {"include-all", DiagonalRule::kIncludeAll}});
+    else if (name == "cutoffs") o.cutoffs = word();
+    else if (name == "factor_omega") o.factor_omega = flag();
+    else if (name == "factor_lower_omega") o.factor_lower_omega = flag();
+    else if (name == "full_factor_output") o.full_factor_output = flag();
+    else if (name == "reapply") o.reapply = flag();
+    else if (name == "seed") o.seed = static_cast<std::uint64_t>(whole());
+    else if (name == "threads") o.threads = static_cast<int>(whole());
+    else if (name == "exact_p") o.exact_p = flag();
+    else if (name == "omega_from") o.omega_from_exact = Choice<bool>(word(), name, {{"sampled", false}, {"exact", true}});
+    else if (name == "omega_from_exact") o.omega_from_exact = flag();
+    else Rcpp::stop("unknown option '" + name + "'");
+  }
+  return o;
+}
+
+Rcpp::List OptionsList(const quorel::Options& o) {
+  const char* diagonal = o.diagonal == quorel::DiagonalRule::kExcludeAll   ? "exclude-all"
+                         : o.diagonal == quorel::DiagonalRule::kIncludeAll ? "include-all"
+                                                                           : "exclude-generators";
+  return Rcpp::List::create(
+      Rcpp::Named("transposes") = o.transposes, Rcpp::Named("generator_products_only") = o.generator_products_only,
+      Rcpp::Named("max_word_length") = o.max_word_length,
+      Rcpp::Named("permutation_strategy") =
+          o.permutation_strategy == quorel::PermutationStrategy::kPairs ? "pairs" : "generators",
+      Rcpp::Named("measure_control") = std::string("M") + static_cast<char>('A' + static_cast<int>(o.measure_control)),
+      Rcpp::Named("sample_size") = o.sample_size, Rcpp::Named("min_kappa") = static_cast<double>(o.min_kappa),
+      Rcpp::Named("diagonal") = diagonal, Rcpp::Named("cutoffs") = o.cutoffs,
+      Rcpp::Named("factor_omega") = o.factor_omega, Rcpp::Named("factor_lower_omega") = o.factor_lower_omega,
+      Rcpp::Named("full_factor_output") = o.full_factor_output, Rcpp::Named("reapply") = o.reapply,
+      Rcpp::Named("seed") = static_cast<double>(o.seed), Rcpp::Named("threads") = o.threads,
+      Rcpp::Named("exact_p") = o.exact_p, Rcpp::Named("omega_from") = o.omega_from_exact ? "exact" : "sampled");
+}
+
+// ---------------------------------------------------------------------------------------
+// The analysis runs on a worker thread while R's thread waits for it and every tenth of a
+// second looks for a pending user interrupt (R_CheckUserInterrupt inside R_ToplevelExec,
+// so that R's long jump cannot cross these C++ frames). An interrupt sets the cancel flag;
+// the analysis stops at its next batch of pairs or sample, and the interrupt is raised in
+// R once the worker has ended. Only R's thread touches R.
+
+void CheckInterrupt(void*) { R_CheckUserInterrupt(); }
+
+bool InterruptPending() { return R_ToplevelExec(CheckInterrupt, nullptr) == FALSE; }
+
+template <typename Work>
+auto RunInterruptibly(Work work) -> decltype(work(quorel::Hooks{})) {
+  using Value = decltype(work(quorel::Hooks{}));
+  std::atomic<bool> cancel{false};
+  quorel::Hooks hooks;
+  hooks.cancel = &cancel;
+  std::optional<Value> value;
+  std::exception_ptr failure;
+  std::mutex mutex;
+  std::condition_variable finished_signal;
+  bool finished = false;
+  bool interrupted = false;
+  std::thread worker([&] {
+    try {
+      value.emplace(work(hooks));
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    std::lock_guard<std::mutex> lock(mutex);
+    finished = true;
+    finished_signal.notify_one();
+  });
+  {
+    std::unique_lock<std::mutex> lock(mutex);
+    while (!finished_signal.wait_for(lock, std::chrono::milliseconds(100), [&] { return finished; })) {
+      if (interrupted) continue;
+      lock.unlock();
+      if (InterruptPending()) {
+        interrupted = true;
+        cancel.store(true);
+      }
+      lock.lock();
+    }
+  }
+  worker.join();
+  if (interrupted) throw Rcpp::internal::InterruptedException();
+  if (failure) std::rethrow_exception(failure);
+  return std::move(*value);
+}
+
+// ---------------------------------------------------------------------------------------
+// Networks: list(label, actors, relations, non_directional, matrices, fixed_matrix), the
+// matrices an N x N x R integer array.
+
+Rcpp::List NetworkList(const quorel::Network& network) {
+  const int n = network.actor_count, r = network.relation_count();
+  Rcpp::IntegerVector cells(static_cast<R_xlen_t>(n) * n * r);
+  for (int k = 0; k < r; ++k) {
+    for (int row = 0; row < n; ++row) {
+      for (int column = 0; column < n; ++column) {
+        cells[row + static_cast<R_xlen_t>(column) * n + static_cast<R_xlen_t>(k) * n * n] = network.tie(k, row, column);
+      }
+    }
+  }
+  cells.attr("dim") = Rcpp::IntegerVector::create(n, n, r);
+  SEXP non_directional = R_NilValue;
+  if (network.non_directional) {
+    Rcpp::LogicalVector marks(network.non_directional->begin(), network.non_directional->end());
+    non_directional = marks;
+  }
+  SEXP fixed = R_NilValue;
+  if (network.fixed_matrix) {
+    Rcpp::NumericMatrix values(n, n);
+    for (int row = 0; row < n; ++row) {
+      for (int column = 0; column < n; ++column) {
+        values(row, column) = (*network.fixed_matrix)[static_cast<std::size_t>(row) * n + column];
+      }
+    }
+    fixed = values;
+  }
+  return Rcpp::List::create(Rcpp::Named("label") = network.label,
+                            Rcpp::Named("actors") = Rcpp::wrap(network.actor_names),
+                            Rcpp::Named("relations") = Rcpp::wrap(network.relation_names),
+                            Rcpp::Named("non_directional") = non_directional, Rcpp::Named("matrices") = cells,
+                            Rcpp::Named("fixed_matrix") = fixed);
+}
+
+// The inverse, for lists R/quorel.R has checked: an integer array of 0 and 1 of the right
+// shape and names of the right lengths.
+quorel::Network NetworkFrom(const Rcpp::List& list) {
+  quorel::Network network;
+  network.label = Rcpp::as<std::string>(list["label"]);
+  const Rcpp::IntegerVector cells = list["matrices"];
+  const Rcpp::IntegerVector dims = cells.attr("dim");
+  const int n = dims[0], r = dims[2];
+  network.actor_count = n;
+  network.relations.assign(static_cast<std::size_t>(r), std::vector<std::uint8_t>(static_cast<std::size_t>(n) * n));
+  for (int k = 0; k < r; ++k) {
+    for (int row = 0; row < n; ++row) {
+      for (int column = 0; column < n; ++column) {
+        network.relations[k][static_cast<std::size_t>(row) * n + column] =
+            cells[row + static_cast<R_xlen_t>(column) * n + static_cast<R_xlen_t>(k) * n * n] != 0 ? 1 : 0;
+      }
+    }
+  }
+  network.actor_names = Rcpp::as<std::vector<std::string>>(list["actors"]);
+  network.relation_names = Rcpp::as<std::vector<std::string>>(list["relations"]);
+  if (!Rf_isNull(list["non_directional"])) {
+    const Rcpp::LogicalVector marks = list["non_directional"];
+    network.non_directional.emplace();
+    for (const int mark : marks) network.non_directional->push_back(mark == TRUE ? 1 : 0);
+  }
+  if (list.containsElementNamed("fixed_matrix") && !Rf_isNull(list["fixed_matrix"])) {
+    const Rcpp::NumericMatrix values = list["fixed_matrix"];
+    network.fixed_matrix.emplace(static_cast<std::size_t>(n) * n);
+    for (int row = 0; row < n; ++row) {
+      for (int column = 0; column < n; ++column) {
+        (*network.fixed_matrix)[static_cast<std::size_t>(row) * n + column] = static_cast<float>(values(row, column));
+      }
+    }
+  }
+  return network;
+}
+
+quorel::InputFormat FormatNamed(const std::string& word) {
+  if (word == "auto") return quorel::InputFormat::kAuto;
+  if (word == "data") return quorel::InputFormat::kData;
+  if (word == "dl") return quorel::InputFormat::kDl;
+  if (word == "csv") return quorel::InputFormat::kCsv;
+  if (word == "pajek") return quorel::InputFormat::kPajek;
+  if (word == "graphml") return quorel::InputFormat::kGraphMl;
+  Rcpp::stop("input_format: '" + word + "' is not one of 'auto', 'data', 'dl', 'csv', 'pajek', 'graphml'");
+}
+
+// ---------------------------------------------------------------------------------------
+// Results.
+
+using PairAccessor = double (quorel::Result::*)(int, int) const;
+using RelationAccessor = bool (quorel::Result::*)(int, int, int) const;
+
+// An E x E matrix holding the statistic of every pair i < j in its upper triangle, NA
+// elsewhere and where the report prints nothing (the library's NaN).
+Rcpp::NumericMatrix PairMatrix(const quorel::Result& result, PairAccessor accessor) {
+  const int e = result.element_count();
+  Rcpp::NumericMatrix values(e, e);
+  for (int i = 0; i < e; ++i) {
+    for (int j = 0; j < e; ++j) {
+      const double value = i < j ? (result.*accessor)(i, j) : NA_REAL;
+      values(i, j) = std::isnan(value) ? NA_REAL : value;
+    }
+  }
+  return values;
+}
+
+Rcpp::LogicalMatrix LevelMatrix(const quorel::Result& result, int level, RelationAccessor accessor) {
+  const int e = result.element_count();
+  Rcpp::LogicalMatrix cells(e, e);
+  for (int i = 0; i < e; ++i) {
+    for (int j = 0; j < e; ++j) cells(i, j) = (result.*accessor)(level, i, j);
+  }
+  return cells;
+}
+
+// Atoms with 1-based elements: generating c(first, second), induced a two-column matrix.
+Rcpp::List AtomsList(const std::vector<quorel::Result::Atom>& atoms) {
+  Rcpp::List out(atoms.size());
+  for (std::size_t k = 0; k < atoms.size(); ++k) {
+    const quorel::Result::Atom& atom = atoms[k];
+    Rcpp::IntegerMatrix induced(static_cast<int>(atom.induced.size()), 2);
+    for (std::size_t m = 0; m < atom.induced.size(); ++m) {
+      induced(static_cast<int>(m), 0) = atom.induced[m].first + 1;
+      induced(static_cast<int>(m), 1) = atom.induced[m].second + 1;
+    }
+    Rcpp::colnames(induced) = Rcpp::CharacterVector::create("first", "second");
+    out[k] = Rcpp::List::create(
+        Rcpp::Named("generating") = Rcpp::IntegerVector::create(atom.generating.first + 1, atom.generating.second + 1),
+        Rcpp::Named("induced") = induced, Rcpp::Named("unique_meet_complement") = atom.unique_meet_complement);
+  }
+  return out;
+}
+
+Rcpp::List LevelList(const quorel::Result& result, int level) {
+  const bool closures = !result.options().generator_products_only;
+  const auto relation = [&](RelationAccessor accessor) -> SEXP {
+    if (!closures) return R_NilValue;
+    return LevelMatrix(result, level, accessor);
+  };
+  return Rcpp::List::create(
+      Rcpp::Named("alpha") = static_cast<double>(result.alpha(level)),
+      Rcpp::Named("omega") = LevelMatrix(result, level, &quorel::Result::omega),
+      Rcpp::Named("lower_omega") = relation(&quorel::Result::lower_omega),
+      Rcpp::Named("omega_closure") = relation(&quorel::Result::omega_closure),
+      Rcpp::Named("lower_omega_closure") = relation(&quorel::Result::lower_omega_closure),
+      Rcpp::Named("atoms") = AtomsList(result.atoms(level, true)),
+      Rcpp::Named("lower_omega_atoms") = AtomsList(result.atoms(level, false)));
+}
+
+// The names of the generators: an input relation's name, or a transpose's with "'"
+// appended. A generator is the first input relation with its matrix (repeated relations
+// make one generator), else the transpose of the first one whose transpose it is.
+std::vector<std::string> GeneratorNames(const quorel::Result& result, const quorel::Network& network) {
+  std::vector<std::string> names;
+  if (network.relation_names.empty()) return names;
+  const int n = result.actor_count();
+  const auto matches = [&](int generator, int relation, bool transposed) {
+    for (int r = 0; r < n; ++r) {
+      for (int c = 0; c < n; ++c) {
+        if (result.tie(generator, r, c) != (transposed ? network.tie(relation, c, r) : network.tie(relation, r, c))) {
+          return false;
+        }
+      }
+    }
+    return true;
+  };
+  for (int g = 0; g < result.generator_count(); ++g) {
+    std::string name;
+    for (int k = 0; k < network.relation_count() && name.empty(); ++k) {
+      if (matches(g, k, false)) name = network.relation_names[k];
+    }
+    for (int k = 0; k < network.relation_count() && name.empty(); ++k) {
+      if (matches(g, k, true)) name = network.relation_names[k] + "'";
+    }
+    if (name.empty()) return {};
+    names.push_back(name);
+  }
+  return names;
+}
+
+// The generators of element i's word, 0-based.
+std::vector<int> WordLetters(const quorel::Result& result, int i) {
+  const std::string word = result.word(i);
+  std::vector<int> letters;
+  if (result.generator_count() <= 26) {
+    for (const char letter : word) letters.push_back(letter - 'A');
+  } else {
+    std::istringstream parts(word);
+    std::string number;
+    while (std::getline(parts, number, '.')) letters.push_back(std::stoi(number) - 1);
+  }
+  return letters;
+}
+
+SEXP WordNames(const quorel::Result& result, const quorel::Network& network) {
+  const std::vector<std::string> generators = GeneratorNames(result, network);
+  if (generators.empty()) return R_NilValue;
+  Rcpp::CharacterVector names(result.element_count());
+  for (int i = 0; i < result.element_count(); ++i) {
+    std::string text;
+    for (const int letter : WordLetters(result, i)) {
+      text += (text.empty() ? "" : ".") + generators[static_cast<std::size_t>(letter)];
+    }
+    names[i] = text;
+  }
+  return names;
+}
+
+// Every pair i < j as columns, in the report's order, by the names of the command line's
+// pairs.csv, elements numbered from 1. The 2 x 2 counts are over the cells the measures
+// count: the diagonal counts under include-all, never under exclude-all and, under
+// exclude-generators, only when neither element is a generator.
+Rcpp::List PairColumns(const quorel::Result& result) {
+  const int e = result.element_count(), n = result.actor_count(), g = result.generator_count();
+  const R_xlen_t pairs = static_cast<R_xlen_t>(e) * (e - 1) / 2;
+  const quorel::DiagonalRule rule = result.options().diagonal;
+  std::vector<std::vector<std::uint8_t>> ties(static_cast<std::size_t>(e));
+  for (int i = 0; i < e; ++i) {
+    ties[i].resize(static_cast<std::size_t>(n) * n);
+    for (int r = 0; r < n; ++r) {
+      for (int c = 0; c < n; ++c) ties[i][static_cast<std::size_t>(r) * n + c] = result.tie(i, r, c) ? 1 : 0;
+    }
+  }
+  const auto value = [](double v) { return std::isnan(v) ? NA_REAL : v; };
+
+  Rcpp::IntegerVector first(pairs), second(pairs);
+  Rcpp::NumericVector n11(pairs), n10(pairs), n01(pairs), n00(pairs);  // N^2 may pass 2^31
+  Rcpp::LogicalVector i_in_j(pairs), j_in_i(pairs);
+  Rcpp::CharacterVector word_i(pairs), word_j(pairs);
+  std::vector<std::string> words;
+  for (int i = 0; i < e; ++i) words.push_back(result.word(i));
+  struct Column {
+    const char* name;
+    PairAccessor accessor;
+    Rcpp::NumericVector values;
+  };
+  std::vector<Column> statistics = {
+      {"likelihood_ratio", &quorel::Result::likelihood_ratio, Rcpp::NumericVector(pairs)},
+      {"theta", &quorel::Result::theta, Rcpp::NumericVector(pairs)},
+      {"fisher_p", &quorel::Result::fisher_p, Rcpp::NumericVector(pairs)},
+      {"mcnemar_z", &quorel::Result::mcnemar_z, Rcpp::NumericVector(pairs)},
+      {"mcnemar_z_proportions", &quorel::Result::mcnemar_z_proportion, Rcpp::NumericVector(pairs)},
+      {"binomial_p", &quorel::Result::binomial_p, Rcpp::NumericVector(pairs)},
+      {"kappa", &quorel::Result::kappa, Rcpp::NumericVector(pairs)},
+      {"estvar", &quorel::Result::estvar, Rcpp::NumericVector(pairs)},
+      {"kappa_proportions", &quorel::Result::kappa_proportion, Rcpp::NumericVector(pairs)},
+      {"standardized_kappa", &quorel::Result::standardized_kappa, Rcpp::NumericVector(pairs)},
+      {"standardized_kappa_proportions", &quorel::Result::standardized_kappa_proportion, Rcpp::NumericVector(pairs)},
+  };
+  R_xlen_t row = 0;
+  for (int i = 0; i < e; ++i) {
+    for (int j = i + 1; j < e; ++j, ++row) {
+      const bool diagonal = rule == quorel::DiagonalRule::kIncludeAll ||
+                            (rule == quorel::DiagonalRule::kExcludeGenerators && i >= g && j >= g);
+      double counts[4] = {0, 0, 0, 0};  // index: tie of i * 2 + tie of j, so n00, n01, n10, n11
+      const std::vector<std::uint8_t>& a = ties[i];
+      const std::vector<std::uint8_t>& b = ties[j];
+      for (std::size_t cell = 0; cell < a.size(); ++cell) {
+        if (!diagonal && cell / n == cell % n) continue;
+        counts[a[cell] * 2 + b[cell]] += 1;
+      }
+      first[row] = i + 1;
+      second[row] = j + 1;
+      n11[row] = counts[3];
+      n10[row] = counts[2];
+      n01[row] = counts[1];
+      n00[row] = counts[0];
+      word_i[row] = words[i];
+      word_j[row] = words[j];
+      // The partial order's cell (row, column): element column is contained in element row.
+      i_in_j[row] = result.partial_order(j, i);
+      j_in_i[row] = result.partial_order(i, j);
+      for (Column& column : statistics) column.values[row] = value((result.*column.accessor)(i, j));
+    }
+  }
+  std::vector<std::string> names;
+  Rcpp::List columns;
+  const auto add = [&](const std::string& name, SEXP values) {
+    names.push_back(name);
+    columns.push_back(values);
+  };
+  add("i", first);
+  add("j", second);
+  add("word_i", word_i);
+  add("word_j", word_j);
+  add("n11", n11);
+  add("n10", n10);
+  add("n01", n01);
+  add("n00", n00);
+  // Each sampled proportion is followed by the bounds of its 95% interval, and with exact
+  // P-values their columns follow, as in pairs.csv.
+  const auto interval = [&](const Rcpp::NumericVector& values, bool high) {
+    Rcpp::NumericVector bounds(pairs);
+    for (R_xlen_t k = 0; k < pairs; ++k) {
+      const double proportion = Rcpp::NumericVector::is_na(values[k]) ? std::numeric_limits<double>::quiet_NaN()
+                                                                      : values[k];
+      const std::pair<double, double> both = result.proportion_interval(proportion);
+      bounds[k] = value(high ? both.second : both.first);
+    }
+    return bounds;
+  };
+  for (Column& column : statistics) {
+    const std::string name = column.name;
+    add(name, column.values);
+    if (name == "theta" || (name.size() > 12 && name.compare(name.size() - 12, 12, "_proportions") == 0)) {
+      add(name + "_low", interval(column.values, false));
+      add(name + "_high", interval(column.values, true));
+    }
+  }
+  if (result.options().exact_p) {
+    const struct {
+      const char* name;
+      PairAccessor accessor;
+    } exact[] = {{"theta_exact", &quorel::Result::theta_exact},
+                 {"mcnemar_z_proportions_exact", &quorel::Result::mcnemar_z_proportion_exact},
+                 {"kappa_proportions_exact", &quorel::Result::kappa_proportion_exact},
+                 {"standardized_kappa_proportions_exact", &quorel::Result::standardized_kappa_proportion_exact}};
+    for (const auto& column : exact) {
+      Rcpp::NumericVector values(pairs);
+      R_xlen_t k = 0;
+      for (int i = 0; i < e; ++i) {
+        for (int j = i + 1; j < e; ++j) values[k++] = value((result.*column.accessor)(i, j));
+      }
+      add(column.name, values);
+    }
+  }
+  add("included_i_in_j", i_in_j);
+  add("included_j_in_i", j_in_i);
+  // Omega at each cutoff level: "i<j" when it includes i in j, "j<i", "equivalent" when
+  // both, NA when neither. Named omega_<alpha>, the cutoff as the shortest decimal of its
+  // 32-bit value, with the level's number appended to a cutoff listed again.
+  std::vector<std::string> taken;
+  for (int level = 0; level < result.cutoff_level_count(); ++level) {
+    char digits[32];
+    const auto end = std::to_chars(digits, digits + sizeof digits, result.alpha(level)).ptr;
+    std::string name = "omega_" + std::string(digits, end);
+    if (std::find(taken.begin(), taken.end(), name) != taken.end()) name += "_" + std::to_string(level + 1);
+    taken.push_back(name);
+    Rcpp::CharacterVector cells(pairs);
+    R_xlen_t k = 0;
+    for (int i = 0; i < e; ++i) {
+      for (int j = i + 1; j < e; ++j, ++k) {
+        const bool i_in_j_here = result.omega(level, j, i), j_in_i_here = result.omega(level, i, j);
+        if (i_in_j_here && j_in_i_here) cells[k] = "equivalent";
+        else if (i_in_j_here) cells[k] = "i<j";
+        else if (j_in_i_here) cells[k] = "j<i";
+        else cells[k] = NA_STRING;
+      }
+    }
+    add(name, cells);
+  }
+  columns.names() = Rcpp::wrap(names);
+  return columns;
+}
+
+std::string ReportOf(const std::vector<quorel::Result>& results) {
+  std::ostringstream out;
+  quorel::WriteReport(out, results);
+  return out.str();
+}
+
+Rcpp::List ResultList(const quorel::Result& result, const quorel::Network& network) {
+  const int e = result.element_count(), n = result.actor_count();
+  Rcpp::CharacterVector words(e);
+  for (int i = 0; i < e; ++i) words[i] = result.word(i);
+
+  // The elements' relations as an N x N x E array, like the network's.
+  Rcpp::IntegerVector matrices(static_cast<R_xlen_t>(n) * n * e);
+  for (int i = 0; i < e; ++i) {
+    for (int r = 0; r < n; ++r) {
+      for (int c = 0; c < n; ++c) {
+        matrices[r + static_cast<R_xlen_t>(c) * n + static_cast<R_xlen_t>(i) * n * n] = result.tie(i, r, c) ? 1 : 0;
+      }
+    }
+  }
+  matrices.attr("dim") = Rcpp::IntegerVector::create(n, n, e);
+
+  Rcpp::IntegerMatrix table(e, e);
+  Rcpp::LogicalMatrix order(e, e);
+  for (int i = 0; i < e; ++i) {
+    for (int j = 0; j < e; ++j) {
+      const int product = result.product(i, j);
+      table(i, j) = product < 0 ? NA_INTEGER : product + 1;
+      order(i, j) = result.partial_order(i, j);
+    }
+  }
+
+  Rcpp::List statistics = Rcpp::List::create(
+      Rcpp::Named("likelihood_ratio") = PairMatrix(result, &quorel::Result::likelihood_ratio),
+      Rcpp::Named("theta") = PairMatrix(result, &quorel::Result::theta),
+      Rcpp::Named("fisher_p") = PairMatrix(result, &quorel::Result::fisher_p),
+      Rcpp::Named("mcnemar_z") = PairMatrix(result, &quorel::Result::mcnemar_z),
+      Rcpp::Named("mcnemar_z_proportion") = PairMatrix(result, &quorel::Result::mcnemar_z_proportion),
+      Rcpp::Named("binomial_p") = PairMatrix(result, &quorel::Result::binomial_p),
+      Rcpp::Named("kappa") = PairMatrix(result, &quorel::Result::kappa),
+      Rcpp::Named("estvar") = PairMatrix(result, &quorel::Result::estvar),
+      Rcpp::Named("kappa_proportion") = PairMatrix(result, &quorel::Result::kappa_proportion),
+      Rcpp::Named("standardized_kappa") = PairMatrix(result, &quorel::Result::standardized_kappa),
+      Rcpp::Named("standardized_kappa_proportion") =
+          PairMatrix(result, &quorel::Result::standardized_kappa_proportion),
+      Rcpp::Named("theta_exact") = PairMatrix(result, &quorel::Result::theta_exact),
+      Rcpp::Named("mcnemar_z_proportion_exact") = PairMatrix(result, &quorel::Result::mcnemar_z_proportion_exact),
+      Rcpp::Named("kappa_proportion_exact") = PairMatrix(result, &quorel::Result::kappa_proportion_exact),
+      Rcpp::Named("standardized_kappa_proportion_exact") =
+          PairMatrix(result, &quorel::Result::standardized_kappa_proportion_exact));
+
+  Rcpp::List levels(result.cutoff_level_count());
+  for (int level = 0; level < result.cutoff_level_count(); ++level) levels[level] = LevelList(result, level);
+
+  return Rcpp::List::create(
+      Rcpp::Named("label") = result.label(), Rcpp::Named("actor_count") = n,
+      Rcpp::Named("generator_count") = result.generator_count(), Rcpp::Named("element_count") = e,
+      Rcpp::Named("options") = OptionsList(result.options()),
+      Rcpp::Named("warnings") = Rcpp::wrap(result.warnings()), Rcpp::Named("words") = words,
+      Rcpp::Named("word_names") = WordNames(result, network), Rcpp::Named("matrices") = matrices,
+      Rcpp::Named("multiplication_table") = table, Rcpp::Named("partial_order") = order,
+      Rcpp::Named("statistics") = statistics, Rcpp::Named("levels") = levels,
+      Rcpp::Named("pairs") = PairColumns(result), Rcpp::Named("report") = ReportOf({result}));
+}
+
+}  // namespace
+
+// [[Rcpp::export(.quorel_read_networks)]]
+SEXP ReadNetworksR(std::string path, std::string input_format, bool fixed_matrix, Rcpp::Nullable<double> threshold,
+                   std::string relation_attribute, std::string non_directional,
+                   std::vector<std::string> relation_names, std::vector<std::string> actor_names) {
+  quorel::ReadOptions options;
+  options.input_format = FormatNamed(input_format);
+  options.fixed_matrix = fixed_matrix;
+  if (threshold.isNotNull()) options.threshold = Rcpp::as<double>(threshold);
+  options.relation_attribute = relation_attribute;
+  options.non_directional = non_directional;
+  options.relation_names = relation_names;
+  options.actor_names = actor_names;
+  std::vector<std::string> warnings;
+  std::vector<quorel::Network> networks;
+  try {
+    networks = quorel::ReadNetworks(path, options, &warnings);
+  } catch (const quorel::Error& error) {
+    return Failure(error);
+  }
+  Rcpp::List out(networks.size());
+  for (std::size_t k = 0; k < networks.size(); ++k) out[k] = NetworkList(networks[k]);
+  out.attr("warnings") = Rcpp::wrap(warnings);
+  return out;
+}
+
+// [[Rcpp::export(.quorel_analyze)]]
+SEXP AnalyzeR(Rcpp::List networks, Rcpp::List options) {
+  const quorel::Options checked = OptionsFrom(options);
+  std::vector<quorel::Network> inputs;
+  for (R_xlen_t k = 0; k < networks.size(); ++k) inputs.push_back(NetworkFrom(networks[k]));
+  std::vector<quorel::Result> results;
+  try {
+    results = RunInterruptibly([&](const quorel::Hooks& hooks) { return quorel::Analyze(inputs, checked, hooks); });
+  } catch (const quorel::Error& error) {
+    return Failure(error);
+  }
+  Rcpp::List out(results.size());
+  for (std::size_t k = 0; k < results.size(); ++k) out[k] = ResultList(results[k], inputs[k]);
+  out.attr("report") = ReportOf(results);
+  return out;
+}
+
+// [[Rcpp::export(.quorel_version)]]
+std::string VersionR() { return quorel::Version(); }

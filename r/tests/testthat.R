@@ -1,0 +1,4 @@
+library(testthat)
+library(quorel)
+
+test_check("quorel")
