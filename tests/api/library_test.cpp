@@ -1,7 +1,8 @@
 // The library API: networks read and analysed through <quorel/quorel.hpp> give the command
 // line's report byte for byte, nothing is written on the way, and every refusal is a
-// quorel::Error of its kind. (The accessors are held against the recorded results with the
-// JSON document, json_export_test.cpp.)
+// quorel::Error of its kind. (The accessors are held against the command line's JSON
+// document, value for value, by the Python module's and the R package's tests, which read
+// every result through them.)
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
