@@ -227,9 +227,38 @@ auto RunInterruptibly(Work work, const py::object& progress) -> decltype(work(qu
 // ---------------------------------------------------------------------------------------
 // Networks.
 
+// The fixed matrix of measure controls MF and MG: N x N finite numbers, whose equal values
+// form the groups of cells the samples keep.
+std::vector<float> FixedMatrixFrom(const py::object& matrix, py::ssize_t n) {
+  py::array values;
+  try {
+    values = py::array_t<double, py::array::c_style | py::array::forcecast>(
+        py::module_::import("numpy").attr("asarray")(matrix, "float64"));
+  } catch (py::error_already_set&) {
+    throw py::value_error("fixed_matrix: not an array-like of numbers");
+  }
+  if (values.ndim() != 2 || values.shape(0) != n || values.shape(1) != n) {
+    throw py::value_error("fixed_matrix: expected shape (" + std::to_string(n) + ", " + std::to_string(n) + "), got " +
+                          py::str(py::tuple(values.attr("shape"))).cast<std::string>());
+  }
+  const auto cells = py::array_t<double>(values).unchecked<2>();
+  std::vector<float> fixed;
+  for (py::ssize_t row = 0; row < n; ++row) {
+    for (py::ssize_t column = 0; column < n; ++column) {
+      if (!std::isfinite(cells(row, column))) {
+        throw py::value_error("fixed_matrix: cell [" + std::to_string(row) + ", " + std::to_string(column) +
+                              "] is not a finite number");
+      }
+      fixed.push_back(static_cast<float>(cells(row, column)));
+    }
+  }
+  return fixed;
+}
+
 quorel::Network NetworkFromMatrices(const py::object& matrices, const std::optional<std::vector<std::string>>& actors,
                                     const std::optional<std::vector<std::string>>& relations,
-                                    const py::object& non_directional, const std::string& label) {
+                                    const py::object& non_directional, const std::string& label,
+                                    const py::object& fixed_matrix) {
   py::module_ numpy = py::module_::import("numpy");
   py::array cells;
   try {
@@ -297,6 +326,7 @@ quorel::Network NetworkFromMatrices(const py::object& matrices, const std::optio
     }
     network.non_directional = marks;
   }
+  if (!fixed_matrix.is_none()) network.fixed_matrix = FixedMatrixFrom(fixed_matrix, n);
   return network;
 }
 
@@ -643,9 +673,11 @@ PYBIND11_MODULE(_quorel, m) {
       .def_static("from_matrices", &NetworkFromMatrices, py::arg("matrices"), py::kw_only(),
                   py::arg("actors") = py::none(), py::arg("relations") = py::none(),
                   py::arg("non_directional") = py::none(), py::arg("label") = "",
+                  py::arg("fixed_matrix") = py::none(),
                   "A network from an array-like of shape (R, N, N) holding 0 and 1 (one N x N matrix is one "
                   "relation), with optional actor and relation names, the relations marked non-directional "
-                  "(R truth values) and a label. Raises ValueError naming what is wrong with the input.")
+                  "(R truth values), a label and the N x N fixed matrix of measure controls MF and MG (cells "
+                  "of equal value form a group). Raises ValueError naming what is wrong with the input.")
       .def_readwrite("label", &quorel::Network::label, "The network's label line.")
       .def_readonly("actor_count", &quorel::Network::actor_count, "N, the number of actors.")
       .def_property_readonly("relation_count", &quorel::Network::relation_count, "R, the number of relations.")
@@ -661,6 +693,15 @@ PYBIND11_MODULE(_quorel, m) {
           },
           "Per relation True when it is marked non-directional; None when the input does not say.")
       .def_property_readonly("matrices", &NetworkMatrices, "The relations as an R x N x N uint8 array.")
+      .def_property_readonly(
+          "fixed_matrix",
+          [](const quorel::Network& n) -> py::object {
+            if (!n.fixed_matrix) return py::none();
+            py::array_t<float> cells({n.actor_count, n.actor_count});
+            std::copy(n.fixed_matrix->begin(), n.fixed_matrix->end(), cells.mutable_data());
+            return cells;
+          },
+          "The N x N fixed matrix (float32) of measure controls MF and MG; None when there is none.")
       .def("__eq__", [](const quorel::Network& a, const quorel::Network& b) { return a == b; })
       .def("__repr__", [](const quorel::Network& n) {
         return "<quorel.Network '" + n.label + "': " + std::to_string(n.actor_count) + " actors, " +

@@ -1,5 +1,6 @@
 """Networks from files, arrays and NetworkX graphs, and the errors bad input gives."""
 
+import re
 import subprocess
 
 import numpy as np
@@ -16,6 +17,22 @@ def test_array_input_analyses_as_the_file(padgett):
     from_file = quorel.analyze(padgett, sample_size=50, seed=2)
     from_array = quorel.analyze(built, sample_size=50, seed=2)
     assert from_array.report() == from_file.report()
+
+
+def test_fixed_matrix_with_an_array_analyses_as_the_data_file(padgett, tmp_path):
+    """A fixed matrix given beside the arrays groups the cells as the data file's does."""
+    n = padgett.actor_count
+    fixed = np.fromfunction(lambda r, c: (r // 3 + c) % 3, (n, n))
+    data = tmp_path / "fixed.dat"
+    cells = " ".join(str(v) for v in padgett.matrices.ravel())
+    data.write_text(f"fixed\n{n} 2\n{cells}\n" + "\n".join(" ".join(f"{v:g}" for v in row) for row in fixed) + "\n")
+    from_file = quorel.read_networks(str(data), fixed_matrix=True)[0]
+    built = quorel.Network.from_matrices(padgett.matrices, label="fixed", fixed_matrix=fixed)
+    np.testing.assert_array_equal(built.fixed_matrix, from_file.fixed_matrix)
+    assert padgett.fixed_matrix is None
+    for control in ("MF", "MG"):
+        options = dict(measure_control=control, permutation_strategy="pairs", sample_size=40, seed=3)
+        assert quorel.analyze(built, **options).report() == quorel.analyze(from_file, **options).report()
 
 
 def test_network_properties(padgett):
@@ -49,9 +66,12 @@ def test_accepted_arrays(cells):
     (np.zeros((2, 3, 3)), {"actors": ["a", "b"]}, "actors: 2 names for 3 actors"),
     (np.zeros((2, 3, 3)), {"relations": ["r"]}, "relations: 1 names for 2 relations"),
     (np.zeros((2, 3, 3)), {"non_directional": [True]}, "non_directional: 1 entries for 2 relations"),
+    (np.zeros((1, 3, 3)), {"fixed_matrix": np.zeros((3, 2))}, "fixed_matrix: expected shape (3, 3)"),
+    (np.zeros((1, 2, 2)), {"fixed_matrix": [[0, np.nan], [1, 1]]}, "fixed_matrix: cell [0, 1] is not a finite"),
+    (np.zeros((1, 2, 2)), {"fixed_matrix": [["a", "b"], ["c", "d"]]}, "fixed_matrix: not an array-like of numbers"),
 ])
 def test_bad_arrays_name_the_fault(cells, keywords, message):
-    with pytest.raises(ValueError, match=message.replace("[", r"\[").replace("]", r"\]")):
+    with pytest.raises(ValueError, match=re.escape(message)):
         quorel.Network.from_matrices(cells, **keywords)
 
 

@@ -165,6 +165,19 @@
                network$fixed_matrix)
 }
 
+# The fixed matrix of measure controls MF and MG given beside the relations: N x N finite
+# numbers, whose equal values form the groups of cells the samples keep.
+.with_fixed_matrix <- function(network, fixed_matrix) {
+  n <- dim(network$matrices)[1]
+  if (is.data.frame(fixed_matrix)) fixed_matrix <- as.matrix(fixed_matrix)
+  if (!(is.numeric(fixed_matrix) || is.logical(fixed_matrix)) || !identical(dim(fixed_matrix), c(n, n))) {
+    stop("fixed_matrix: expected a ", n, " x ", n, " numeric matrix", call. = FALSE)
+  }
+  if (!all(is.finite(fixed_matrix))) stop("fixed_matrix: every cell must be a finite number", call. = FALSE)
+  network$fixed_matrix <- matrix(as.double(fixed_matrix), n, n)
+  network
+}
+
 .is_network_object <- function(x) inherits(x, "network")
 
 # Whatever analyze() takes, as a list of networks.
@@ -250,7 +263,8 @@ read_networks <- function(path, input_format = "auto", fixed_matrix = FALSE, thr
   structure(result, class = "quorel_result")
 }
 
-analyze <- function(x, non_directional = NULL, sample_size = 1000, seed = 0, ..., label = NULL) {
+analyze <- function(x, non_directional = NULL, sample_size = 1000, seed = 0, ..., label = NULL,
+                    fixed_matrix = NULL) {
   call <- match.call()
   options <- .check_options(list(...))
   options$sample_size <- .whole(sample_size, "sample_size", 0, 32767)
@@ -258,6 +272,7 @@ analyze <- function(x, non_directional = NULL, sample_size = 1000, seed = 0, ...
   if (!is.null(label) && (!is.character(label) || length(label) != 1L)) stop("label must be a string", call. = FALSE)
   networks <- .networks_of(x, non_directional, label)
   if (length(networks) == 0L) stop("x: no networks", call. = FALSE)
+  if (!is.null(fixed_matrix)) networks <- lapply(networks, .with_fixed_matrix, fixed_matrix)
   if (!is.null(label)) networks <- lapply(networks, function(n) `$<-`(n, "label", label))
   raw <- .raise_failure(.quorel_analyze(lapply(networks, unclass), options), call)
   results <- Map(.shape_result, raw, networks)

@@ -33,6 +33,21 @@ test_that("arrays, single matrices and lists of matrices are the same network", 
   expect_identical(one$generator_count, 1L)
 })
 
+test_that("a fixed matrix beside an array groups the cells as the data file's does", {
+  cells <- padgett()$matrices
+  fixed <- outer(0:15, 0:15, function(r, c) (r %/% 3 + c) %% 3)
+  data <- tempfile(fileext = ".dat")
+  writeLines(c("fixed", "16 2", paste(aperm(cells, c(2, 1, 3)), collapse = " "),
+               apply(fixed, 1, paste, collapse = " ")), data)
+  from_file <- read_networks(data, fixed_matrix = TRUE)[[1]]
+  expect_equal(from_file$fixed_matrix, fixed, ignore_attr = TRUE)
+  for (control in c("MF", "MG")) {
+    options <- list(measure_control = control, permutation_strategy = "pairs", sample_size = 40, seed = 3)
+    expect_identical(do.call(analyze, c(list(cells, fixed_matrix = fixed, label = "fixed"), options))$report,
+                     do.call(analyze, c(list(from_file), options))$report, info = control)
+  }
+})
+
 test_that("dimnames and list names name the actors, relations and words", {
   cells <- padgett()$matrices
   actors <- paste0("family", 1:16)
@@ -66,6 +81,8 @@ test_that("bad arrays and options are refused naming the fault", {
     list(x = diag(3), args = list(exact_p = "yes"), message = "exact_p must be TRUE or FALSE"),
     list(x = diag(3), args = list(sample_sise = 10), message = "unknown analysis option 'sample_sise'"),
     list(x = c("a.dat", "b.dat"), message = "one file path"),
+    list(x = diag(3), args = list(fixed_matrix = diag(2)), message = "fixed_matrix: expected a 3 x 3 numeric matrix"),
+    list(x = diag(2), args = list(fixed_matrix = matrix(c(0, NA, 1, 1), 2)), message = "fixed_matrix: every cell"),
     list(x = local({
       changed <- padgett()
       changed$matrices[1, 2, 1] <- 2L
