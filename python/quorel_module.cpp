@@ -402,50 +402,6 @@ Level LevelOf(const quorel::Result& result, int level) {
   return out;
 }
 
-// The names of the generators: an input relation's name, or a transpose's with "'"
-// appended. A generator is the first input relation with its matrix (repeated relations
-// make one generator), else the transpose of the first one whose transpose it is.
-std::vector<std::string> GeneratorNames(const quorel::Result& result, const quorel::Network& network) {
-  std::vector<std::string> names;
-  if (network.relation_names.empty()) return names;
-  const int n = result.actor_count();
-  const auto matches = [&](int generator, int relation, bool transposed) {
-    for (int r = 0; r < n; ++r) {
-      for (int c = 0; c < n; ++c) {
-        if (result.tie(generator, r, c) != (transposed ? network.tie(relation, c, r) : network.tie(relation, r, c))) {
-          return false;
-        }
-      }
-    }
-    return true;
-  };
-  for (int g = 0; g < result.generator_count(); ++g) {
-    std::string name;
-    for (int k = 0; k < network.relation_count() && name.empty(); ++k) {
-      if (matches(g, k, false)) name = network.relation_names[k];
-    }
-    for (int k = 0; k < network.relation_count() && name.empty(); ++k) {
-      if (matches(g, k, true)) name = network.relation_names[k] + "'";
-    }
-    if (name.empty()) return {};
-    names.push_back(name);
-  }
-  return names;
-}
-
-// The generators of element i's word, 0-based.
-std::vector<int> WordLetters(const quorel::Result& result, int i) {
-  const std::string word = result.word(i);
-  std::vector<int> letters;
-  if (result.generator_count() <= 26) {
-    for (const char letter : word) letters.push_back(letter - 'A');
-  } else {
-    std::istringstream parts(word);
-    std::string number;
-    while (std::getline(parts, number, '.')) letters.push_back(std::stoi(number) - 1);
-  }
-  return letters;
-}
 
 // A result with the network it came from, for the names of its relations.
 struct Analysis {
@@ -454,17 +410,9 @@ struct Analysis {
 };
 
 py::object WordNames(const Analysis& a) {
-  const std::vector<std::string> generators = GeneratorNames(a.result, *a.network);
-  if (generators.empty()) return py::none();
-  py::list names;
-  for (int i = 0; i < a.result.element_count(); ++i) {
-    std::string text;
-    for (const int letter : WordLetters(a.result, i)) {
-      text += (text.empty() ? "" : ".") + generators[static_cast<std::size_t>(letter)];
-    }
-    names.append(text);
-  }
-  return names;
+  const std::vector<std::string> names = a.result.word_names();
+  if (names.empty()) return py::none();
+  return py::cast(names);
 }
 
 Bytes ElementMatrices(const quorel::Result& result) {

@@ -69,6 +69,9 @@ class Result {
   // The word of element i in generator letters ("A", "AB": A followed by B), as long as
   // there are at most 26 generators; else the generator numbers joined by '.'.
   std::string word(int i) const;
+  // Every element's word in the relations' names joined by "." (a transpose's name with "'"
+  // appended), as the tables' word_names column; empty when the network names no relations.
+  std::vector<std::string> word_names() const;
   // Whether actor r is tied to actor c in element i.
   bool tie(int i, int r, int c) const;
   // The element that is i followed by j, or -1 when the product is not an element (or,

@@ -330,63 +330,11 @@ Rcpp::List LevelList(const quorel::Result& result, int level) {
       Rcpp::Named("lower_omega_atoms") = AtomsList(result.atoms(level, false)));
 }
 
-// The names of the generators: an input relation's name, or a transpose's with "'"
-// appended. A generator is the first input relation with its matrix (repeated relations
-// make one generator), else the transpose of the first one whose transpose it is.
-std::vector<std::string> GeneratorNames(const quorel::Result& result, const quorel::Network& network) {
-  std::vector<std::string> names;
-  if (network.relation_names.empty()) return names;
-  const int n = result.actor_count();
-  const auto matches = [&](int generator, int relation, bool transposed) {
-    for (int r = 0; r < n; ++r) {
-      for (int c = 0; c < n; ++c) {
-        if (result.tie(generator, r, c) != (transposed ? network.tie(relation, c, r) : network.tie(relation, r, c))) {
-          return false;
-        }
-      }
-    }
-    return true;
-  };
-  for (int g = 0; g < result.generator_count(); ++g) {
-    std::string name;
-    for (int k = 0; k < network.relation_count() && name.empty(); ++k) {
-      if (matches(g, k, false)) name = network.relation_names[k];
-    }
-    for (int k = 0; k < network.relation_count() && name.empty(); ++k) {
-      if (matches(g, k, true)) name = network.relation_names[k] + "'";
-    }
-    if (name.empty()) return {};
-    names.push_back(name);
-  }
-  return names;
-}
 
-// The generators of element i's word, 0-based.
-std::vector<int> WordLetters(const quorel::Result& result, int i) {
-  const std::string word = result.word(i);
-  std::vector<int> letters;
-  if (result.generator_count() <= 26) {
-    for (const char letter : word) letters.push_back(letter - 'A');
-  } else {
-    std::istringstream parts(word);
-    std::string number;
-    while (std::getline(parts, number, '.')) letters.push_back(std::stoi(number) - 1);
-  }
-  return letters;
-}
-
-SEXP WordNames(const quorel::Result& result, const quorel::Network& network) {
-  const std::vector<std::string> generators = GeneratorNames(result, network);
-  if (generators.empty()) return R_NilValue;
-  Rcpp::CharacterVector names(result.element_count());
-  for (int i = 0; i < result.element_count(); ++i) {
-    std::string text;
-    for (const int letter : WordLetters(result, i)) {
-      text += (text.empty() ? "" : ".") + generators[static_cast<std::size_t>(letter)];
-    }
-    names[i] = text;
-  }
-  return names;
+SEXP WordNames(const quorel::Result& result) {
+  const std::vector<std::string> names = result.word_names();
+  if (names.empty()) return R_NilValue;
+  return Rcpp::wrap(names);
 }
 
 // Every pair i < j as columns, in the report's order, by the names of the command line's
@@ -595,7 +543,7 @@ Rcpp::List ResultList(const quorel::Result& result, const quorel::Network& netwo
       Rcpp::Named("generator_count") = result.generator_count(), Rcpp::Named("element_count") = e,
       Rcpp::Named("options") = OptionsList(result.options()),
       Rcpp::Named("warnings") = Rcpp::wrap(result.warnings()), Rcpp::Named("words") = words,
-      Rcpp::Named("word_names") = WordNames(result, network), Rcpp::Named("matrices") = matrices,
+      Rcpp::Named("word_names") = WordNames(result), Rcpp::Named("matrices") = matrices,
       Rcpp::Named("multiplication_table") = table, Rcpp::Named("partial_order") = order,
       Rcpp::Named("statistics") = statistics, Rcpp::Named("levels") = levels,
       Rcpp::Named("pairs") = PairColumns(result), Rcpp::Named("report") = ReportOf({result}));

@@ -108,6 +108,23 @@ std::string Result::word(int i) const {
   return WordLabel(ElementWords(r.semigroup.word_table)[static_cast<std::size_t>(i)], r.semigroup.generator_count, {});
 }
 
+std::vector<std::string> Result::word_names() const {
+  const ProblemRecord& r = data_->record;
+  const int g = r.semigroup.generator_count;
+  const std::vector<std::string> generators = GeneratorNames(r.facts.relation_names, r.facts.input_slots, r.transpose_of);
+  if (g == 0 || static_cast<int>(generators.size()) != g) return {};
+  std::vector<std::string> names;
+  for (const std::vector<int>& word : ElementWords(r.semigroup.word_table)) {
+    std::string text;
+    for (std::size_t m = 0; m < word.size(); ++m) {
+      if (m > 0) text += '.';
+      text += generators[static_cast<std::size_t>(word[m])];
+    }
+    names.push_back(std::move(text));
+  }
+  return names;
+}
+
 bool Result::tie(int i, int row, int column) const {
   const ProblemRecord& r = data_->record;
   CheckElement(r, i);

@@ -104,6 +104,13 @@ TEST(Library, ReadOptionsShapeTheNetworksRead) {
   EXPECT_THAT(named[0].relation_names, ::testing::ElementsAre("marriage", "business"));
   EXPECT_EQ(named[0].non_directional, (std::vector<std::uint8_t>{1, 1}));
   EXPECT_TRUE(warnings.empty());
+  // The names reach the words: AB is marriage then business; unnamed relations give none.
+  const Result result = Analyze(named[0], Options{.sample_size = 0});
+  const std::vector<std::string> names = result.word_names();
+  ASSERT_EQ(names.size(), static_cast<std::size_t>(result.element_count()));
+  EXPECT_EQ(result.word(3) + " " + names[3], "AB marriage.business");
+  const std::vector<Network> unnamed = ReadNetworks(std::string(QUOREL_SOURCE_DIR) + "/examples/padgett_florentine.dat");
+  EXPECT_TRUE(Analyze(unnamed[0], Options{.sample_size = 0}).word_names().empty());
 
   ScratchDirectory dir;
   testing::WriteWholeFile(dir.File("w.csv"), "from,to,value\n1,2,3\n2,1,0.5\n");
