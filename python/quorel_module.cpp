@@ -24,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+#include "quorel/polled_run.hpp"
 #include "quorel/quorel.hpp"
 
 namespace py = pybind11;
@@ -157,9 +158,7 @@ struct ProgressMark {
 template <typename Work>
 auto RunInterruptibly(Work work, const py::object& progress) -> decltype(work(quorel::Hooks{})) {
   using Value = decltype(work(quorel::Hooks{}));
-  std::atomic<bool> cancel{false};
   quorel::Hooks hooks;
-  hooks.cancel = &cancel;
   std::mutex progress_mutex;
   ProgressMark latest, shown;
   if (!progress.is_none()) {
@@ -185,41 +184,17 @@ auto RunInterruptibly(Work work, const py::object& progress) -> decltype(work(qu
     }
   };
   std::optional<Value> value;
-  std::exception_ptr failure;
-  std::mutex mutex;
-  std::condition_variable finished_signal;
-  bool finished = false;
-  bool interrupted = false;
   {
     py::gil_scoped_release unlocked;
-    std::thread worker([&] {
-      try {
-        value.emplace(work(hooks));
-      } catch (...) {
-        failure = std::current_exception();
-      }
-      std::lock_guard<std::mutex> lock(mutex);
-      finished = true;
-      finished_signal.notify_one();
-    });
-    std::unique_lock<std::mutex> lock(mutex);
-    while (!finished) {
-      if (finished_signal.wait_for(lock, std::chrono::milliseconds(100), [&] { return finished; })) break;
-      lock.unlock();
-      if (!interrupted) {
-        py::gil_scoped_acquire locked;
-        if (PyErr_CheckSignals() != 0 || !show_progress()) {
-          interrupted = true;  // the Python error stays set until it is raised below
-          cancel.store(true);
-        }
-      }
-      lock.lock();
-    }
-    lock.unlock();
-    worker.join();
+    value = quorel::RunPolled(
+        work,
+        [&] {
+          py::gil_scoped_acquire locked;
+          return PyErr_CheckSignals() == 0 && show_progress();  // a Python error stays set until raised below
+        },
+        hooks);
   }
-  if (interrupted) throw py::error_already_set();
-  if (failure) std::rethrow_exception(failure);
+  if (!value) throw py::error_already_set();
   if (!show_progress()) throw py::error_already_set();  // the last step's end
   return std::move(*value);
 }

@@ -25,6 +25,7 @@
 #include <thread>
 #include <vector>
 
+#include "quorel/polled_run.hpp"
 #include "quorel/quorel.hpp"
 
 namespace {
@@ -145,41 +146,8 @@ bool InterruptPending() { return R_ToplevelExec(CheckInterrupt, nullptr) == FALS
 
 template <typename Work>
 auto RunInterruptibly(Work work) -> decltype(work(quorel::Hooks{})) {
-  using Value = decltype(work(quorel::Hooks{}));
-  std::atomic<bool> cancel{false};
-  quorel::Hooks hooks;
-  hooks.cancel = &cancel;
-  std::optional<Value> value;
-  std::exception_ptr failure;
-  std::mutex mutex;
-  std::condition_variable finished_signal;
-  bool finished = false;
-  bool interrupted = false;
-  std::thread worker([&] {
-    try {
-      value.emplace(work(hooks));
-    } catch (...) {
-      failure = std::current_exception();
-    }
-    std::lock_guard<std::mutex> lock(mutex);
-    finished = true;
-    finished_signal.notify_one();
-  });
-  {
-    std::unique_lock<std::mutex> lock(mutex);
-    while (!finished_signal.wait_for(lock, std::chrono::milliseconds(100), [&] { return finished; })) {
-      if (interrupted) continue;
-      lock.unlock();
-      if (InterruptPending()) {
-        interrupted = true;
-        cancel.store(true);
-      }
-      lock.lock();
-    }
-  }
-  worker.join();
-  if (interrupted) throw Rcpp::internal::InterruptedException();
-  if (failure) std::rethrow_exception(failure);
+  auto value = quorel::RunPolled(work, [] { return !InterruptPending(); });
+  if (!value) throw Rcpp::internal::InterruptedException();
   return std::move(*value);
 }
 

@@ -7,13 +7,17 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <sstream>
+#include <stdexcept>
 
 #include <nlohmann/json.hpp>
 
+#include "quorel/polled_run.hpp"
 #include "quorel/quorel.hpp"
 #include "support/run_harness.hpp"
 
@@ -161,6 +165,36 @@ TEST(Library, RefusalsAreErrorsOfTheirKind) {
       EXPECT_THAT(error.what(), ::testing::HasSubstr(c.says)) << c.name;
     }
   }
+}
+
+}  // namespace
+}  // namespace quorel
+
+namespace quorel {
+namespace {
+
+// An analysis beside the calling thread: its value when the poll lets it run, nothing soon
+// after the poll says stop, and what the work or the poll threw.
+TEST(PolledRun, ReturnsTheValueStopsWhenAskedAndPassesFailuresOn) {
+  const Network network = ReadNetworks(std::string(QUOREL_SOURCE_DIR) + "/examples/sampson_monastery.dat")[0];
+  const auto analyse = [&](const Options& options) {
+    return [&network, options](const Hooks& hooks) { return Analyze(network, options, hooks); };
+  };
+  int polls = 0;
+  const std::optional<Result> done = RunPolled(analyse(Options{.sample_size = 0}), [&] { return ++polls > 0; });
+  ASSERT_TRUE(done.has_value());
+  EXPECT_EQ(done->element_count(), 584);
+
+  const auto started = std::chrono::steady_clock::now();
+  EXPECT_FALSE(RunPolled(analyse(Options{.sample_size = 32767}), [] { return false; }).has_value());
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+
+  Network broken = network;
+  broken.relations[0].pop_back();
+  EXPECT_THROW(RunPolled([&](const Hooks& hooks) { return Analyze(broken, Options{}, hooks); }, [] { return true; }),
+               Error);
+  EXPECT_THROW(RunPolled(analyse(Options{.sample_size = 32767}), []() -> bool { throw std::runtime_error("poll"); }),
+               std::runtime_error);
 }
 
 }  // namespace
