@@ -48,6 +48,17 @@ void SumSampleCounters(StatisticMatrices& s, int e, ProcessGroup& processes) {
   }
 }
 
+// Passes on only whether to stop: the observed statistics report no progress of their own,
+// but a long run of them (millions of pairs) still stops at its next row when asked.
+class StopRequests final : public ProgressObserver {
+ public:
+  explicit StopRequests(const ProgressObserver* progress) : progress_(progress) {}
+  bool Cancelled() const override { return progress_ != nullptr && progress_->Cancelled(); }
+
+ private:
+  const ProgressObserver* progress_;
+};
+
 }  // namespace
 
 StatisticMatrices RunMeasures(const MeasuresInput& input, const AnalysisOptions& options, RandomSource& random,
@@ -61,6 +72,7 @@ StatisticMatrices RunMeasures(const MeasuresInput& input, const AnalysisOptions&
 
   MarkStep(progress, Step::kStatistics);
   // The observed statistics; every pair writes only its own cells.
+  StopRequests stop_requests(progress);
   ParallelFor(workers, e, 1, [&](int, std::int64_t begin, std::int64_t end) {
     for (int i = static_cast<int>(begin); i < end; ++i) {
       for (int j = i + 1; j < e; ++j) {
@@ -68,7 +80,7 @@ StatisticMatrices RunMeasures(const MeasuresInput& input, const AnalysisOptions&
                             PairIncludesDiagonal(options.m_Diagonal, i, j, g), options.m_MeasureControl);
       }
     }
-  });
+  }, progress != nullptr ? &stop_requests : nullptr, Step::kStatistics);
 
   // The counters in the lower cells start at 0 (the matrices were allocated zeroed).
   SamplingSettings settings;

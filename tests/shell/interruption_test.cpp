@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <csignal>
 #include <nlohmann/json.hpp>
 
@@ -103,6 +104,32 @@ TEST(Interruption, EveryStepStopsWithWholeOutputs) {
 
 // The first signal only asks the run to stop; a second ends the process as the signal would
 // have without us.
+// A step of millions of pairs stops within it, not at its end: the observed statistics ask
+// whether to stop as they go, once for every row of pairs at least.
+class CountStopQuestions final : public ProgressObserver {
+ public:
+  void StepStarted(Step step) override { current_ = step; }
+  bool Cancelled() const override {
+    if (current_ == Step::kStatistics) ++asked_;
+    return false;
+  }
+  int Asked() const { return asked_; }
+
+ private:
+  Step current_ = Step::kReading;
+  mutable std::atomic<int> asked_{0};
+};
+
+TEST(Interruption, TheObservedStatisticsAskAsTheyGo) {
+  CountStopQuestions questions;
+  AnalysisOptions options;
+  options.m_SampleSize = 0;
+  const testing::RunCapture run = testing::RunOnText(testing::ExampleNetwork("knoke_bureaucracies.dat"), options,
+                                                     [&](AnalysisState& state) { state.Progress = &questions; });
+  ASSERT_FALSE(run.fatal);
+  EXPECT_GE(questions.Asked(), run.elements);
+}
+
 TEST(Interruption, FirstSignalAsksSecondEndsAtOnce) {
   const pid_t child = fork();
   if (child == 0) {
