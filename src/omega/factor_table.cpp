@@ -62,8 +62,9 @@ void FactorTable::Materialize(int x, ElementRelation& m) const {
 // group closed once and its extension stored or found again.
 class FactorTableBuilder {
  public:
-  FactorTableBuilder(FactorTable& table, const ProductTable& products, StorageGate& gate, std::size_t byte_limit)
-      : t_(table), products_(products), gate_(gate), byte_limit_(byte_limit), e_(table.e_) {}
+  FactorTableBuilder(FactorTable& table, const ProductTable& products, StorageGate& gate, std::size_t byte_limit,
+                     const ProgressObserver* stop)
+      : t_(table), products_(products), gate_(gate), byte_limit_(byte_limit), stop_(stop), e_(table.e_) {}
 
   void Run() {
     ObtainTables();
@@ -216,6 +217,7 @@ class FactorTableBuilder {
             on_stack_[p] = 0;
             members.push_back(p);
           } while (p != v);
+          StopIfCancelled(stop_);  // a group's closure is the unit of work
           CloseGroup(members);
         }
         frames.pop_back();
@@ -340,6 +342,7 @@ class FactorTableBuilder {
   const ProductTable& products_;
   StorageGate& gate_;
   std::size_t byte_limit_;
+  const ProgressObserver* stop_;
   int e_;
   std::int64_t base_extra_ = 0;
   std::int64_t open_pairs_ = 0;
@@ -356,12 +359,12 @@ class FactorTableBuilder {
 };
 
 void FactorTable::Build(const ElementRelation& rel, const ProductTable& products, StorageGate& gate,
-                        std::size_t byte_limit) {
+                        std::size_t byte_limit, const ProgressObserver* stop) {
   e_ = rel.Size();
   rel_ = rel;
   base_ = rel;
   CloseRelation(base_, products, gate);
-  FactorTableBuilder(*this, products, gate, byte_limit).Run();
+  FactorTableBuilder(*this, products, gate, byte_limit, stop).Run();
 }
 
 std::uint64_t FactorTable::TableBytes(int element_count) {

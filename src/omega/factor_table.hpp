@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/element_relation.hpp"
+#include "core/progress_observer.hpp"
 #include "core/storage_gate.hpp"
 #include "omega/extension_store.hpp"
 #include "omega/product_table.hpp"
@@ -34,9 +35,10 @@ class FactorTable {
   // products). The id table and the visiting order are one kFactorTable request
   // (FatalError(FatalCode::kVariables)); each distinct extension is one kExtension request. A refused
   // extension, or one that would pass `byte_limit` bytes of stored rows, ends the run with
-  // the out-of-memory message naming its first generating pair.
+  // the out-of-memory message naming its first generating pair. Before each group's
+  // closure it asks `stop` whether to end (an Error of kind kCancelled).
   void Build(const ElementRelation& rel, const ProductTable& products, StorageGate& gate,
-             std::size_t byte_limit = kDefaultByteLimit);
+             std::size_t byte_limit = kDefaultByteLimit, const ProgressObserver* stop = nullptr);
 
   // The bytes of the kFactorTable request for `element_count` elements.
   static std::uint64_t TableBytes(int element_count);

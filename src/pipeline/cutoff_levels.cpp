@@ -14,11 +14,11 @@
 namespace quorel {
 
 void StreamFactorization(const ElementRelation& rel, const std::vector<std::int16_t>& mult, int level_index, bool is_omega,
-               bool full, StorageGate& gate, ResultSink& sink, std::size_t byte_limit) {
+               bool full, StorageGate& gate, ResultSink& sink, std::size_t byte_limit, const ProgressObserver* stop) {
   sink.FactorizationStarted(level_index, is_omega, full);
   const ProductTable products(mult, rel.Size(), gate);
   FactorTable table;
-  table.Build(rel, products, gate, byte_limit);
+  table.Build(rel, products, gate, byte_limit, stop);
   if (full) {
     ListExtensions(table, rel, [&](int first, int second, const std::vector<ElementPair>& induced) {
       sink.ExtensionListed(first, second, induced);
@@ -32,6 +32,7 @@ void StreamFactorization(const ElementRelation& rel, const std::vector<std::int1
   ElementRelation extension;
   int number = 0;
   for (const ElementPair& atom : atoms) {
+    StopIfCancelled(stop);
     AtomResult result;
     result.Generating = atom;
     result.UniqueMeetComplement = MeetComplement(atom.First, atom.Second, result.MeetComplements, table, gate);
@@ -99,10 +100,12 @@ void RunCutoffLevels(const Semigroup& semigroup, const StatisticMatrices& statis
     if (options.m_FactorOmega || factor_lower) MarkStep(progress, Step::kFactorization);
     const ElementRelation& closed_omega = products_only ? level.Omega : level.OmegaClosure;
     if (options.m_FactorOmega) {
-      StreamFactorization(closed_omega, semigroup.mult_table, level.Index, true, full, gate, sink);
+      StreamFactorization(closed_omega, semigroup.mult_table, level.Index, true, full, gate, sink,
+                          FactorTable::kDefaultByteLimit, progress);
     }
     if (factor_lower) {
-      StreamFactorization(level.LowerOmegaClosure, semigroup.mult_table, level.Index, false, full, gate, sink);
+      StreamFactorization(level.LowerOmegaClosure, semigroup.mult_table, level.Index, false, full, gate, sink,
+                          FactorTable::kDefaultByteLimit, progress);
     }
   }
 }

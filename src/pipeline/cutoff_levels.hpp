@@ -38,9 +38,11 @@ void StreamCutoffLevel(OmegaLevel& level, const std::vector<std::int16_t>& mult,
 // The factorization of `rel` into atoms: with `full`, every single-inclusion extension
 // first; then each atom with its generating and induced inclusions and its
 // meet-complements, handed to `sink` as soon as it is described. The extensions are held
-// within `byte_limit` bytes.
+// within `byte_limit` bytes. `stop` is asked before every group's closure and every atom
+// whether to end the factorization (an Error of kind kCancelled).
 void StreamFactorization(const ElementRelation& rel, const std::vector<std::int16_t>& mult, int level_index,
                          bool is_omega, bool full, StorageGate& gate, ResultSink& sink,
-                         std::size_t byte_limit = FactorTable::kDefaultByteLimit);
+                         std::size_t byte_limit = FactorTable::kDefaultByteLimit,
+                         const ProgressObserver* stop = nullptr);
 
 }  // namespace quorel

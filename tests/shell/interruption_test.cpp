@@ -104,30 +104,33 @@ TEST(Interruption, EveryStepStopsWithWholeOutputs) {
 
 // The first signal only asks the run to stop; a second ends the process as the signal would
 // have without us.
-// A step of millions of pairs stops within it, not at its end: the observed statistics ask
-// whether to stop as they go, once for every row of pairs at least.
+// Steps of millions of pairs or closures stop within them, not at their end: the observed
+// statistics ask whether to stop once for every row of pairs at least, a factorization
+// before every closure and every atom.
 class CountStopQuestions final : public ProgressObserver {
  public:
   void StepStarted(Step step) override { current_ = step; }
   bool Cancelled() const override {
-    if (current_ == Step::kStatistics) ++asked_;
+    ++asked_[static_cast<int>(current_.load())];
     return false;
   }
-  int Asked() const { return asked_; }
+  int Asked(Step step) const { return asked_[static_cast<int>(step)]; }
 
  private:
-  Step current_ = Step::kReading;
-  mutable std::atomic<int> asked_{0};
+  std::atomic<Step> current_{Step::kReading};
+  mutable std::atomic<int> asked_[8] = {};
 };
 
-TEST(Interruption, TheObservedStatisticsAskAsTheyGo) {
+TEST(Interruption, LongStepsAskAsTheyGo) {
   CountStopQuestions questions;
   AnalysisOptions options;
-  options.m_SampleSize = 0;
+  options.m_SampleSize = 20;
+  options.m_FactorOmega = 1;
   const testing::RunCapture run = testing::RunOnText(testing::ExampleNetwork("knoke_bureaucracies.dat"), options,
                                                      [&](AnalysisState& state) { state.Progress = &questions; });
   ASSERT_FALSE(run.fatal);
-  EXPECT_GE(questions.Asked(), run.elements);
+  EXPECT_GE(questions.Asked(Step::kStatistics), run.elements);
+  EXPECT_GE(questions.Asked(Step::kFactorization), 2);
 }
 
 TEST(Interruption, FirstSignalAsksSecondEndsAtOnce) {
