@@ -32,15 +32,20 @@ SampleJudge::SampleJudge(int n) {
   }
 }
 
-SampleJudge::Margins SampleJudge::MarginsOf(int counted, int first_ties, int second_ties) {
+SampleJudge::Margins SampleJudge::MarginsOf(int counted, int first_ties, int second_ties) const {
   float r0, r1, c0, c1, n;
   FourfoldMargins(SampleTableOf(counted, first_ties, second_ties, 0), r0, r1, c0, c1, n);
   const KappaMargins kappa = KappaMarginsOf(r0, r1, c0, c1, n);
   const double deviation = NullStandardDeviation(r0, r1, c0, c1, n);
-  return {kappa.chance, kappa.room > 0.0 ? 1.0 / kappa.room : 0.0, deviation > 0.0 ? 1.0 / deviation : 0.0};
+  // The adjusted rows and columns: each a margin plus 1 (0.5 added to each of its cells).
+  const double lines = whole_terms_[counted - first_ties + 1] + whole_terms_[first_ties + 1] +
+                       whole_terms_[counted - second_ties + 1] + whole_terms_[second_ties + 1];
+  const double total = whole_terms_[counted + 2];
+  return {kappa.chance, kappa.room > 0.0 ? 1.0 / kappa.room : 0.0, deviation > 0.0 ? 1.0 / deviation : 0.0,
+          total - lines, lines + total};
 }
 
-SampleJudge::MarginTable SampleJudge::BuildMarginTable(int counted) {
+SampleJudge::MarginTable SampleJudge::BuildMarginTable(int counted) const {
   MarginTable table;
   table.counted = counted;
   const std::size_t side = static_cast<std::size_t>(counted) + 1;
@@ -58,21 +63,18 @@ const SampleJudge::MarginTable* SampleJudge::MarginsFor(int counted) const {
   return nullptr;
 }
 
-bool SampleJudge::ReachesLikelihoodRatio(float observed, const int cell[4], int counted) const {
+bool SampleJudge::ReachesLikelihoodRatio(float observed, const int cell[4], int counted, const Margins& margins) const {
   // L / 2 = sum o ln(o / e) over the adjusted cells o = x + 0.5, with e = R C / T: the rows'
   // and columns' totals R = x + x' + 1, C alike, and T = counted + 2. Gathered by rows and
-  // columns that is sum o ln o - sum R ln R - sum C ln C + T ln T, every term looked up.
-  const int r0 = cell[0] + cell[1] + 1, r1 = cell[2] + cell[3] + 1;
-  const int c0 = cell[0] + cell[2] + 1, c1 = cell[1] + cell[3] + 1;
+  // columns that is sum o ln o - sum R ln R - sum C ln C + T ln T, every term looked up (the
+  // margins' part once for each pair of tie counts).
   const double cells = half_terms_[cell[0]] + half_terms_[cell[1]] + half_terms_[cell[2]] + half_terms_[cell[3]];
-  const double margins = whole_terms_[r0] + whole_terms_[r1] + whole_terms_[c0] + whole_terms_[c1];
-  const double total = whole_terms_[counted + 2];
-  const double looked_up = 2.0 * (cells - margins + total);
+  const double looked_up = 2.0 * (cells + margins.likelihood_offset);
   // Each logarithm of o / e in full differs from ln o - ln e by the float rounding of e (under
   // 6e-8), so each term by under o * 1e-7; the float running sum adds under 2.5e-7 of the
   // terms' magnitude, which is at most the sum of the magnitudes looked up. The bound doubles
   // that, as L does, and more than doubles it again; the looking up itself errs by far less.
-  const double magnitude = std::fabs(half_terms_[0]) * 8 + cells + margins + total;
+  const double magnitude = std::fabs(half_terms_[0]) * 8 + cells + margins.likelihood_magnitude;
   const double bound = 1e-6 * ((counted + 2.0) + magnitude);
   const int side = SideOf(looked_up, bound, observed);
   return side >= 0 ? side == 1 : AdjustedLikelihoodRatio(SampleTableOf(counted, cell[2] + cell[3], cell[1] + cell[3], cell[3]), counted) >= static_cast<double>(observed);
@@ -81,12 +83,12 @@ bool SampleJudge::ReachesLikelihoodRatio(float observed, const int cell[4], int 
 SampleReach SampleJudge::Judge(const ObservedStatistics& observed, int counted, int first_ties, int second_ties,
                                int shared) const {
   const int cell[4] = {counted - first_ties - second_ties + shared, second_ties - shared, first_ties - shared, shared};
-  const bool likelihood_ratio = ReachesLikelihoodRatio(observed.likelihood_ratio, cell, counted);
   const MarginTable* table = MarginsFor(counted);
   Margins formed;
   if (table == nullptr) formed = MarginsOf(counted, first_ties, second_ties);
   const Margins& m =
       table != nullptr ? table->margins[static_cast<std::size_t>(first_ties) * (counted + 1) + second_ties] : formed;
+  const bool likelihood_ratio = ReachesLikelihoodRatio(observed.likelihood_ratio, cell, counted, m);
   // Kappa is (n * agreement - chance) / room rounded to double and then to float: within 2^-23
   // of the product with the room's reciprocal. Standardized kappa divides that float by the
   // deviation: within 2^-22 of the product of the estimate with the deviation's reciprocal.

@@ -34,7 +34,6 @@ class SampleJudge {
                     int shared) const;
 
  private:
-  bool ReachesLikelihoodRatio(float observed, const int cell[4], int counted) const;
 
   // What the kappas' shortcuts take from the margins of a table whose first relation has a
   // ties and second b, in the margin table at [a * (counted + 1) + b]: the chance agreement
@@ -44,14 +43,19 @@ class SampleJudge {
     double chance = 0.0;
     double inverse_room = 0.0;
     double inverse_deviation = 0.0;
+    // L's terms of the margins: the grand total's term less the rows' and columns' terms,
+    // and their magnitude, the sum of all five.
+    double likelihood_offset = 0.0;
+    double likelihood_magnitude = 0.0;
   };
   struct MarginTable {
     int counted = -1;
     std::vector<Margins> margins;
   };
-  static Margins MarginsOf(int counted, int first_ties, int second_ties);
-  static MarginTable BuildMarginTable(int counted);
+  Margins MarginsOf(int counted, int first_ties, int second_ties) const;
+  MarginTable BuildMarginTable(int counted) const;
   const MarginTable* MarginsFor(int counted) const;
+  bool ReachesLikelihoodRatio(float observed, const int cell[4], int counted, const Margins& margins) const;
 
   std::vector<double> half_terms_;   // (k + 0.5) ln(k + 0.5)
   std::vector<double> whole_terms_;  // k ln k (0 for k = 0)
