@@ -35,17 +35,6 @@ using Bytes = py::array_t<std::uint8_t>;
 using Reals = py::array_t<double>;
 using Flags = py::array_t<bool>;
 
-const char* KindName(quorel::ErrorKind kind) {
-  switch (kind) {
-    case quorel::ErrorKind::kFatal: return "fatal";
-    case quorel::ErrorKind::kCompletion: return "completion";
-    case quorel::ErrorKind::kMalformedInput: return "malformed-input";
-    case quorel::ErrorKind::kFile: return "file";
-    case quorel::ErrorKind::kCancelled: return "cancelled";
-    case quorel::ErrorKind::kInvalidArgument: return "invalid-argument";
-  }
-  return "fatal";
-}
 
 // ---------------------------------------------------------------------------------------
 // Options from keyword arguments. The names are the C++ Options fields; the enumerations
@@ -585,7 +574,7 @@ PYBIND11_MODULE(_quorel, m) {
       if (failure) std::rethrow_exception(failure);
     } catch (const quorel::Error& e) {
       py::object instance = py::reinterpret_borrow<py::object>(error.ptr())(e.what());
-      instance.attr("kind") = KindName(e.kind());
+      instance.attr("kind") = quorel::ErrorKindName(e.kind());
       instance.attr("code") = e.code();
       PyErr_SetObject(error.ptr(), instance.ptr());
     }

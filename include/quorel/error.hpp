@@ -16,6 +16,10 @@ enum class ErrorKind : std::uint8_t {
   kInvalidArgument,  // a value outside what the analysis accepts
 };
 
+// The kind's name as the bindings give it to scripts: "fatal", "completion",
+// "malformed-input", "file", "cancelled", "invalid-argument".
+const char* ErrorKindName(ErrorKind kind);
+
 // The one error type of Quorel. what() is the complete diagnostic text, as the command
 // line writes it (it names the file, line and value where one is to blame; fatal errors
 // end in a line feed).

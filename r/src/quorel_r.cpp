@@ -30,23 +30,12 @@
 
 namespace {
 
-const char* KindName(quorel::ErrorKind kind) {
-  switch (kind) {
-    case quorel::ErrorKind::kFatal: return "fatal";
-    case quorel::ErrorKind::kCompletion: return "completion";
-    case quorel::ErrorKind::kMalformedInput: return "malformed-input";
-    case quorel::ErrorKind::kFile: return "file";
-    case quorel::ErrorKind::kCancelled: return "cancelled";
-    case quorel::ErrorKind::kInvalidArgument: return "invalid-argument";
-  }
-  return "fatal";
-}
 
 // A failure of the library handed back as a value: R/quorel.R raises it as a condition of
 // class quorel_error with the command line's message, its kind and its code.
 Rcpp::List Failure(const quorel::Error& error) {
   Rcpp::List failure = Rcpp::List::create(Rcpp::Named("message") = std::string(error.what()),
-                                          Rcpp::Named("kind") = KindName(error.kind()),
+                                          Rcpp::Named("kind") = quorel::ErrorKindName(error.kind()),
                                           Rcpp::Named("code") = error.code());
   failure.attr("class") = "quorel_failure";
   return failure;

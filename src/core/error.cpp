@@ -4,6 +4,18 @@
 
 namespace quorel {
 
+const char* ErrorKindName(ErrorKind kind) {
+  switch (kind) {
+    case ErrorKind::kFatal: return "fatal";
+    case ErrorKind::kCompletion: return "completion";
+    case ErrorKind::kMalformedInput: return "malformed-input";
+    case ErrorKind::kFile: return "file";
+    case ErrorKind::kCancelled: return "cancelled";
+    case ErrorKind::kInvalidArgument: return "invalid-argument";
+  }
+  return "fatal";
+}
+
 std::string FatalErrorMessage(FatalCode code, int error_number) {
   switch (code) {
     case FatalCode::kOwnMessage: return "";
