@@ -24,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+#include "quorel/option_words.hpp"
 #include "quorel/polled_run.hpp"
 #include "quorel/quorel.hpp"
 
@@ -41,16 +42,15 @@ using Flags = py::array_t<bool>;
 // take the command line's words.
 
 template <typename Enum>
-Enum Choice(const py::handle& value, const char* name, std::initializer_list<std::pair<const char*, Enum>> words) {
+Enum Choice(const std::string& word, const std::string& name, const quorel::ChoiceWords<Enum>& words) {
+  if (const std::optional<Enum> choice = quorel::ChoiceNamed(words, word)) return *choice;
+  throw py::value_error(name + ": '" + word + "' is not one of " + quorel::QuotedWords(words));
+}
+
+template <typename Enum>
+Enum Choice(const py::handle& value, const char* name, const quorel::ChoiceWords<Enum>& words) {
   if (!py::isinstance<py::str>(value)) throw py::type_error(std::string(name) + " must be a string");
-  const std::string word = value.cast<std::string>();
-  std::string known;
-  for (const auto& [text, choice] : words) {
-    if (word == text) return choice;
-    known += known.empty() ? "" : ", ";
-    known += std::string("'") + text + "'";
-  }
-  throw py::value_error(std::string(name) + ": '" + word + "' is not one of " + known);
+  return Choice(value.cast<std::string>(), name, words);
 }
 
 bool Flag(const py::handle& value, const char* name) {
@@ -86,9 +86,6 @@ std::string CutoffText(const py::handle& value) {
 }
 
 quorel::Options OptionsFrom(const py::kwargs& keywords) {
-  using quorel::DiagonalRule;
-  using quorel::MeasureControl;
-  using quorel::PermutationStrategy;
   quorel::Options o;
   for (const auto& [key, value] : keywords) {
     const std::string name = key.cast<std::string>();
@@ -97,22 +94,16 @@ quorel::Options OptionsFrom(const py::kwargs& keywords) {
     else if (name == "generator_products_only") o.generator_products_only = Flag(value, n);
     else if (name == "max_word_length") o.max_word_length = static_cast<int>(Whole(value, n, 0, 32767));
     else if (name == "permutation_strategy")
-      o.permutation_strategy = Choice<PermutationStrategy>(value, n, {{"pairs", PermutationStrategy::kPairs},
-                                                 {"generators", PermutationStrategy::kGenerators}});
+      o.permutation_strategy = Choice(value, n, quorel::PermutationStrategyWords());
     else if (name == "measure_control")
-      o.measure_control = Choice<MeasureControl>(value, n, {{"MA", MeasureControl::kMA}, {"MB", MeasureControl::kMB},
-                                            {"MC", MeasureControl::kMC}, {"MD", MeasureControl::kMD},
-                                            {"ME", MeasureControl::kME}, {"MF", MeasureControl::kMF},
-                                            {"MG", MeasureControl::kMG}});
+      o.measure_control = Choice(value, n, quorel::MeasureControlWords());
     else if (name == "sample_size") o.sample_size = static_cast<int>(Whole(value, n, 0, 32767));
     else if (name == "min_kappa") {
       if (py::isinstance<py::bool_>(value) || (!py::isinstance<py::float_>(value) && !py::isinstance<py::int_>(value)))
         throw py::type_error("min_kappa must be a number");
       o.min_kappa = value.cast<float>();
     } else if (name == "diagonal")
-      o.diagonal = Choice<DiagonalRule>(value, n, {{"exclude-all", DiagonalRule::kExcludeAll},
-                                     {"exclude-generators", DiagonalRule::kExcludeGenerators},
-                                     {"include-all", DiagonalRule::kIncludeAll}});
+      o.diagonal = Choice(value, n, quorel::DiagonalRuleWords());
     else if (name == "cutoffs") o.cutoffs = CutoffText(value);
     else if (name == "factor_omega") o.factor_omega = Flag(value, n);
     else if (name == "factor_lower_omega") o.factor_lower_omega = Flag(value, n);
@@ -123,7 +114,7 @@ quorel::Options OptionsFrom(const py::kwargs& keywords) {
     else if (name == "threads") o.threads = static_cast<int>(Whole(value, n, 0, 1024));
     else if (name == "exact_p") o.exact_p = Flag(value, n);
     else if (name == "omega_from")
-      o.omega_from_exact = Choice<bool>(value, n, {{"sampled", false}, {"exact", true}});
+      o.omega_from_exact = Choice(value, n, quorel::ChoiceWords<bool>{{"sampled", false}, {"exact", true}});
     else if (name == "omega_from_exact") o.omega_from_exact = Flag(value, n);
     else throw py::type_error("analyze() got an unexpected keyword argument '" + name + "'");
   }
@@ -303,13 +294,7 @@ Bytes NetworkMatrices(const quorel::Network& network) {
 }
 
 quorel::InputFormat FormatNamed(const std::string& word) {
-  if (word == "auto") return quorel::InputFormat::kAuto;
-  if (word == "data") return quorel::InputFormat::kData;
-  if (word == "dl") return quorel::InputFormat::kDl;
-  if (word == "csv") return quorel::InputFormat::kCsv;
-  if (word == "pajek") return quorel::InputFormat::kPajek;
-  if (word == "graphml") return quorel::InputFormat::kGraphMl;
-  throw py::value_error("input_format: '" + word + "' is not one of 'auto', 'data', 'dl', 'csv', 'pajek', 'graphml'");
+  return Choice(word, "input_format", quorel::InputFormatWords());
 }
 
 // ---------------------------------------------------------------------------------------
@@ -530,22 +515,16 @@ std::string ReportOf(const std::vector<quorel::Result>& results) {
   return out.str();
 }
 
-std::string OptionWord(quorel::MeasureControl control) {
-  return std::string("M") + static_cast<char>('A' + static_cast<int>(control));
-}
-
 py::dict OptionsDict(const quorel::Options& o) {
   py::dict d;
   d["transposes"] = o.transposes;
   d["generator_products_only"] = o.generator_products_only;
   d["max_word_length"] = o.max_word_length;
-  d["permutation_strategy"] = o.permutation_strategy == quorel::PermutationStrategy::kPairs ? "pairs" : "generators";
-  d["measure_control"] = OptionWord(o.measure_control);
+  d["permutation_strategy"] = quorel::WordOf(quorel::PermutationStrategyWords(), o.permutation_strategy);
+  d["measure_control"] = quorel::WordOf(quorel::MeasureControlWords(), o.measure_control);
   d["sample_size"] = o.sample_size;
   d["min_kappa"] = o.min_kappa;
-  d["diagonal"] = o.diagonal == quorel::DiagonalRule::kExcludeAll      ? "exclude-all"
-                  : o.diagonal == quorel::DiagonalRule::kIncludeAll    ? "include-all"
-                                                                       : "exclude-generators";
+  d["diagonal"] = quorel::WordOf(quorel::DiagonalRuleWords(), o.diagonal);
   d["cutoffs"] = o.cutoffs;
   d["factor_omega"] = o.factor_omega;
   d["factor_lower_omega"] = o.factor_lower_omega;

@@ -25,6 +25,7 @@
 #include <thread>
 #include <vector>
 
+#include "quorel/option_words.hpp"
 #include "quorel/polled_run.hpp"
 #include "quorel/quorel.hpp"
 
@@ -46,21 +47,12 @@ Rcpp::List Failure(const quorel::Error& error) {
 // the command line's words. R/quorel.R has already checked the types and ranges.
 
 template <typename Enum>
-Enum Choice(const std::string& word, const std::string& name,
-            std::initializer_list<std::pair<const char*, Enum>> words) {
-  std::string known;
-  for (const auto& [text, choice] : words) {
-    if (word == text) return choice;
-    known += known.empty() ? "" : ", ";
-    known += std::string("'") + text + "'";
-  }
-  Rcpp::stop(name + ": '" + word + "' is not one of " + known);
+Enum Choice(const std::string& word, const std::string& name, const quorel::ChoiceWords<Enum>& words) {
+  if (const std::optional<Enum> choice = quorel::ChoiceNamed(words, word)) return *choice;
+  Rcpp::stop(name + ": '" + word + "' is not one of " + quorel::QuotedWords(words));
 }
 
 quorel::Options OptionsFrom(const Rcpp::List& values) {
-  using quorel::DiagonalRule;
-  using quorel::MeasureControl;
-  using quorel::PermutationStrategy;
   quorel::Options o;
   if (values.size() == 0) return o;
   const Rcpp::CharacterVector names = values.names();
@@ -74,21 +66,13 @@ quorel::Options OptionsFrom(const Rcpp::List& values) {
     else if (name == "generator_products_only") o.generator_products_only = flag();
     else if (name == "max_word_length") o.max_word_length = static_cast<int>(whole());
     else if (name == "permutation_strategy")
-      o.permutation_strategy = Choice<PermutationStrategy>(
-          word(), name, {{"pairs", PermutationStrategy::kPairs}, {"generators", PermutationStrategy::kGenerators}});
+      o.permutation_strategy = Choice(word(), name, quorel::PermutationStrategyWords());
     else if (name == "measure_control")
-      o.measure_control = Choice<MeasureControl>(
-          word(), name,
-          {{"MA", MeasureControl::kMA}, {"MB", MeasureControl::kMB}, {"MC", MeasureControl::kMC},
-           {"MD", MeasureControl::kMD}, {"ME", MeasureControl::kME}, {"MF", MeasureControl::kMF},
-           {"MG", MeasureControl::kMG}});
+      o.measure_control = Choice(word(), name, quorel::MeasureControlWords());
     else if (name == "sample_size") o.sample_size = static_cast<int>(whole());
     else if (name == "min_kappa") o.min_kappa = static_cast<float>(whole());
     else if (name == "diagonal")
-      o.diagonal = Choice<DiagonalRule>(word(), name,
-                                        {{"exclude-all", DiagonalRule::kExcludeAll},
-                                         {"exclude-generators", DiagonalRule::kExcludeGenerators},
-                                         {"include-all", DiagonalRule::kIncludeAll}});
+      o.diagonal = Choice(word(), name, quorel::DiagonalRuleWords());
     else if (name == "cutoffs") o.cutoffs = word();
     else if (name == "factor_omega") o.factor_omega = flag();
     else if (name == "factor_lower_omega") o.factor_lower_omega = flag();
@@ -97,7 +81,8 @@ quorel::Options OptionsFrom(const Rcpp::List& values) {
     else if (name == "seed") o.seed = static_cast<std::uint64_t>(whole());
     else if (name == "threads") o.threads = static_cast<int>(whole());
     else if (name == "exact_p") o.exact_p = flag();
-    else if (name == "omega_from") o.omega_from_exact = Choice<bool>(word(), name, {{"sampled", false}, {"exact", true}});
+    else if (name == "omega_from")
+      o.omega_from_exact = Choice(word(), name, quorel::ChoiceWords<bool>{{"sampled", false}, {"exact", true}});
     else if (name == "omega_from_exact") o.omega_from_exact = flag();
     else Rcpp::stop("unknown option '" + name + "'");
   }
@@ -105,17 +90,13 @@ quorel::Options OptionsFrom(const Rcpp::List& values) {
 }
 
 Rcpp::List OptionsList(const quorel::Options& o) {
-  const char* diagonal = o.diagonal == quorel::DiagonalRule::kExcludeAll   ? "exclude-all"
-                         : o.diagonal == quorel::DiagonalRule::kIncludeAll ? "include-all"
-                                                                           : "exclude-generators";
   return Rcpp::List::create(
       Rcpp::Named("transposes") = o.transposes, Rcpp::Named("generator_products_only") = o.generator_products_only,
       Rcpp::Named("max_word_length") = o.max_word_length,
-      Rcpp::Named("permutation_strategy") =
-          o.permutation_strategy == quorel::PermutationStrategy::kPairs ? "pairs" : "generators",
-      Rcpp::Named("measure_control") = std::string("M") + static_cast<char>('A' + static_cast<int>(o.measure_control)),
+      Rcpp::Named("permutation_strategy") = quorel::WordOf(quorel::PermutationStrategyWords(), o.permutation_strategy),
+      Rcpp::Named("measure_control") = quorel::WordOf(quorel::MeasureControlWords(), o.measure_control),
       Rcpp::Named("sample_size") = o.sample_size, Rcpp::Named("min_kappa") = static_cast<double>(o.min_kappa),
-      Rcpp::Named("diagonal") = diagonal, Rcpp::Named("cutoffs") = o.cutoffs,
+      Rcpp::Named("diagonal") = quorel::WordOf(quorel::DiagonalRuleWords(), o.diagonal), Rcpp::Named("cutoffs") = o.cutoffs,
       Rcpp::Named("factor_omega") = o.factor_omega, Rcpp::Named("factor_lower_omega") = o.factor_lower_omega,
       Rcpp::Named("full_factor_output") = o.full_factor_output, Rcpp::Named("reapply") = o.reapply,
       Rcpp::Named("seed") = static_cast<double>(o.seed), Rcpp::Named("threads") = o.threads,
@@ -215,13 +196,7 @@ quorel::Network NetworkFrom(const Rcpp::List& list) {
 }
 
 quorel::InputFormat FormatNamed(const std::string& word) {
-  if (word == "auto") return quorel::InputFormat::kAuto;
-  if (word == "data") return quorel::InputFormat::kData;
-  if (word == "dl") return quorel::InputFormat::kDl;
-  if (word == "csv") return quorel::InputFormat::kCsv;
-  if (word == "pajek") return quorel::InputFormat::kPajek;
-  if (word == "graphml") return quorel::InputFormat::kGraphMl;
-  Rcpp::stop("input_format: '" + word + "' is not one of 'auto', 'data', 'dl', 'csv', 'pajek', 'graphml'");
+  return Choice(word, "input_format", quorel::InputFormatWords());
 }
 
 // ---------------------------------------------------------------------------------------

@@ -4,19 +4,11 @@
 #include "formats/csv_reader.hpp"
 #include "formats/graphml_reader.hpp"
 #include "formats/pajek_reader.hpp"
+#include "quorel/option_words.hpp"
 
 namespace quorel {
 
-const char* InputFormatName(InputFormat format) {
-  switch (format) {
-    case InputFormat::kData: return "data";
-    case InputFormat::kDl: return "dl";
-    case InputFormat::kCsv: return "csv";
-    case InputFormat::kPajek: return "pajek";
-    case InputFormat::kGraphMl: return "graphml";
-    default: return "auto";
-  }
-}
+const char* InputFormatName(InputFormat format) { return WordOf(InputFormatWords(), format); }
 
 std::string WhyNoOtherLayout(std::string_view text) {
   text = WithoutByteOrderMark(text);

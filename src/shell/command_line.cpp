@@ -12,6 +12,7 @@
 #include "core/message_list.hpp"
 #include "core/text_channel.hpp"
 #include "core/text_classes.hpp"
+#include "quorel/option_words.hpp"
 #include "formats/file_text.hpp"
 #include "formats/relation_marking.hpp"
 #include "core/option_checks.hpp"
@@ -72,10 +73,13 @@ const char* const kCheckDescription =
     "that cannot be understood.\n";
 
 CLI::Validator InputFormatNames() {
-  const std::map<std::string, InputFormat> formats{
-      {"auto", InputFormat::kAuto}, {"data", InputFormat::kData}, {"dl", InputFormat::kDl},
-      {"csv", InputFormat::kCsv},   {"pajek", InputFormat::kPajek}, {"graphml", InputFormat::kGraphMl}};
-  return CLI::CheckedTransformer(formats, CLI::ignore_case).description("{auto,data,dl,csv,pajek,graphml}");
+  std::map<std::string, InputFormat> formats;
+  std::string names;
+  for (const auto& [word, format] : InputFormatWords()) {
+    formats.emplace(word, format);
+    names.append(names.empty() ? "{" : ",").append(word);
+  }
+  return CLI::CheckedTransformer(formats, CLI::ignore_case).description(names + "}");
 }
 
 // The options that say how an input is read, shared by the analysis, convert and check.
