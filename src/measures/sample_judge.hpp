@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <vector>
 
 #include "measures/pair_measures.hpp"
@@ -29,9 +30,43 @@ class SampleJudge {
   explicit SampleJudge(int n);
 
   // The decisions for the table of two relations over `counted` cells, where the first has
-  // `first_ties` ties, the second `second_ties`, and they share `shared`.
+  // `first_ties` ties, the second `second_ties`, and they share `shared`. The usual case is
+  // formed without a branch on the data (which side of the observed values a sample lies on
+  // is as good as random, and a mispredicted branch costs more than the arithmetic); a table
+  // the cheap look leaves open goes to JudgeOpen.
   SampleReach Judge(const ObservedStatistics& observed, int counted, int first_ties, int second_ties,
-                    int shared) const;
+                    int shared) const {
+    const Margins* m = TabledMargins(counted, first_ties, second_ties);
+    if (m == nullptr) [[unlikely]] {
+      return JudgeOpen(observed, counted, first_ties, second_ties, shared);
+    }
+    const int c0 = counted - first_ties - second_ties + shared;
+    const int c1 = second_ties - shared;
+    const int c2 = first_ties - shared;
+    // L / 2 = sum o ln(o / e) over the adjusted cells o = x + 0.5, with e = R C / T: gathered
+    // by rows and columns, sum o ln o - sum R ln R - sum C ln C + T ln T, the margins' part
+    // looked up once for each pair of tie counts (see LikelihoodBound for how near it is).
+    const double cells = half_terms_[c0] + half_terms_[c1] + half_terms_[c2] + half_terms_[shared];
+    const double likelihood_gap = 2.0 * (cells + m->likelihood_offset) - observed.likelihood_ratio;
+    const double likelihood_bound = LikelihoodBound(counted, cells, *m);
+    // Kappa is (n * agreement - chance) / room rounded to double and then to float: within
+    // 2^-23 of the product with the room's reciprocal. Standardized kappa divides that float
+    // by the deviation: within 2^-22 of the product of the estimate with the deviation's
+    // reciprocal (0 where there is no deviation, and then exactly 0).
+    const double estimate = (static_cast<double>(counted) * (c0 + shared) - m->chance) * m->inverse_room;
+    const double kappa_gap = estimate - observed.kappa;
+    const double standardized = estimate * m->inverse_deviation;
+    const double standardized_gap = standardized - observed.standardized_kappa;
+    const bool deviation = m->inverse_deviation != 0.0;
+    const bool open = !(std::fabs(likelihood_gap) > likelihood_bound) | !(m->inverse_room > 0.0) |
+                      !(std::fabs(kappa_gap) > std::fabs(estimate) * 0x1p-22) |
+                      (deviation & !(std::fabs(standardized_gap) > std::fabs(standardized) * 0x1p-21));
+    if (open) [[unlikely]] {
+      return JudgeOpen(observed, counted, first_ties, second_ties, shared);
+    }
+    const bool standardized_reach = deviation ? standardized_gap > 0.0 : 0.0 >= observed.standardized_kappa;
+    return SampleReach{kappa_gap > 0.0, standardized_reach, likelihood_gap > 0.0};
+  }
 
  private:
 
@@ -54,10 +89,30 @@ class SampleJudge {
   };
   Margins MarginsOf(int counted, int first_ties, int second_ties) const;
   MarginTable BuildMarginTable(int counted) const;
-  const MarginTable* MarginsFor(int counted) const;
-  bool ReachesLikelihoodRatio(float observed, const int cell[4], int counted, const Margins& margins) const;
+  const Margins* TabledMargins(int counted, int first_ties, int second_ties) const {
+    for (const MarginTable& table : tables_) {
+      if (table.counted == counted) {
+        return &table.margins[static_cast<std::size_t>(first_ties) * (counted + 1) + second_ties];
+      }
+    }
+    return nullptr;
+  }
+  // How far the L looked up may lie from the L formed in full. Each logarithm of o / e in
+  // full differs from ln o - ln e by the float rounding of e (under 6e-8), so each term by
+  // under o * 1e-7; the float running sum adds under 2.5e-7 of the terms' magnitude, which
+  // is at most the sum of the magnitudes looked up. The bound doubles that, as L does, and
+  // more than doubles it again; the looking up itself errs by far less.
+  double LikelihoodBound(int counted, double cells, const Margins& m) const {
+    const double magnitude = half_zero_magnitude_ + cells + m.likelihood_magnitude;
+    return 1e-6 * ((counted + 2.0) + magnitude);
+  }
+  // The decisions where the cheap look leaves any open (or no margins are tabled): each
+  // statistic the look decides keeps its decision, the others are formed in full.
+  SampleReach JudgeOpen(const ObservedStatistics& observed, int counted, int first_ties, int second_ties,
+                        int shared) const;
 
   std::vector<double> half_terms_;   // (k + 0.5) ln(k + 0.5)
+  double half_zero_magnitude_ = 0.0;  // 8 |0.5 ln 0.5|, room for the cells' negative terms
   std::vector<double> whole_terms_;  // k ln k (0 for k = 0)
   MarginTable tables_[2];          // diagonal counted or not; empty beyond 32 actors
 };
