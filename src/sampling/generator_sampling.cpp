@@ -23,29 +23,12 @@ struct SampledPair {
   ObservedStatistics observed;
 };
 
-// Ties the two packed relations share: the words' popcounts. The portable build has no
-// population-count instruction of its own, so the count is compiled twice and the
-// instruction used where the processor has it; both give the same numbers.
-int SharedTiesPortable(const BitWord* a, const BitWord* b, int words) {
+// Ties the two packed relations share: the words' popcounts.
+[[gnu::always_inline]] inline int SharedTies(const BitWord* a, const BitWord* b, int words) {
   int shared = 0;
   for (int w = 0; w < words; ++w) shared += std::popcount(a[w] & b[w]);
   return shared;
 }
-
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-__attribute__((target("popcnt"))) int SharedTiesPopcnt(const BitWord* a, const BitWord* b, int words) {
-  int shared = 0;
-  for (int w = 0; w < words; ++w) shared += __builtin_popcountll(a[w] & b[w]);
-  return shared;
-}
-
-int SharedTies(const BitWord* a, const BitWord* b, int words) {
-  static const bool has_popcnt = __builtin_cpu_supports("popcnt");
-  return has_popcnt ? SharedTiesPopcnt(a, b, words) : SharedTiesPortable(a, b, words);
-}
-#else
-int SharedTies(const BitWord* a, const BitWord* b, int words) { return SharedTiesPortable(a, b, words); }
-#endif
 
 // What a sample's table of a pair needs from each relation: its ties, its loops, and the
 // loops as one packed row (to take the loops both relations have off the shared ties).
@@ -66,6 +49,72 @@ RelationSummary Summarise(const BitWord* m, const MatrixShape& shape) {
   }
   return s;
 }
+
+
+// One sample's relations as its comparisons read them: each relation's summary, and the
+// packed bits whose shared ties are counted (tie_words words a relation).
+struct SampleRelations {
+  const RelationSummary* summaries;
+  const BitWord* ties;
+  int tie_words;
+};
+
+// What every comparison needs besides the sample.
+struct PairComparisons {
+  const SampledPair* pairs;
+  SampleCounts* counts;
+  const SampleJudge* judge;
+  int n;
+  int loop_words;
+};
+
+// A pair's sample table follows from the ties its two relations share and each one's ties,
+// with the loops taken off when they are not counted. Compiled twice (below), so that the
+// population count is the processor's own instruction where it has one; both give the same
+// numbers.
+[[gnu::always_inline]] inline void CompareRangeInline(const PairComparisons& c, const SampleRelations& sample,
+                                                      std::int64_t begin, std::int64_t end) {
+  for (std::int64_t p = begin; p < end; ++p) {
+    const SampledPair& pair = c.pairs[p];
+    const RelationSummary& first = sample.summaries[pair.i];
+    const RelationSummary& second = sample.summaries[pair.j];
+    const std::size_t stride = static_cast<std::size_t>(sample.tie_words);
+    int shared = SharedTies(sample.ties + pair.i * stride, sample.ties + pair.j * stride, sample.tie_words);
+    int first_ties = first.ties;
+    int second_ties = second.ties;
+    if (!pair.include) {
+      shared -= SharedTies(first.loop_bits, second.loop_bits, c.loop_words);
+      first_ties -= first.loops;
+      second_ties -= second.loops;
+    }
+    c.counts[p].Add(c.judge->Judge(pair.observed, CountedCells(c.n, pair.include), first_ties, second_ties, shared), 1);
+  }
+}
+
+void CompareRangePortable(const PairComparisons& c, const SampleRelations& sample, std::int64_t begin,
+                          std::int64_t end) {
+  CompareRangeInline(c, sample, begin, end);
+}
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+__attribute__((target("popcnt"))) void CompareRangePopcnt(const PairComparisons& c, const SampleRelations& sample,
+                                                          std::int64_t begin, std::int64_t end) {
+  CompareRangeInline(c, sample, begin, end);
+}
+
+void CompareRange(const PairComparisons& c, const SampleRelations& sample, std::int64_t begin, std::int64_t end) {
+  static const bool has_popcnt = __builtin_cpu_supports("popcnt");
+  if (has_popcnt) {
+    CompareRangePopcnt(c, sample, begin, end);
+  } else {
+    CompareRangePortable(c, sample, begin, end);
+  }
+}
+#else
+void CompareRange(const PairComparisons& c, const SampleRelations& sample, std::int64_t begin, std::int64_t end) {
+  CompareRangePortable(c, sample, begin, end);
+}
+#endif
 
 }  // namespace
 
@@ -180,21 +229,9 @@ std::int16_t SampleGenerators(const MatrixList& relations, int elements, int gen
       for (int k = 0; k < e; ++k) pack_close(t, k);
     }
   };
-  // A pair's sample table follows from the ties its two relations share and each one's ties,
-  // with the loops taken off when they are not counted.
-  const auto compare = [&](int t, std::int64_t p) {
-    const SampledPair& pair = pairs[p];
-    const RelationSummary& first = summaries[static_cast<std::size_t>(t) * e + pair.i];
-    const RelationSummary& second = summaries[static_cast<std::size_t>(t) * e + pair.j];
-    int shared = SharedTies(ties_of(t, pair.i), ties_of(t, pair.j), tie_words);
-    int first_ties = first.ties;
-    int second_ties = second.ties;
-    if (!pair.include) {
-      shared -= SharedTies(first.loop_bits, second.loop_bits, shape.words_per_row);
-      first_ties -= first.loops;
-      second_ties -= second.loops;
-    }
-    counts[p].Add(judge.Judge(pair.observed, CountedCells(n, pair.include), first_ties, second_ties, shared), 1);
+  const PairComparisons comparisons{pairs.data(), counts.data(), &judge, n, shape.words_per_row};
+  const auto sample_relations = [&](int t) {
+    return SampleRelations{&summaries[static_cast<std::size_t>(t) * e], ties_of(t, 0), tie_words};
   };
 
   WorkerPool pool(WorkerCount(settings.workers));
@@ -217,9 +254,7 @@ std::int16_t SampleGenerators(const MatrixList& relations, int elements, int gen
     pool.Run(pair_count, block, [&](int, std::int64_t begin, std::int64_t end) {
       // Sample by sample: consecutive pairs mostly share their first relation, so one sample's
       // look-ups stay close together.
-      for (int t = 0; t < count; ++t) {
-        for (std::int64_t p = begin; p < end; ++p) compare(t, p);
-      }
+      for (int t = 0; t < count; ++t) CompareRange(comparisons, sample_relations(t), begin, end);
     });
     if (progress != nullptr) {
       const auto now = std::chrono::steady_clock::now();
