@@ -18,25 +18,6 @@ namespace {
 
 using testing_support::SampledNetwork;
 
-TEST(ProcessShares, CoverEveryUnitOnceInOrderWithSizesWithinOne) {
-  // Pairs of 0, 1, 2, 3 and 100 elements, sample sizes; K up to 5, also above the total.
-  for (const std::int64_t total : {0, 1, 2, 3, 7, 1000, 4950}) {
-    for (int k = 1; k <= 5; ++k) {
-      std::int64_t next = 0, smallest = total, largest = 0;
-      for (int rank = 0; rank < k; ++rank) {
-        const WorkRange range = ShareOf(total, {rank, k});
-        EXPECT_EQ(range.begin, next) << total << " units, rank " << rank << " of " << k;
-        EXPECT_LE(range.begin, range.end);
-        smallest = std::min(smallest, range.Size());
-        largest = std::max(largest, range.Size());
-        next = range.end;
-      }
-      EXPECT_EQ(next, total) << total << " units over " << k;
-      EXPECT_LE(largest - smallest, 1) << total << " units over " << k;
-    }
-  }
-}
-
 enum class Strategy { kPairs, kGenerators };
 
 // The counters (lower cells of L, McNemar Z, kappa, standardized kappa) of one process's share,

@@ -120,15 +120,6 @@ TEST(Command, ExitStatusesAndMessagesTellHowTheRunEnded) {
 
 // Each problem gets its own steps, the reading of the next problem included; the report is the
 // same with and without the timings.
-// Standard error that is not a terminal gets no progress bar: a log of a clean run is empty.
-// The bar is redrawn every quarter second; this run samples for about that long.
-TEST(Command, NoProgressBarWhereStandardErrorIsAFile) {
-  testing::ScratchDirectory dir;
-  testing::WriteWholeFile(dir.File("Quorel.dat"), testing::ExampleNetwork("kapferer_mine.dat"));
-  EXPECT_EQ(testing::RunQuorel(dir, "--sample-size 32767 --threads 1"), kExitSuccess);
-  EXPECT_EQ(testing::ReadWholeFile(dir.File("stderr.txt")), "");
-}
-
 TEST(Command, TimingsListTheStepsOfEveryProblem) {
   testing::ScratchDirectory dir;
   testing::WriteWholeFile(dir.File("Quorel.dat"), "first\n2 1\n0 1 1 0\nsecond\n2 1\n0 1 0 0\n");
