@@ -1,58 +1,20 @@
-// The desktop dialog on the offscreen platform: its number fields, its defaults, runs and how
-// they end.
-#include <QAbstractButton>
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QProcess>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QtTest>
+// The options panel on the offscreen platform, alone and in the window: its number fields,
+// its defaults, runs and how they end, and its runs against the command line's reports.
+#include <QSpinBox>
 #include <optional>
 #include <tuple>
 
-#include "shell/gui/application.hpp"
-#include "shell/gui/main_dialog.hpp"
-#include "shell/gui/main_dialog_template.hpp"
 #include "shell/gui/number_fields.hpp"
 #include "gui_test_support.hpp"
 
 using namespace quorel;
-
-namespace {
-
-using testing::ReadFile;
-
-void WriteFile(const QString& path, const QByteArray& bytes) { QVERIFY(testing::WriteFile(path, bytes)); }
-
-QCheckBox* Box(MainDialog& d, int id) { return qobject_cast<QCheckBox*>(d.Control(id)); }
-QLineEdit* Field(MainDialog& d, int id) { return qobject_cast<QLineEdit*>(d.Control(id)); }
-QAbstractButton* Radio(MainDialog& d, int id) { return qobject_cast<QAbstractButton*>(d.Control(id)); }
-QPushButton* RunButton(MainDialog& d) { return qobject_cast<QPushButton*>(d.Control(kRunButton)); }
-
-// Presses Run and waits for the end of the run.
-bool RunToTheEnd(MainDialog& dialog) {
-  QSignalSpy finished(&dialog, &MainDialog::runFinished);
-  RunButton(dialog)->click();
-  return testing::Waited(finished);
-}
-
-// The command line's report of the example under `arguments`, run in `dir`.
-QByteArray CommandLineReport(const QString& dir, const QStringList& arguments) {
-  QProcess cli;
-  cli.setWorkingDirectory(dir);
-  cli.start(QStringLiteral(QUOREL_BINARY), QStringList{"--quiet"} + arguments);
-  if (!cli.waitForFinished(300000) || cli.exitCode() != 0) return "the command line failed";
-  return ReadFile(dir + QStringLiteral("/Quorel.out"));
-}
-
-}  // namespace
+using namespace quorel::testing;
 
 class MainDialogTest : public QObject {
   Q_OBJECT
 
  private Q_SLOTS:
-  void initTestCase();
+  void initTestCase() { PrepareApplicationWithScratchSettings(); }
   void numberFields_data();
   void numberFields();
   void opensWithTheDefaults();
@@ -60,10 +22,8 @@ class MainDialogTest : public QObject {
   void runEndings_data();
   void runEndings();
   void badNumberKeepsRunDisabledAndResetsNothing();
-  void runTwiceWithOtherOptionsGivesTheCommandLinesReports();
+  void optionsGiveTheCommandLinesReports();
 };
-
-void MainDialogTest::initTestCase() { PrepareApplication(*qApp); }
 
 void MainDialogTest::numberFields_data() {
   QTest::addColumn<bool>("whole");  // a whole-number field, else a decimal one
@@ -137,13 +97,12 @@ void MainDialogTest::runEndings() {
   QFETCH(QString, first);
   QFETCH(int, status);
   QTemporaryDir dir;
-  if (data != "-") WriteFile(dir.filePath("Quorel.dat"), data);
+  if (data != "-") QVERIFY(WriteFile(dir.filePath("Quorel.dat"), data));
   MainDialog d;
   d.SetDirectory(dir.path());
-  Radio(d, control)->click();
-  QVERIFY(RunToTheEnd(d));
+  Button(d, control)->click();
+  QVERIFY(RunEnds(d, status));
   QCOMPARE(d.MessageLines().first(), first);
-  QCOMPARE(d.ExitStatus(), status);
   if (status == 2) {
     // The run never started: one line, and no report.
     QCOMPARE(d.MessageLines().size(), 1);
@@ -152,7 +111,6 @@ void MainDialogTest::runEndings() {
     // A fatal error: the reader's message in the list, among the errors and as the reason
     // the window gives, not only on standard error; no completion line.
     QVERIFY(!d.MessageLines().contains(QStringLiteral("QUOREL complete.")));
-    QVERIFY(d.MessageLines().contains(first));
     QVERIFY(d.ErrorLines().contains(first));
     QCOMPARE(d.StatusText(), QStringLiteral("The run stopped at an error: ") + first);
   }
@@ -162,90 +120,110 @@ void MainDialogTest::runEndings() {
 // other control changes, and once the number is mended the run takes every control.
 void MainDialogTest::badNumberKeepsRunDisabledAndResetsNothing() {
   QTemporaryDir dir;
-  WriteFile(dir.filePath("Quorel.dat"), "");
+  QVERIFY(WriteFile(dir.filePath("Quorel.dat"), ""));
   MainDialog d;
   d.SetDirectory(dir.path());
-  Radio(d, 1012)->click();
-  Field(d, 1010)->setText(QStringLiteral("1O00"));
-  Radio(d, 1022)->click();
+  Button(d, 1012)->click();
+  Field(d, kSampleSize)->setText(QStringLiteral("1O00"));
+  Button(d, 1022)->click();
   Field(d, 1033)->setText(QStringLiteral("0.5"));
-  Box(d, 1023)->click();
+  Button(d, 1023)->click();
   const QString reason = QStringLiteral("Size of random sample: \"1O00\" is not a whole number.");
   QCOMPARE(d.RunBlockReason(), reason);
-  QVERIFY(!RunButton(d)->isEnabled());
+  QVERIFY(!Button(d, kRunButton)->isEnabled());
   d.OnRun();
   QVERIFY(!d.RunUnderWay());
   QVERIFY(!d.DoDataExchange(true));
   QCOMPARE(d.Options().m_SampleSize, 1000);  // nothing taken from the controls
   QCOMPARE(d.Options().m_Diagonal, 1);
-  QCOMPARE(Field(d, 1010)->text(), QStringLiteral("1O00"));  // nothing put back either
+  QCOMPARE(Field(d, kSampleSize)->text(), QStringLiteral("1O00"));  // nothing put back either
   QCOMPARE(Field(d, 1033)->text(), QStringLiteral("0.5"));
-  QVERIFY(Radio(d, 1022)->isChecked());
+  QVERIFY(Button(d, 1022)->isChecked());
 
   Field(d, 1019)->setText(QStringLiteral("x"));  // two bad fields: the first is named
   QCOMPARE(d.RunBlockReason(), reason);
   Field(d, 1019)->setText(QStringLiteral("0.01"));
-  Field(d, 1010)->setText(QStringLiteral("1000"));
+  Field(d, kSampleSize)->setText(QStringLiteral("1000"));
   QVERIFY(d.RunBlockReason().isEmpty());
-  QVERIFY(RunToTheEnd(d));
+  QVERIFY(RunEnds(d));
   QCOMPARE(d.MessageLines(), (QStringList{"EMPTY DATA FILE", "QUOREL complete."}));
-  QCOMPARE(d.ExitStatus(), 0);
+  QVERIFY(QFile::exists(dir.filePath("Quorel.out")));  // the report, beside Quorel.dat
   QCOMPARE(d.Options().m_MeasureControl, 1);
   QCOMPARE(d.Options().m_Diagonal, 2);
   QCOMPARE(d.Options().m_CutoffList, std::string("0.5"));
   QCOMPARE(d.Options().m_FactorOmega, 1);
 }
 
-// The options set in the dialog give the command line's report; afterwards other options
-// run again without a restart.
-void MainDialogTest::runTwiceWithOtherOptionsGivesTheCommandLinesReports() {
-  const QString example = testing::Example("padgett_florentine.dat");
-  QTemporaryDir gui_dir, cli_dir;
-  QVERIFY(QFile::copy(example, gui_dir.filePath("Quorel.dat")));
-  QVERIFY(QFile::copy(example, cli_dir.filePath("Quorel.dat")));
+// The options set in the window, on its panel and among the run's settings (the seed, the
+// threads, the non-directional relations), give the command line's report for the same
+// options, run after run without a restart; the actors' and relations' names reach the
+// results. A JSON document asked for is written, and the next session opens with these
+// options.
+void MainDialogTest::optionsGiveTheCommandLinesReports() {
+  QTemporaryDir dir;
+  const QString data = dir.filePath("two.dl"), report = dir.filePath("window.out"), json = dir.filePath("run.json");
+  QVERIFY(WriteFile(data, "dl n=4 nm=2\nformat = fullmatrix\nlabels:\nann,bob,cid,dan\n"
+                          "matrix labels:\nfriend,advice\ndata:\n"
+                          "0 1 1 0\n1 0 0 1\n1 0 0 1\n0 1 1 0\n0 1 0 0\n0 0 1 0\n1 0 0 1\n0 0 1 0\n"));
+  WorkbenchWindow w;
+  MainDialog& panel = *w.Panel();
+  QVERIFY(Opened(w, data, 200));
+  w.SetReportFile(report);
+  auto* seed = w.findChild<QLineEdit*>(QStringLiteral("seed"));
+  seed->setText(QStringLiteral("5"));
+  w.findChild<QSpinBox*>(QStringLiteral("threads"))->setValue(1);
+  w.findChild<QLineEdit*>(QStringLiteral("jsonFile"))->setText(json);
+  for (const int id : {1005, 1008, 1013, 1022, 1023}) Button(panel, id)->click();
+  Field(panel, 1007)->setText(QStringLiteral("3"));
+  Field(panel, 1019)->setText(QStringLiteral("0.05"));
+  Field(panel, 1033)->setText(QStringLiteral("0.05, 0.01"));
+  // A run to the end, and the command line's run under `arguments` and the options that stay.
+  const QStringList kept{"--threads", "1", "--min-kappa", "0.05", "--diagonal", "include-all", "--factor-omega",
+                         "--cutoffs", "0.05, 0.01"};
+  QByteArrayList reports, command_line_reports;
+  const auto ran = [&](const QStringList& arguments) {
+    if (!RunEnds(w)) return false;
+    reports << ReadFile(report);
+    command_line_reports << CommandLineReport(data, dir.filePath("cli.out"), kept + arguments);
+    return true;
+  };
+  QVERIFY(ran({"--seed", "5", "--transposes", "--max-word-length", "3", "--permutation-strategy", "pairs",
+               "--measure-control", "MC", "--sample-size", "200"}));
+  QVERIFY(ReadFile(report).startsWith("PARTIAL ALGEBRAS FOR COMPLETE NETWORKS"));
+  QCOMPARE(panel.MessageLines().last(), QStringLiteral("QUOREL complete."));
 
-  MainDialog d;
-  d.SetDirectory(gui_dir.path());
-  Box(d, 1005)->click();
-  Field(d, 1007)->setText(QStringLiteral("3"));
-  Radio(d, 1008)->click();
-  Radio(d, 1013)->click();
-  Field(d, 1010)->setText(QStringLiteral("200"));
-  Field(d, 1019)->setText(QStringLiteral("0.05"));
-  Radio(d, 1022)->click();
-  Box(d, 1023)->click();
-  Field(d, 1033)->setText(QStringLiteral("0.05, 0.01"));
-  d.show();
-  QSignalSpy finished(&d, &MainDialog::runFinished);
-  RunButton(d)->click();
-  QVERIFY(d.RunUnderWay());
-  QVERIFY(!RunButton(d)->isEnabled());
-  QVERIFY(testing::Waited(finished));
-  QCOMPARE(d.ExitStatus(), 0);
-  QCOMPARE(d.MessageLines().last(), QStringLiteral("QUOREL complete."));
-  const QByteArray first = ReadFile(gui_dir.filePath("Quorel.out"));
-  QVERIFY(first.startsWith("PARTIAL ALGEBRAS FOR COMPLETE NETWORKS"));
-  QVERIFY(first == CommandLineReport(cli_dir.path(), {"--transposes", "--max-word-length", "3",
-                                                      "--permutation-strategy", "pairs", "--measure-control", "MC",
-                                                      "--sample-size", "200", "--min-kappa", "0.05", "--diagonal",
-                                                      "include-all", "--factor-omega", "--cutoffs", "0.05, 0.01"}));
+  // Other options: the button is Run still, and the controls are as they were left.
+  QCOMPARE(Button(panel, kRunButton)->text(), QStringLiteral("Run"));
+  QCOMPARE(Field(panel, 1007)->text(), QStringLiteral("3"));
+  for (const int id : {1005, 1009, 1011}) Button(panel, id)->click();
+  Field(panel, 1007)->setText(QStringLiteral("2"));
+  Field(panel, kSampleSize)->setText(QStringLiteral("100"));
+  const QStringList other{"--max-word-length", "2", "--permutation-strategy", "generators", "--measure-control",
+                          "MA", "--sample-size", "100"};
+  QVERIFY(ran(QStringList{"--seed", "5"} + other));
+  w.findChild<QLineEdit*>(QStringLiteral("nonDirectional"))->setText(QStringLiteral("friend"));
+  QVERIFY(ran(QStringList{"--seed", "5", "--non-directional", "friend"} + other));
+  seed->setText(QStringLiteral("6"));
+  QVERIFY(ran(QStringList{"--seed", "6", "--non-directional", "friend"} + other));
+  QCOMPARE(reports, command_line_reports);
+  QCOMPARE(QSet<QByteArray>(reports.begin(), reports.end()).size(), reports.size());  // each change of setting tells
 
-  // Run again, with other options: the button is Run still, and the controls are as left.
-  QCOMPARE(RunButton(d)->text(), QStringLiteral("Run"));
-  QCOMPARE(Field(d, 1007)->text(), QStringLiteral("3"));
-  Box(d, 1005)->click();
-  Field(d, 1007)->setText(QStringLiteral("2"));
-  Radio(d, 1009)->click();
-  Radio(d, 1011)->click();
-  Field(d, 1010)->setText(QStringLiteral("100"));
-  QVERIFY(RunToTheEnd(d));
-  QCOMPARE(d.ExitStatus(), 0);
-  const QByteArray second = ReadFile(gui_dir.filePath("Quorel.out"));
-  QVERIFY(second != first);
-  QVERIFY(second == CommandLineReport(cli_dir.path(), {"--max-word-length", "2", "--permutation-strategy",
-                                                       "generators", "--measure-control", "MA", "--sample-size",
-                                                       "100", "--min-kappa", "0.05", "--diagonal", "include-all",
-                                                       "--factor-omega", "--cutoffs", "0.05, 0.01"}));
+  // The actors' names reach the matrix grid, the relations' names the elements.
+  w.Results()->Elements()->SelectElement(0);
+  QCOMPARE(w.Results()->Elements()->Matrix()->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(),
+           QStringLiteral("cid"));
+  QCOMPARE(w.Results()->Elements()->Model()->index(0, ElementsModel::kNamedWord).data().toString(),
+           QStringLiteral("friend"));
+  QVERIFY(ReadFile(json).contains("\"seed\":6"));
+
+  w.close();
+  WorkbenchWindow next;
+  QCOMPARE(Field(*next.Panel(), kSampleSize)->text(), QStringLiteral("100"));
+  QCOMPARE(Field(*next.Panel(), 1007)->text(), QStringLiteral("2"));
+  QCOMPARE(next.findChild<QLineEdit*>(QStringLiteral("seed"))->text(), QStringLiteral("6"));
+  QCOMPARE(next.findChild<QSpinBox*>(QStringLiteral("threads"))->value(), 1);
+  QCOMPARE(next.findChild<QLineEdit*>(QStringLiteral("nonDirectional"))->text(), QStringLiteral("friend"));
+  QCOMPARE(next.findChild<QLineEdit*>(QStringLiteral("jsonFile"))->text(), json);
 }
 
 QTEST_MAIN(MainDialogTest)

@@ -1,75 +1,23 @@
-// The pairs table: its filter language, its values against the command line's tables, and
-// sorting and filtering the 170,236 pairs of the large example fast enough to keep the
-// window responsive.
-#include <QAbstractButton>
-#include <QElapsedTimer>
-#include <QLineEdit>
+// The pairs table: its filter language, and sorting and filtering the 170,236 pairs of the
+// large example fast enough to keep the window responsive.
 #include <QTableView>
-#include <QtTest>
 #include <cmath>
 
-#include "shell/gui/application.hpp"
-#include "shell/gui/main_dialog.hpp"
 #include "shell/gui/pair_filter.hpp"
-#include "shell/gui/pairs_panel.hpp"
-#include "shell/gui/report_viewer.hpp"
-#include "shell/gui/results_view.hpp"
-#include "shell/gui/workbench_window.hpp"
 #include "gui_test_support.hpp"
 
 using namespace quorel;
-
-namespace {
-
-bool RunToTheEnd(WorkbenchWindow& window) {
-  QSignalSpy finished(&window, &WorkbenchWindow::runFinished);
-  window.Run();
-  return testing::Waited(finished);
-}
-
-void SetField(WorkbenchWindow& w, int id, const QString& text) {
-  qobject_cast<QLineEdit*>(w.Panel()->Control(id))->setText(text);
-}
-
-// A CSV file as rows of fields (no field of these files is quoted).
-QList<QStringList> ReadCsv(const QString& path) {
-  QList<QStringList> rows;
-  for (const QByteArray& line : testing::ReadFile(path).split('\n')) {
-    if (!line.isEmpty()) rows << QString::fromUtf8(line).split(QLatin1Char(','));
-  }
-  return rows;
-}
-
-// Milliseconds `work` takes.
-template <class Work>
-qint64 Timed(Work work) {
-  QElapsedTimer clock;
-  clock.start();
-  work();
-  return clock.elapsed();
-}
-
-}  // namespace
+using namespace quorel::testing;
 
 class PairsTableTest : public QObject {
   Q_OBJECT
 
  private Q_SLOTS:
-  void initTestCase();
-  void init() { QSettings().clear(); }  // each case from the defaults
+  void initTestCase() { PrepareApplicationWithScratchSettings(); }
   void filterText_data();
   void filterText();
-  void exportAgreesWithTheCommandLinesTables();
   void largeNetworkSortsAndFiltersQuickly();
-
- private:
-  QTemporaryDir settings_;
 };
-
-void PairsTableTest::initTestCase() {
-  PrepareApplication(*qApp);
-  testing::UseScratchSettings(settings_);
-}
 
 void PairsTableTest::filterText_data() {
   QTest::addColumn<QString>("text");
@@ -100,57 +48,14 @@ void PairsTableTest::filterText() {
   if (!filter) QVERIFY2(QString::fromStdString(reason).startsWith(error), reason.c_str());
 }
 
-// The window's table, exported whole, holds the numbers of the command line's pairs table
-// (written by the same run through the tables folder option), column for column.
-void PairsTableTest::exportAgreesWithTheCommandLinesTables() {
-  QTemporaryDir dir;
-  const QString data = dir.filePath("padgett_florentine.dat");
-  QVERIFY(QFile::copy(testing::Example("padgett_florentine.dat"), data));
-  WorkbenchWindow w;
-  QVERIFY(w.OpenDataFile(data));
-  SetField(w, 1010, QStringLiteral("100"));
-  qobject_cast<QAbstractButton*>(w.Panel()->Control(1008))->click();  // permute each pair: every statistic
-  w.findChild<QLineEdit*>(QStringLiteral("tablesFolder"))->setText(dir.filePath("tables"));
-  QVERIFY(RunToTheEnd(w));
-  QCOMPARE(w.ExitStatus(), 0);
-  QString error;
-  QVERIFY2(w.Results()->Pairs()->ExportCsv(dir.filePath("shown.csv"), error), qPrintable(error));
-
-  const QList<QStringList> shown = ReadCsv(dir.filePath("shown.csv"));
-  const QList<QStringList> tables = ReadCsv(dir.filePath("tables/1/pairs.csv"));
-  QCOMPARE(shown.size(), tables.size());
-  const QList<std::pair<QString, QString>> same{
-      {"first", "i"}, {"second", "j"}, {"first_word", "word_i"}, {"n11", "n11"}, {"n10", "n10"}, {"n01", "n01"},
-      {"n00", "n00"}, {"likelihood_ratio", "likelihood_ratio"}, {"theta", "theta"}, {"fisher_p", "fisher_p"},
-      {"mcnemar_z", "mcnemar_z"}, {"mcnemar_proportion", "mcnemar_z_proportions"}, {"binomial_p", "binomial_p"},
-      {"kappa", "kappa"}, {"estvar", "estvar"}, {"kappa_proportion", "kappa_proportions"},
-      {"standardized_kappa", "standardized_kappa"},
-      {"standardized_kappa_proportion", "standardized_kappa_proportions"}};
-  for (const auto& [ours, theirs] : same) {
-    const qsizetype a = shown.first().indexOf(ours), b = tables.first().indexOf(theirs);
-    QVERIFY2(a >= 0 && b >= 0, qPrintable(ours));
-    for (qsizetype row = 1; row < shown.size(); ++row) {
-      const QString x = shown[row][a], y = tables[row][b];
-      bool numbers = false;
-      const double u = x.toDouble(&numbers), v = y.toDouble();
-      if (numbers) QVERIFY2(std::abs(u - v) <= 1e-6 * std::max(1.0, std::abs(v)), qPrintable(ours + ": " + x + " " + y));
-      else QCOMPARE(x, y);
-    }
-  }
-}
-
 // The large example's 170,236 pairs: each sort and filter ends within a fraction of a
 // second, and what is shown is right.
 void PairsTableTest::largeNetworkSortsAndFiltersQuickly() {
   QTemporaryDir dir;
-  const QString data = dir.filePath("sampson_monastery.dat");
-  QVERIFY(QFile::copy(testing::Example("sampson_monastery.dat"), data));
   WorkbenchWindow w;
-  QVERIFY(w.OpenDataFile(data));
-  SetField(w, 1010, QStringLiteral("10"));
+  QVERIFY(Opened(w, CopyOf(dir, "sampson_monastery.dat"), 10));
   w.show();
-  QVERIFY(RunToTheEnd(w));
-  QCOMPARE(w.ExitStatus(), 0);
+  QVERIFY(RunEnds(w));
   w.Results()->ShowTab(ResultsView::kPairs);
   PairsPanel& panel = *w.Results()->Pairs();
   const PairsModel& model = *panel.Model();

@@ -14,12 +14,10 @@ class WindowPartsTest : public QObject {
  private Q_SLOTS:
   void secondsLeft_data();
   void secondsLeft();
-  void timeLeftText_data();
   void timeLeftText();
   void recentFilesNewestFirst();
   void seed_data();
   void seed();
-  void reportBesideTheDataFile_data();
   void reportBesideTheDataFile();
 };
 
@@ -47,20 +45,13 @@ void WindowPartsTest::secondsLeft() {
   if (guess) QCOMPARE(*guess, left);
 }
 
-void WindowPartsTest::timeLeftText_data() {
-  QTest::addColumn<double>("seconds");
-  QTest::addColumn<QString>("text");
-  QTest::newRow("under a second") << 0.4 << "less than a second left";
-  QTest::newRow("seconds, rounded up") << 44.2 << "about 45 s left";
-  QTest::newRow("minutes") << 200.0 << "about 3 min 20 s left";
-  QTest::newRow("a whole minute") << 59.5 << "about 1 min 0 s left";
-  QTest::newRow("hours") << 3725.0 << "about 1 h 2 min left";
-}
-
 void WindowPartsTest::timeLeftText() {
-  QFETCH(double, seconds);
-  QFETCH(QString, text);
-  QCOMPARE(QString::fromStdString(DescribeTimeLeft(seconds)), text);
+  const QList<std::pair<double, QString>> cases{{0.4, "less than a second left"},
+                                                {44.2, "about 45 s left"},  // rounded up
+                                                {200.0, "about 3 min 20 s left"},
+                                                {59.5, "about 1 min 0 s left"},  // a whole minute
+                                                {3725.0, "about 1 h 2 min left"}};
+  for (const auto& [seconds, text] : cases) QCOMPARE(QString::fromStdString(DescribeTimeLeft(seconds)), text);
 }
 
 void WindowPartsTest::recentFilesNewestFirst() {
@@ -98,19 +89,12 @@ void WindowPartsTest::seed() {
   if (seed) QCOMPARE(quint64(*seed), value);
 }
 
-void WindowPartsTest::reportBesideTheDataFile_data() {
-  QTest::addColumn<QString>("data");
-  QTest::addColumn<QString>("report");
-  QTest::newRow("data file") << "/work/nets/padgett.dat" << "/work/nets/padgett.out";
-  QTest::newRow("dots in the name") << "/n/krack.hightech.graphml" << "/n/krack.hightech.out";
-  QTest::newRow("no suffix") << "/n/Quorel" << "/n/Quorel.out";
-  QTest::newRow("named like a report") << "/n/odd.out" << "/n/odd.out.out";
-}
-
 void WindowPartsTest::reportBesideTheDataFile() {
-  QFETCH(QString, data);
-  QFETCH(QString, report);
-  QCOMPARE(DefaultReportPath(data), report);
+  const QList<std::pair<QString, QString>> cases{{"/work/nets/padgett.dat", "/work/nets/padgett.out"},
+                                                 {"/n/krack.hightech.graphml", "/n/krack.hightech.out"},  // dots
+                                                 {"/n/Quorel", "/n/Quorel.out"},  // no suffix
+                                                 {"/n/odd.out", "/n/odd.out.out"}};  // named like a report
+  for (const auto& [data, report] : cases) QCOMPARE(DefaultReportPath(data), report);
 }
 
 QTEST_MAIN(WindowPartsTest)

@@ -1,109 +1,67 @@
 // The program's window on the offscreen platform: opening files, running, cancelling,
-// errors shown in the window, the results, the settings kept between sessions and the
-// scripted run with its picture.
+// errors shown in the window, the results (the pairs against the command line's tables),
+// the recent files kept between sessions and the scripted run with its picture.
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QGraphicsLineItem>
 #include <QGraphicsPathItem>
 #include <QGraphicsScene>
-#include <QMimeData>
 #include <QImage>
-#include <QLineEdit>
 #include <QMessageBox>
-#include <QPlainTextEdit>
-#include <QProcess>
-#include <QPushButton>
-#include <QSpinBox>
-#include <QtTest>
+#include <QMimeData>
+#include <algorithm>
+#include <cmath>
 
-#include "shell/gui/application.hpp"
-#include "shell/gui/elements_model.hpp"
-#include "shell/gui/elements_panel.hpp"
 #include "shell/gui/hasse_view.hpp"
-#include "shell/gui/main_dialog.hpp"
-#include "shell/gui/pairs_panel.hpp"
 #include "shell/gui/phase_progress.hpp"
-#include "shell/gui/report_viewer.hpp"
-#include "shell/gui/results_view.hpp"
 #include "shell/gui/run_settings_panel.hpp"
-#include "shell/gui/workbench_window.hpp"
 #include "gui_test_support.hpp"
 
 using namespace quorel;
-using testing::Example;
-using testing::ReadFile;
-
-namespace {
-
-bool RunToTheEnd(WorkbenchWindow& window) {
-  QSignalSpy finished(&window, &WorkbenchWindow::runFinished);
-  window.Run();
-  return testing::Waited(finished);
-}
-
-QLineEdit* Field(WorkbenchWindow& w, int id) { return qobject_cast<QLineEdit*>(w.Panel()->Control(id)); }
-
-// A copy of an example in `dir`, so that the report lands beside it there.
-QString CopyOf(const QTemporaryDir& dir, const char* example) {
-  const QString path = dir.filePath(QString::fromUtf8(example));
-  QFile::copy(Example(example), path);
-  return path;
-}
-
-}  // namespace
+using namespace quorel::testing;
 
 class WorkbenchTest : public QObject {
   Q_OBJECT
 
  private Q_SLOTS:
-  void initTestCase();
-  void init();
-  void opensAFileAndRuns();
-  void nothingRunsWithoutADataFile();
-  void filesAndOutputsReachTheRun();
+  void initTestCase() { settings_ = PrepareApplicationWithScratchSettings(); }
+  void init() { QSettings().clear(); }  // each case from the defaults
+  void opensAnExampleAndShowsEveryResult();
+  void problemsAreShownInTheWindow();
   void cancelStopsALongRunWithinASecond();
-  void malformedFileShowsTheReasonInTheWindow();
-  void optionsAndRecentFilesAreKept();
   void reportViewerPagesAndFinds();
-  void droppedFileIsOpened();
-  void diagramsAreDrawnWithAndWithoutGraphviz();
+  void openedAndDroppedFilesAreRecentFiles();
   void severalNetworksInAFileAreEachShown();
   void screenshotOptionWritesAPicture();
 
  private:
-  QTemporaryDir settings_;
+  QString settings_;  // the scratch folder of the settings
 };
 
-void WorkbenchTest::initTestCase() {
-  PrepareApplication(*qApp);
-  testing::UseScratchSettings(settings_);
-}
-
-void WorkbenchTest::init() { QSettings().clear(); }  // each case from the defaults
-
-void WorkbenchTest::opensAFileAndRuns() {
+// An example opened and run: the report beside it, and every result page filled from the
+// run. The pairs table, exported whole, holds the numbers of the command line's pairs table
+// (written by the same run through the tables folder option), column for column. The
+// diagrams are the window's own drawing when dot cannot be found (a box per class and a
+// line per cover), and with dot Graphviz's picture.
+void WorkbenchTest::opensAnExampleAndShowsEveryResult() {
   QTemporaryDir dir;
-  const QString data = CopyOf(dir, "padgett_florentine.dat");
+  const QString data = CopyOf(dir, "padgett_florentine.dat"), report = dir.filePath("padgett_florentine.out");
   WorkbenchWindow w;
-  QVERIFY(w.OpenDataFile(data));
-  QCOMPARE(w.Settings()->ReportFile(), dir.filePath("padgett_florentine.out"));
+  QVERIFY(Opened(w, data, 100));
+  Button(*w.Panel(), 1008)->click();  // permute each pair: every statistic
+  w.findChild<QLineEdit*>(QStringLiteral("tablesFolder"))->setText(dir.filePath("tables"));
+  QCOMPARE(w.Settings()->ReportFile(), report);
   QVERIFY(w.windowTitle().startsWith(QStringLiteral("padgett_florentine.dat")));
-  QCOMPARE(w.Panel()->StatusText(), QStringLiteral("Reads %1 and writes the report %2")
-                                        .arg(data, dir.filePath("padgett_florentine.out")));
-  Field(w, 1010)->setText(QStringLiteral("100"));
+  QCOMPARE(w.Panel()->StatusText(), QStringLiteral("Reads %1 and writes the report %2").arg(data, report));
   w.show();
-  QVERIFY(RunToTheEnd(w));
-  QCOMPARE(w.ExitStatus(), 0);
+  QVERIFY(RunEnds(w));
   QVERIFY(w.ProblemLines().isEmpty());
-  QVERIFY(ReadFile(dir.filePath("padgett_florentine.out")).startsWith("PARTIAL ALGEBRAS"));
+  QVERIFY(ReadFile(report).startsWith("PARTIAL ALGEBRAS"));
 
-  // Every result page has been filled from the run.
   ResultsView& results = *w.Results();
   const int elements = results.Elements()->Model()->rowCount();
   QVERIFY(elements > 2);
   QCOMPARE(results.Pairs()->Model()->rowCount(), elements * (elements - 1) / 2);
   QVERIFY(results.Pairs()->Model()->Table().HasStatistics());
-  QVERIFY(results.Diagrams()->DiagramCount() >= 3);  // the partial order, Omega and lower Omega
   QVERIFY(results.Report()->PageText().startsWith(QStringLiteral("PARTIAL ALGEBRAS")));
   QTest::keyClick(w.Panel(), Qt::Key_Escape);  // the options panel is not a dialog to dismiss
   QVERIFY(w.Panel()->isVisible());
@@ -117,10 +75,70 @@ void WorkbenchTest::opensAFileAndRuns() {
     for (int c = 0; c < matrix.columnCount(); ++c) ties += matrix.index(r, c).data().toString() == "1";
   }
   QCOMPARE(ties, results.Elements()->Model()->index(0, ElementsModel::kTies).data().toInt());
+
+  QString error;  // the pairs table beside the command line's
+  QVERIFY2(results.Pairs()->ExportCsv(dir.filePath("shown.csv"), error), qPrintable(error));
+  const QList<QStringList> exported = ReadCsv(dir.filePath("shown.csv"));
+  const QList<QStringList> tables = ReadCsv(dir.filePath("tables/1/pairs.csv"));
+  QCOMPARE(exported.size(), tables.size());
+  QList<std::pair<QString, QString>> same{
+      {"first", "i"}, {"second", "j"}, {"first_word", "word_i"}, {"mcnemar_proportion", "mcnemar_z_proportions"},
+      {"kappa_proportion", "kappa_proportions"}, {"standardized_kappa_proportion", "standardized_kappa_proportions"}};
+  for (const char* column : {"n11", "n10", "n01", "n00", "likelihood_ratio", "theta", "fisher_p", "mcnemar_z",
+                             "binomial_p", "kappa", "estvar", "standardized_kappa"}) same.emplaceBack(column, column);
+  for (const auto& [ours, theirs] : same) {
+    const qsizetype a = exported.first().indexOf(ours), b = tables.first().indexOf(theirs);
+    QVERIFY2(a >= 0 && b >= 0, qPrintable(ours));
+    for (qsizetype row = 1; row < exported.size(); ++row) {
+      const QString x = exported[row][a], y = tables[row][b];
+      bool numbers = false;
+      const double u = x.toDouble(&numbers), v = y.toDouble();
+      if (numbers) QVERIFY2(std::abs(u - v) <= 1e-6 * std::max(1.0, std::abs(v)), qPrintable(ours + ": " + x + " " + y));
+      else QCOMPARE(x, y);
+    }
+  }
+
+  results.ShowTab(ResultsView::kDiagrams);
+  HasseView& diagrams = *results.Diagrams();
+  QVERIFY(diagrams.DiagramCount() >= 3);
+  QCOMPARE(diagrams.Title(0), QStringLiteral("Partial order"));
+  QCOMPARE(diagrams.Title(1), QStringLiteral("Omega (closed), alpha 0.05"));
+  QCOMPARE(diagrams.Title(2), QStringLiteral("Lower Omega (closed), alpha 0.05"));
+  const QByteArray path = qgetenv("PATH");
+  qputenv("PATH", QByteArray());
+  QVERIFY(!HasseView::CanUseGraphviz());
+  diagrams.ShowDiagram(1);
+  QCOMPARE(diagrams.DrawnBy(), QStringLiteral("own"));
+  const QList<QGraphicsItem*> items = diagrams.Scene()->items();
+  const auto drawn = [&items](int type) {
+    return int(std::count_if(items.begin(), items.end(), [type](const QGraphicsItem* i) { return i->type() == type; }));
+  };
+  QCOMPARE(drawn(QGraphicsPathItem::Type), diagrams.ClassCount(1));
+  QCOMPARE(drawn(QGraphicsLineItem::Type), diagrams.CoverCount(1));
+  qputenv("PATH", path);
+
+  if (!HasseView::CanUseGraphviz()) QSKIP("no dot on PATH, or built without Qt SVG");
+  QSignalSpy shown(&diagrams, &HasseView::diagramShown);
+  diagrams.ShowDiagram(0);
+  QVERIFY(Waited(shown, 60000));
+  QCOMPARE(diagrams.DrawnBy(), QStringLiteral("graphviz"));
 }
 
-void WorkbenchTest::nothingRunsWithoutADataFile() {
+// A run that stops at an error, or cannot start, says why in the window: the reader's
+// reason for a malformed file, and the missing data file.
+void WorkbenchTest::problemsAreShownInTheWindow() {
+  QTemporaryDir dir;
+  const QString data = dir.filePath("broken.dl");
+  QVERIFY(WriteFile(data, "dl n=3 nm=1\ndata:\n0 1 1\n1 0 q\n"));
   WorkbenchWindow w;
+  QVERIFY(w.OpenDataFile(data));
+  QVERIFY(RunEnds(w, 1));
+  const QString reason = QStringLiteral("ERROR: %1:4: \"q\" is not a number").arg(data);
+  QVERIFY2(w.ProblemLines().contains(reason), qPrintable(w.ProblemLines().join('\n')));
+  QVERIFY(w.Panel()->MessageLines().contains(reason));
+  QCOMPARE(w.Panel()->StatusText(), QStringLiteral("The run stopped at an error: ") + reason);
+  QVERIFY(w.findChild<QWidget*>(QStringLiteral("problemsBox"))->isVisibleTo(&w));
+
   w.Settings()->SetDataFile(QString());
   QVERIFY(w.Panel()->RunBlockReason().startsWith(QStringLiteral("Open a data file")));
   w.Run();
@@ -131,77 +149,31 @@ void WorkbenchTest::nothingRunsWithoutADataFile() {
   QVERIFY(w.ProblemLines().last().contains(QStringLiteral("not a readable file")));
 }
 
-// The seed, the threads and the non-directional relations set in the window give the
-// command line's report for the same settings, run after run.
-void WorkbenchTest::filesAndOutputsReachTheRun() {
-  QTemporaryDir dir;
-  const QString data = dir.filePath("two.dl");
-  QVERIFY(testing::WriteFile(data, "dl n=4 nm=2\nformat = fullmatrix\nlabels:\nann,bob,cid,dan\n"
-                                   "matrix labels:\nfriend,advice\ndata:\n"
-                                   "0 1 1 0\n1 0 0 1\n1 0 0 1\n0 1 1 0\n0 1 0 0\n0 0 1 0\n1 0 0 1\n0 0 1 0\n"));
-  WorkbenchWindow w;
-  QVERIFY(w.OpenDataFile(data));
-  w.SetReportFile(dir.filePath("window.out"));
-  Field(w, 1010)->setText(QStringLiteral("50"));
-  auto* seed = w.findChild<QLineEdit*>(QStringLiteral("seed"));
-  auto* non_directional = w.findChild<QLineEdit*>(QStringLiteral("nonDirectional"));
-  w.findChild<QSpinBox*>(QStringLiteral("threads"))->setValue(1);
-  const auto command_line_report = [&](const QStringList& arguments) {
-    QProcess cli;
-    cli.start(QStringLiteral(QUOREL_BINARY), QStringList{"--quiet", "--data", data, "--report",
-                                                         dir.filePath("cli.out"), "--sample-size", "50",
-                                                         "--threads", "1"} + arguments);
-    return cli.waitForFinished(300000) && cli.exitCode() == 0 ? ReadFile(dir.filePath("cli.out")) : QByteArray("failed");
-  };
-  const QList<std::pair<QString, QString>> settings{{"5", ""}, {"5", "friend"}, {"6", "friend"}};
-  QByteArray previous;
-  for (const auto& [seed_text, relations] : settings) {
-    seed->setText(seed_text);
-    non_directional->setText(relations);
-    QVERIFY(RunToTheEnd(w));
-    QCOMPARE(w.ExitStatus(), 0);
-    const QByteArray report = ReadFile(dir.filePath("window.out"));
-    QStringList arguments{"--seed", seed_text};
-    if (!relations.isEmpty()) arguments << "--non-directional" << relations;
-    QVERIFY2(report == command_line_report(arguments), qPrintable(seed_text + " " + relations));
-    QVERIFY(report != previous);  // each setting changes the report
-    previous = report;
-  }
-  // The actors' names reach the matrix grid.
-  w.Results()->Elements()->SelectElement(0);
-  QCOMPARE(w.Results()->Elements()->Matrix()->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(),
-           QStringLiteral("cid"));
-  QCOMPARE(w.Results()->Elements()->Model()->index(0, ElementsModel::kNamedWord).data().toString(),
-           QStringLiteral("friend"));
-}
-
-// A run of the large example with many samples: closing the window asks first; Cancel
-// stops it during its sampling within a second, says so, and leaves the report of what was
-// complete; then it runs again.
+// A run of the large example with many samples: Run is disabled while it goes, closing the
+// window asks first; Cancel stops it during its sampling within a second, says so, and
+// leaves the report of what was complete; then it runs again.
 void WorkbenchTest::cancelStopsALongRunWithinASecond() {
   QTemporaryDir dir;
   WorkbenchWindow w;
-  QVERIFY(w.OpenDataFile(CopyOf(dir, "sampson_monastery.dat")));
-  Field(w, 1010)->setText(QStringLiteral("30000"));
+  QVERIFY(Opened(w, CopyOf(dir, "sampson_monastery.dat"), 30000));
   w.findChild<QLineEdit*>(QStringLiteral("tablesFolder"))->setText(dir.filePath("tables"));
   w.show();
   QSignalSpy finished(&w, &WorkbenchWindow::runFinished);
   w.Run();
   QVERIFY(w.RunUnderWay());
+  QVERIFY(!Button(*w.Panel(), kRunButton)->isEnabled());
   QTRY_COMPARE_WITH_TIMEOUT(w.Progress()->Current(), int(PhaseProgress::kSampling), 120000);
   QTest::qWait(500);
   // Closing the window asks first; "No" leaves the run going.
   QString asked;
-  testing::WhenModalOpens([&asked](QWidget* box) { asked = qobject_cast<QMessageBox*>(box)->text(); },
-                          QMessageBox::No);
+  WhenModalOpens([&asked](QWidget* box) { asked = qobject_cast<QMessageBox*>(box)->text(); }, QMessageBox::No);
   QVERIFY(!w.close());
   QVERIFY(asked.startsWith(QStringLiteral("An analysis is running.")));
   QVERIFY(w.RunUnderWay());
-  QElapsedTimer stopping;
-  stopping.start();
-  w.Cancel();
-  QVERIFY(testing::Waited(finished, 10000));
-  const qint64 took = stopping.elapsed();
+  const qint64 took = Timed([&] {
+    w.Cancel();
+    QVERIFY(Waited(finished, 10000));
+  });
   qInfo("cancelled during the sampling: the run ended %lld ms after Cancel", took);
   QVERIFY2(took < 1000, qPrintable(QString::number(took)));
   QCOMPARE(w.ExitStatus(), 2);
@@ -212,54 +184,9 @@ void WorkbenchTest::cancelStopsALongRunWithinASecond() {
   QVERIFY(w.Results()->Elements()->Model()->rowCount() > 0);  // the phases before it are shown
 
   // And it runs again, to the end this time.
-  Field(w, 1010)->setText(QStringLiteral("2"));
-  Field(w, 1007)->setText(QStringLiteral("1"));
-  QVERIFY(RunToTheEnd(w));
-  QCOMPARE(w.ExitStatus(), 0);
-}
-
-void WorkbenchTest::malformedFileShowsTheReasonInTheWindow() {
-  QTemporaryDir dir;
-  const QString data = dir.filePath("broken.dl");
-  QVERIFY(testing::WriteFile(data, "dl n=3 nm=1\ndata:\n0 1 1\n1 0 q\n"));
-  WorkbenchWindow w;
-  QVERIFY(w.OpenDataFile(data));
-  QVERIFY(RunToTheEnd(w));
-  QCOMPARE(w.ExitStatus(), 1);
-  const QString reason = QStringLiteral("ERROR: %1:4: \"q\" is not a number").arg(data);
-  QVERIFY2(w.ProblemLines().contains(reason), qPrintable(w.ProblemLines().join('\n')));
-  QVERIFY(w.Panel()->MessageLines().contains(reason));
-  QCOMPARE(w.Panel()->StatusText(), QStringLiteral("The run stopped at an error: ") + reason);
-  QVERIFY(w.findChild<QWidget*>(QStringLiteral("problemsBox"))->isVisibleTo(&w));
-}
-
-// The options of one session, the outputs asked for and the recent files are there in the
-// next; a JSON document asked for is written.
-void WorkbenchTest::optionsAndRecentFilesAreKept() {
-  QTemporaryDir dir;
-  const QString json = dir.filePath("run.json");
-  {
-    WorkbenchWindow w;
-    QVERIFY(w.OpenDataFile(CopyOf(dir, "padgett_florentine.dat")));
-    QVERIFY(w.OpenDataFile(CopyOf(dir, "kapferer_mine.dat")));
-    QCOMPARE(w.RecentFiles().first(), dir.filePath("kapferer_mine.dat"));
-    QCOMPARE(w.RecentFiles().size(), 2);
-    QVERIFY(w.OpenDataFile(dir.filePath("padgett_florentine.dat")));
-    Field(w, 1010)->setText(QStringLiteral("50"));
-    w.findChild<QLineEdit*>(QStringLiteral("seed"))->setText(QStringLiteral("7"));
-    w.findChild<QSpinBox*>(QStringLiteral("threads"))->setValue(1);
-    w.findChild<QLineEdit*>(QStringLiteral("jsonFile"))->setText(json);
-    QVERIFY(RunToTheEnd(w));
-    QCOMPARE(w.ExitStatus(), 0);
-    QVERIFY(ReadFile(json).contains("\"seed\":7"));
-    w.close();
-  }
-  WorkbenchWindow w;
-  QCOMPARE(w.RecentFiles(), (QStringList{dir.filePath("padgett_florentine.dat"), dir.filePath("kapferer_mine.dat")}));
-  QCOMPARE(Field(w, 1010)->text(), QStringLiteral("50"));
-  QCOMPARE(w.findChild<QLineEdit*>(QStringLiteral("seed"))->text(), QStringLiteral("7"));
-  QCOMPARE(w.findChild<QSpinBox*>(QStringLiteral("threads"))->value(), 1);
-  QCOMPARE(w.findChild<QLineEdit*>(QStringLiteral("jsonFile"))->text(), json);
+  Field(*w.Panel(), kSampleSize)->setText(QStringLiteral("2"));
+  Field(*w.Panel(), 1007)->setText(QStringLiteral("1"));
+  QVERIFY(RunEnds(w));
 }
 
 // A report of many pages opens at its first page; find goes on through the pages.
@@ -268,7 +195,7 @@ void WorkbenchTest::reportViewerPagesAndFinds() {
   QByteArray text;
   for (int line = 1; line <= 3 * ReportPages::kLinesPerPage + 5; ++line) text += "line " + QByteArray::number(line) + "\n";
   text += "the needle\n";
-  QVERIFY(testing::WriteFile(dir.filePath("report.out"), text));
+  QVERIFY(WriteFile(dir.filePath("report.out"), text));
   ReportViewer viewer;
   QVERIFY(viewer.Open(dir.filePath("report.out")));
   QCOMPARE(viewer.PageCount(), 4);
@@ -282,76 +209,48 @@ void WorkbenchTest::reportViewerPagesAndFinds() {
   QVERIFY(!viewer.FindNext(QStringLiteral("haystack")));
 }
 
-void WorkbenchTest::droppedFileIsOpened() {
+// The data files opened, from the menu or dropped on the window, are the recent files,
+// newest first and each once, in this session and the next; a dropped file's report is
+// beside it, and what is not a file is refused.
+void WorkbenchTest::openedAndDroppedFilesAreRecentFiles() {
   QTemporaryDir dir;
-  const QString data = CopyOf(dir, "zachary_karate.dat");
+  const QString padgett = CopyOf(dir, "padgett_florentine.dat"), kapferer = CopyOf(dir, "kapferer_mine.dat");
+  const QString zachary = CopyOf(dir, "zachary_karate.dat");
   WorkbenchWindow w;
-  QMimeData files;
-  files.setUrls({QUrl::fromLocalFile(data)});
-  QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(&w, &enter);
-  QVERIFY(enter.isAccepted());
+  QVERIFY(w.OpenDataFile(padgett));
+  QVERIFY(w.OpenDataFile(kapferer));
+  QCOMPARE(w.RecentFiles(), (QStringList{kapferer, padgett}));
+  const auto entered = [&w](QMimeData& mime) {
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    enter.setAccepted(false);
+    QApplication::sendEvent(&w, &enter);
+    return enter.isAccepted();
+  };
+  QMimeData files, text;
+  files.setUrls({QUrl::fromLocalFile(zachary)});
+  QVERIFY(entered(files));
   QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(&w, &drop);
-  QCOMPARE(w.Settings()->DataFile(), data);
+  QCOMPARE(w.Settings()->DataFile(), zachary);
   QCOMPARE(w.Settings()->ReportFile(), dir.filePath("zachary_karate.out"));
-  QCOMPARE(w.RecentFiles().first(), data);
+  QCOMPARE(w.RecentFiles().first(), zachary);
+  text.setText(QStringLiteral("padgett"));  // not a file: refused
+  QVERIFY(!entered(text));
 
-  QMimeData text;  // not a file: refused
-  text.setText(QStringLiteral("padgett"));
-  QDragEnterEvent refused(QPoint(10, 10), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
-  refused.setAccepted(false);
-  QApplication::sendEvent(&w, &refused);
-  QVERIFY(!refused.isAccepted());
-}
-
-// The window's own drawing when dot cannot be found: a box per class and a line per cover;
-// with dot, Graphviz's picture.
-void WorkbenchTest::diagramsAreDrawnWithAndWithoutGraphviz() {
-  QTemporaryDir dir;
-  WorkbenchWindow w;
-  QVERIFY(w.OpenDataFile(CopyOf(dir, "padgett_florentine.dat")));
-  Field(w, 1010)->setText(QStringLiteral("100"));
-  w.show();
-  QVERIFY(RunToTheEnd(w));
-  w.Results()->ShowTab(ResultsView::kDiagrams);
-  HasseView& diagrams = *w.Results()->Diagrams();
-  QCOMPARE(diagrams.Title(0), QStringLiteral("Partial order"));
-  QCOMPARE(diagrams.Title(1), QStringLiteral("Omega (closed), alpha 0.05"));
-  QCOMPARE(diagrams.Title(2), QStringLiteral("Lower Omega (closed), alpha 0.05"));
-
-  const QByteArray path = qgetenv("PATH");
-  qputenv("PATH", QByteArray());
-  QVERIFY(!HasseView::CanUseGraphviz());
-  diagrams.ShowDiagram(1);
-  QCOMPARE(diagrams.DrawnBy(), QStringLiteral("own"));
-  int boxes = 0, lines = 0;
-  for (const QGraphicsItem* item : diagrams.Scene()->items()) {
-    boxes += item->type() == QGraphicsPathItem::Type;
-    lines += item->type() == QGraphicsLineItem::Type;
-  }
-  QCOMPARE(boxes, diagrams.ClassCount(1));
-  QCOMPARE(lines, diagrams.CoverCount(1));
-  qputenv("PATH", path);
-
-  if (!HasseView::CanUseGraphviz()) QSKIP("no dot on PATH, or built without Qt SVG");
-  QSignalSpy shown(&diagrams, &HasseView::diagramShown);
-  diagrams.ShowDiagram(0);
-  QVERIFY(testing::Waited(shown, 60000));
-  QCOMPARE(diagrams.DrawnBy(), QStringLiteral("graphviz"));
+  QVERIFY(w.OpenDataFile(padgett));
+  w.close();
+  QCOMPARE(WorkbenchWindow().RecentFiles(), (QStringList{padgett, zachary, kapferer}));
 }
 
 // A data file of two networks: each network's results, chosen from a list.
 void WorkbenchTest::severalNetworksInAFileAreEachShown() {
   QTemporaryDir dir;
   const QString data = dir.filePath("two.dat");
-  QVERIFY(testing::WriteFile(data, "first\n2 1\n0 1\n1 0\n"
-                                   "second\n3 2\n0 1 0\n0 0 1\n1 0 0\n0 1 1\n0 0 0\n1 0 0\n"));
+  QVERIFY(WriteFile(data, "first\n2 1\n0 1\n1 0\n"
+                          "second\n3 2\n0 1 0\n0 0 1\n1 0 0\n0 1 1\n0 0 0\n1 0 0\n"));
   WorkbenchWindow w;
-  QVERIFY(w.OpenDataFile(data));
-  Field(w, 1010)->setText(QStringLiteral("20"));
-  QVERIFY(RunToTheEnd(w));
-  QCOMPARE(w.ExitStatus(), 0);
+  QVERIFY(Opened(w, data, 20));
+  QVERIFY(RunEnds(w));
   ResultsView& results = *w.Results();
   QCOMPARE(results.ProblemCount(), 2);
   auto* choice = w.findChild<QComboBox*>(QStringLiteral("networkChoice"));
@@ -371,27 +270,21 @@ void WorkbenchTest::severalNetworksInAFileAreEachShown() {
 // and the program ends with the run's status.
 void WorkbenchTest::screenshotOptionWritesAPicture() {
   QTemporaryDir dir;
-  const QString data = CopyOf(dir, "padgett_florentine.dat");
-  const QString picture = dir.filePath("window.png");
-  QProcess gui;
+  const QString data = CopyOf(dir, "padgett_florentine.dat"), picture = dir.filePath("window.png");
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-  environment.insert(QStringLiteral("XDG_CONFIG_HOME"), settings_.path());  // not the user's settings
-  gui.setProcessEnvironment(environment);
-  gui.start(QStringLiteral(QUOREL_GUI_BINARY),
-            {"--run", data, "--screenshot", picture, "--pairs-filter", "kappa proportion < 0.05"});
-  QVERIFY(gui.waitForFinished(300000));
-  QCOMPARE(gui.exitCode(), 0);
+  environment.insert(QStringLiteral("XDG_CONFIG_HOME"), settings_);  // not the user's settings
+  const auto exit_code = [&environment](const QStringList& arguments) {
+    QProcess gui;
+    gui.setProcessEnvironment(environment);
+    gui.start(QStringLiteral(QUOREL_GUI_BINARY), arguments);
+    return gui.waitForFinished(300000) ? gui.exitCode() : -1;
+  };
+  QCOMPARE(exit_code({"--run", data, "--screenshot", picture, "--pairs-filter", "kappa proportion < 0.05"}), 0);
   const QImage image(picture);
-  QVERIFY(!image.isNull());
   QVERIFY(image.width() > 800 && image.height() > 500);
-
-  QProcess broken;
-  broken.setProcessEnvironment(environment);
-  QVERIFY(testing::WriteFile(dir.filePath("broken.dat"), "a label and nothing after it"));
-  broken.start(QStringLiteral(QUOREL_GUI_BINARY), {"--run", dir.filePath("broken.dat")});
-  QVERIFY(broken.waitForFinished(300000));
-  QCOMPARE(broken.exitCode(), 1);
+  QVERIFY(WriteFile(dir.filePath("broken.dat"), "a label and nothing after it"));
+  QCOMPARE(exit_code({"--run", dir.filePath("broken.dat")}), 1);
 }
 
 QTEST_MAIN(WorkbenchTest)
