@@ -136,13 +136,6 @@ TEST(Reader, LaterProblemsAreNumberedOrAbortAfterTheEarlierReports) {
   EXPECT_EQ(malformed.errors, "ABORT QUOREL\n");
 }
 
-// The library refuses it alike but without the warning, which the table cannot say.
-TEST(Reader, CutLabelRunningToEndOfFileIsUnexpectedEnd) {
-  const RunCapture run = RunOnText(std::string(90, 'a'));
-  EXPECT_TRUE(run.fatal);
-  EXPECT_EQ(run.messages.front(), "ERROR: Unexpected End_Of_File after label");
-}
-
 std::string WithCarriageReturns(const std::string& data) {
   std::string crlf;
   for (char ch : data) crlf += ch == '\n' ? "\r\n" : std::string(1, ch);

@@ -142,19 +142,6 @@ INSTANTIATE_TEST_SUITE_P(
         BudgetCase{"FactorTable", StorageKind::kFactorTable, 0, 0, kPermuteGenerators, true}),
     [](const ::testing::TestParamInfo<BudgetCase>& info) { return std::string(info.param.name); });
 
-TEST(MemoryEstimate, PeakIsTheLargestRequestTotalAndGrowsWithTheSquareOfE) {
-  AnalysisOptions options;
-  const ProblemSize small{6, 2, 2, 10000};
-  const ProblemSize large{6, 2, 2, 20000};
-  std::uint64_t largest = 0;
-  for (const StorageStep& step : EstimateStorageSteps(small, options)) largest = std::max(largest, step.After());
-  EXPECT_EQ(EstimatePeakBytes(small, options), largest);
-  // The statistic matrices and the samplers' pair table are the peak: 24 E^2 + 19 E^2.
-  EXPECT_GE(EstimatePeakBytes(small, options), 24ull * 10000 * 10000 + PairTableBytes(10000));
-  const double ratio = static_cast<double>(EstimatePeakBytes(large, options)) / EstimatePeakBytes(small, options);
-  EXPECT_NEAR(ratio, 4.0, 0.01);
-}
-
 TEST(MemoryEstimate, MostElementsFollowsTheWordLengthTheActorsAndTheElementNumbers) {
   AnalysisOptions options;
   EXPECT_EQ(MostElements(16, 2, options), 2 + 4 + 8);

@@ -30,8 +30,6 @@ TEST(CutoffList, ParsesRunsOfDigitsAndPoints) {
   }
 }
 
-// Controls the relations' directionality does not allow are lowered, with a warning, or kept
-// where the strategy copes.
 // Texts the cutoff reading takes otherwise than they say get one note per such word; texts
 // that read as they say get none.
 TEST(CutoffList, NotesWordsReadOtherwiseThanTheySay) {
@@ -51,6 +49,8 @@ TEST(CutoffList, NotesWordsReadOtherwiseThanTheySay) {
   for (const auto& c : cases) EXPECT_EQ(CutoffTextNotes(c.text), c.notes) << c.text;
 }
 
+// Controls the relations' directionality does not allow are lowered, with a warning, or kept
+// where the strategy copes.
 TEST(MeasureControlCheck, LowersOrRestrictsImpossibleControls) {
   struct Case {
     std::int16_t directionality;

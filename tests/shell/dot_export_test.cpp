@@ -19,7 +19,6 @@
 namespace quorel {
 namespace {
 
-using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
 // A relation from its pairs (upper, lower): element `lower` included in element `upper`;
@@ -48,17 +47,6 @@ TEST(HasseDiagram, KeepsOnlyCoveringPairsAndMergesMutualInclusions) {
     EXPECT_EQ(d.Classes, c.classes) << c.e;
     EXPECT_EQ(std::set(d.Covers.begin(), d.Covers.end()), c.covers) << c.e;
   }
-}
-
-// A class of mutually included elements is one node listing them, linked to the classes it
-// covers (here 1 below {2, 3}); quotes in a word are escaped; transposes' names are marked.
-TEST(HasseDiagram, DotListsClassesAndCoveringEdges) {
-  const std::string dot = HasseDot(BuildHasseDiagram(Relation(3, {{1, 2}, {2, 1}, {1, 0}, {2, 0}})), "x", {"A", "B", "A\"B"});
-  EXPECT_THAT(dot, HasSubstr("c2 [label=\"2: B\\n3: A\\\"B\"];"));
-  EXPECT_THAT(dot, HasSubstr("c1 -> c2;"));
-  EXPECT_EQ(std::count(dot.begin(), dot.end(), '>'), 1);
-  EXPECT_THAT(GeneratorNames({"marriage", "business", "again"}, {0, 1, 0}, {-1, -1, 1}),
-              ElementsAre("marriage", "business", "business'"));
 }
 
 // However the order is shaped, covers climb, the lone classes (and only they) form a grid,

@@ -102,8 +102,6 @@ TEST(Interruption, EveryStepStopsWithWholeOutputs) {
   }
 }
 
-// The first signal only asks the run to stop; a second ends the process as the signal would
-// have without us.
 // Steps of millions of pairs or closures stop within them, not at their end: the observed
 // statistics ask whether to stop once for every row of pairs at least, a factorization
 // before every closure and every atom.
@@ -133,6 +131,8 @@ TEST(Interruption, LongStepsAskAsTheyGo) {
   EXPECT_GE(questions.Asked(Step::kFactorization), 2);
 }
 
+// The first signal only asks the run to stop; a second ends the process as the signal would
+// have without us.
 TEST(Interruption, FirstSignalAsksSecondEndsAtOnce) {
   const pid_t child = fork();
   if (child == 0) {

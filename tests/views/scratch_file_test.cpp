@@ -17,30 +17,6 @@ std::string Copied(ScratchFile& file) {
   return text;
 }
 
-// Reading back leaves the file taking more at its end, as often as it is read.
-TEST(ScratchFile, KeepsWhatIsAppendedAcrossReadingsAndClearing) {
-  ScratchFile file("");
-  EXPECT_TRUE(file.Empty());
-  EXPECT_EQ(Copied(file), "");
-  file.Append("first\nsec");
-  file.Append("ond\n");
-  EXPECT_EQ(Copied(file), "first\nsecond\n");
-  file.Append(std::string(100000, 'x') + "\n");  // longer than one piece of the copy
-  std::vector<std::size_t> lengths;
-  EXPECT_TRUE(file.ForEachLine([&lengths](std::string_view line) {
-    lengths.push_back(line.size());
-    return true;
-  }));
-  EXPECT_EQ(lengths, (std::vector<std::size_t>{5, 6, 100000}));
-  file.Append("last");
-  EXPECT_EQ(Copied(file).substr(13 + 100001), "last");
-  file.Clear();
-  EXPECT_TRUE(file.Empty());
-  file.Append("again");
-  EXPECT_EQ(Copied(file), "again");
-  EXPECT_TRUE(file.Failure().empty());
-}
-
 TEST(ScratchFile, ReceiverThatRefusesStopsTheCopy) {
   ScratchFile file("");
   file.Append("a\nb\nc\n");
