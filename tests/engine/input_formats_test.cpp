@@ -222,15 +222,5 @@ TEST(Formats, LargestDlNetworkIsRead) {
   EXPECT_THAT(data.str(), StartsWith("big.dl\n181 1\n\n0 0"));
 }
 
-TEST(Formats, ForcedDataFormatReadsADlLookalikeAsADataFile) {
-  AnalysisOptions options;
-  options.DataFormat = InputFormat::kData;
-  options.m_SampleSize = 5;
-  const testing::RunCapture run = testing::RunOnText("dl n=2\ndata:\n0 1 1 0\n", options);
-  // "dl n=2" is the label line and "data:" no header: the data file's own message.
-  EXPECT_TRUE(run.fatal);
-  EXPECT_THAT(run.messages, ::testing::Contains("ERROR: Could not read arguments"));
-}
-
 }  // namespace
 }  // namespace quorel

@@ -95,6 +95,7 @@ TEST(Command, ExitStatusesAndMessagesTellHowTheRunEnded) {
       {kGood, "-q --cutoffs 0,05 --sample-size 2", kExitSuccess, "=invalid probability\n",
        "quorel: warning: --cutoffs: \"0,05\" is read as 0 and 5", false},
       {kGood, "--help", kExitSuccess, "--measure-control", ""},
+      {kGood, "--help", kExitSuccess, "Exit status: 0 complete; 1 a fatal error", ""},
       {kGood, "-q --json no/such/dir/r.json", kExitReportWrite, "", "the JSON file 'no/such/dir/r.json' could not be written", false},
       {kGood, full ? "-q --report /dev/full --sample-size 10" : "--help", full ? kExitReportWrite : 0, "", full ? kFull : ""},
       {kMalformed, full ? "-q --report /dev/full" : "--help", full ? kExitFatal : 0, "", ""},
