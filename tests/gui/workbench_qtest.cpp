@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QToolButton>
 #include <algorithm>
 #include <cmath>
 
@@ -203,6 +204,8 @@ void WorkbenchTest::reportViewerPagesAndFinds() {
   QCOMPARE(viewer.PageText().count(QLatin1Char('\n')), ReportPages::kLinesPerPage);
   QVERIFY(viewer.FindNext(QStringLiteral("NEEDLE")));
   QCOMPARE(viewer.Page(), 3);
+  const QList<QToolButton*> turns = viewer.findChildren<QToolButton*>(Qt::FindDirectChildrenOnly);  // back, on
+  QVERIFY(turns.size() == 2 && turns[0]->isEnabled() && !turns[1]->isEnabled());  // at the last page
   QCOMPARE(viewer.SelectedText(), QStringLiteral("needle"));
   QVERIFY(viewer.FindNext(QStringLiteral("line 2001")));  // round to the start
   QCOMPARE(viewer.Page(), 1);
