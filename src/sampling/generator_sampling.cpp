@@ -50,7 +50,6 @@ RelationSummary Summarise(const BitWord* m, const MatrixShape& shape) {
   return s;
 }
 
-
 // One sample's relations as its comparisons read them: each relation's summary, and the
 // packed bits whose shared ties are counted (tie_words words a relation).
 struct SampleRelations {
