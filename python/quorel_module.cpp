@@ -9,8 +9,8 @@
 #include <pybind11/stl/filesystem.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
-#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
@@ -22,6 +22,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "quorel/option_words.hpp"
@@ -377,65 +378,27 @@ Bytes ElementMatrices(const quorel::Result& result) {
 }
 
 // Every pair i < j as columns, in the report's order, by the names of the command line's
-// pairs.csv. The 2 x 2 counts are over the cells the measures count: the diagonal counts
-// under include-all, never under exclude-all and, under exclude-generators, only when
-// neither element is a generator.
+// pairs.csv, elements numbered from 1.
 py::dict PairColumns(const Analysis& a) {
   const quorel::Result& result = a.result;
-  const int e = result.element_count(), n = result.actor_count(), g = result.generator_count();
+  const int e = result.element_count();
   const py::ssize_t pairs = static_cast<py::ssize_t>(e) * (e - 1) / 2;
-  const Bytes matrices = ElementMatrices(result);
-  const std::uint8_t* ties = matrices.data();
-  const std::size_t cells = static_cast<std::size_t>(n) * n;
-  const quorel::DiagonalRule rule = result.options().diagonal;
-
-  py::array_t<std::int64_t> first(pairs), second(pairs), n11(pairs), n10(pairs), n01(pairs), n00(pairs);
+  const std::vector<std::array<std::int32_t, 4>> counts = result.pair_counts();
+  py::array_t<std::int64_t> first(pairs), second(pairs);
   Flags i_in_j(pairs), j_in_i(pairs);
   py::list word_i, word_j;
   std::vector<std::string> words;
   for (int i = 0; i < e; ++i) words.push_back(result.word(i));
-  struct Column {
-    const char* name;
-    PairAccessor accessor;
-    Reals values;
-  };
-  std::vector<Column> statistics = {
-      {"likelihood_ratio", &quorel::Result::likelihood_ratio, Reals(pairs)},
-      {"theta", &quorel::Result::theta, Reals(pairs)},
-      {"fisher_p", &quorel::Result::fisher_p, Reals(pairs)},
-      {"mcnemar_z", &quorel::Result::mcnemar_z, Reals(pairs)},
-      {"mcnemar_z_proportions", &quorel::Result::mcnemar_z_proportion, Reals(pairs)},
-      {"binomial_p", &quorel::Result::binomial_p, Reals(pairs)},
-      {"kappa", &quorel::Result::kappa, Reals(pairs)},
-      {"estvar", &quorel::Result::estvar, Reals(pairs)},
-      {"kappa_proportions", &quorel::Result::kappa_proportion, Reals(pairs)},
-      {"standardized_kappa", &quorel::Result::standardized_kappa, Reals(pairs)},
-      {"standardized_kappa_proportions", &quorel::Result::standardized_kappa_proportion, Reals(pairs)},
-  };
   py::ssize_t row = 0;
   for (int i = 0; i < e; ++i) {
     for (int j = i + 1; j < e; ++j, ++row) {
-      const bool diagonal = rule == quorel::DiagonalRule::kIncludeAll ||
-                            (rule == quorel::DiagonalRule::kExcludeGenerators && i >= g && j >= g);
-      std::int64_t counts[4] = {0, 0, 0, 0};  // index: tie of i * 2 + tie of j, so n00, n01, n10, n11
-      const std::uint8_t* a_cells = ties + static_cast<std::size_t>(i) * cells;
-      const std::uint8_t* b_cells = ties + static_cast<std::size_t>(j) * cells;
-      for (std::size_t cell = 0; cell < cells; ++cell) {
-        if (!diagonal && cell / n == cell % n) continue;
-        ++counts[a_cells[cell] * 2 + b_cells[cell]];
-      }
       first.mutable_at(row) = i + 1;
       second.mutable_at(row) = j + 1;
-      n11.mutable_at(row) = counts[3];
-      n10.mutable_at(row) = counts[2];
-      n01.mutable_at(row) = counts[1];
-      n00.mutable_at(row) = counts[0];
       word_i.append(words[i]);
       word_j.append(words[j]);
       // The partial order's cell (row, column): element column is contained in element row.
       i_in_j.mutable_at(row) = result.partial_order(j, i);
       j_in_i.mutable_at(row) = result.partial_order(i, j);
-      for (Column& column : statistics) column.values.mutable_at(row) = (result.*column.accessor)(i, j);
     }
   }
   py::dict columns;
@@ -443,57 +406,35 @@ py::dict PairColumns(const Analysis& a) {
   columns["j"] = second;
   columns["word_i"] = word_i;
   columns["word_j"] = word_j;
-  columns["n11"] = n11;
-  columns["n10"] = n10;
-  columns["n01"] = n01;
-  columns["n00"] = n00;
-  // Each sampled proportion is followed by the bounds of its 95% interval, and with exact
-  // P-values their columns follow, as in pairs.csv.
-  const auto interval = [&](const Reals& values, bool high) {
-    Reals bounds(pairs);
-    for (py::ssize_t k = 0; k < pairs; ++k) {
-      const std::pair<double, double> both = result.proportion_interval(values.at(k));
-      bounds.mutable_at(k) = high ? both.second : both.first;
-    }
-    return bounds;
-  };
-  for (Column& column : statistics) {
-    columns[column.name] = column.values;
-    const std::string name = column.name;
-    if (name == "theta" || (name.size() > 12 && name.compare(name.size() - 12, 12, "_proportions") == 0)) {
-      columns[py::str(name + "_low")] = interval(column.values, false);
-      columns[py::str(name + "_high")] = interval(column.values, true);
-    }
+  const char* const count_names[4] = {"n11", "n10", "n01", "n00"};
+  for (int cell = 0; cell < 4; ++cell) {
+    py::array_t<std::int64_t> values(pairs);
+    for (py::ssize_t k = 0; k < pairs; ++k) values.mutable_at(k) = counts[static_cast<std::size_t>(k)][cell];
+    columns[count_names[cell]] = values;
   }
-  if (result.options().exact_p) {
-    const struct {
-      const char* name;
-      PairAccessor accessor;
-    } exact[] = {{"theta_exact", &quorel::Result::theta_exact},
-                 {"mcnemar_z_proportions_exact", &quorel::Result::mcnemar_z_proportion_exact},
-                 {"kappa_proportions_exact", &quorel::Result::kappa_proportion_exact},
-                 {"standardized_kappa_proportions_exact", &quorel::Result::standardized_kappa_proportion_exact}};
-    for (const auto& column : exact) {
-      Reals values(pairs);
-      py::ssize_t k = 0;
-      for (int i = 0; i < e; ++i) {
-        for (int j = i + 1; j < e; ++j) values.mutable_at(k++) = (result.*column.accessor)(i, j);
+  // The statistics, each sampled proportion followed by the bounds of its 95% interval, and
+  // the exact P-values when asked for, as in pairs.csv.
+  for (const quorel::PairStatistic& statistic : quorel::PairStatistics(result.options().exact_p)) {
+    Reals values(pairs), low(statistic.interval ? pairs : 0), high(statistic.interval ? pairs : 0);
+    py::ssize_t k = 0;
+    for (int i = 0; i < e; ++i) {
+      for (int j = i + 1; j < e; ++j, ++k) {
+        values.mutable_at(k) = (result.*statistic.value)(i, j);
+        if (statistic.interval) std::tie(low.mutable_at(k), high.mutable_at(k)) = result.proportion_interval(values.at(k));
       }
-      columns[column.name] = values;
+    }
+    columns[statistic.name] = values;
+    if (statistic.interval) {
+      columns[py::str(std::string(statistic.name) + "_low")] = low;
+      columns[py::str(std::string(statistic.name) + "_high")] = high;
     }
   }
   columns["included_i_in_j"] = i_in_j;
   columns["included_j_in_i"] = j_in_i;
   // Omega at each cutoff level: "i<j" when it includes i in j, "j<i", "equivalent" when
-  // both, None when neither. Named omega_<alpha>, the cutoff as the shortest decimal of its
-  // 32-bit value, with the level's number appended to a cutoff listed again.
-  std::vector<std::string> taken;
+  // both, None when neither.
+  const std::vector<std::string> omega_names = result.omega_column_names();
   for (int level = 0; level < result.cutoff_level_count(); ++level) {
-    char digits[32];
-    const auto end = std::to_chars(digits, digits + sizeof digits, result.alpha(level)).ptr;
-    std::string name = "omega_" + std::string(digits, end);
-    if (std::find(taken.begin(), taken.end(), name) != taken.end()) name += "_" + std::to_string(level + 1);
-    taken.push_back(name);
     py::list cells;
     for (int i = 0; i < e; ++i) {
       for (int j = i + 1; j < e; ++j) {
@@ -504,7 +445,7 @@ py::dict PairColumns(const Analysis& a) {
         else cells.append(py::none());
       }
     }
-    columns[py::str(name)] = cells;
+    columns[py::str(omega_names[static_cast<std::size_t>(level)])] = cells;
   }
   return columns;
 }

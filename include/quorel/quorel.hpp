@@ -13,6 +13,7 @@
 // file, standard output or standard error unless a function says so. Every failure is a
 // quorel::Error.
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
@@ -110,9 +111,17 @@ class Result {
   // inversions.
   std::pair<double, double> proportion_interval(double proportion) const;
 
+  // The 2 x 2 counts n11, n10, n01, n00 of every pair (0, 1), (0, 2), ..., (1, 2), ... in
+  // that order, over the cells its statistics count (the diagonal rule decides whether the
+  // diagonal does), as the pairs table gives them. Cost: O(E^2 N^2 / 64).
+  std::vector<std::array<std::int32_t, 4>> pair_counts() const;
+
   // The cutoff levels in the order of the cutoff list.
   int cutoff_level_count() const;
   float alpha(int level) const;
+  // Each level's name in the pairs table: "omega_<alpha>", alpha as the shortest decimal of
+  // its 32-bit value, a cutoff listed again told apart by "_<level number>".
+  std::vector<std::string> omega_column_names() const;
   // Cell (i, j) of each relation of a level (element j included in element i). Lower
   // Omega and the closures exist unless only generator products were formed.
   bool omega(int level, int i, int j) const;
@@ -129,6 +138,18 @@ class Result {
  private:
   std::shared_ptr<const detail::ResultData> data_;
 };
+
+// A statistic column of the pairs table: its name there, the accessor that gives it for
+// the pair i < j, and whether the bounds of its 95% interval (NAME_low, NAME_high, from
+// Result::proportion_interval) follow it.
+struct PairStatistic {
+  const char* name;
+  double (Result::*value)(int i, int j) const;
+  bool interval;
+};
+// The statistic columns of the pairs table in its order, the exact P-values last when
+// `exact_p`.
+std::vector<PairStatistic> PairStatistics(bool exact_p);
 
 // Every network of a data file, DL file, Pajek network, GraphML document or CSV, recognised as the command line
 // does; `fixed_matrix`: a fixed matrix follows each network's relations in a data file.

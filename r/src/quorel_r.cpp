@@ -11,7 +11,7 @@
 
 #include <algorithm>
 #include <atomic>
-#include <charconv>
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
@@ -270,70 +270,28 @@ SEXP WordNames(const quorel::Result& result) {
 }
 
 // Every pair i < j as columns, in the report's order, by the names of the command line's
-// pairs.csv, elements numbered from 1. The 2 x 2 counts are over the cells the measures
-// count: the diagonal counts under include-all, never under exclude-all and, under
-// exclude-generators, only when neither element is a generator.
+// pairs.csv, elements numbered from 1.
 Rcpp::List PairColumns(const quorel::Result& result) {
-  const int e = result.element_count(), n = result.actor_count(), g = result.generator_count();
+  const int e = result.element_count();
   const R_xlen_t pairs = static_cast<R_xlen_t>(e) * (e - 1) / 2;
-  const quorel::DiagonalRule rule = result.options().diagonal;
-  std::vector<std::vector<std::uint8_t>> ties(static_cast<std::size_t>(e));
-  for (int i = 0; i < e; ++i) {
-    ties[i].resize(static_cast<std::size_t>(n) * n);
-    for (int r = 0; r < n; ++r) {
-      for (int c = 0; c < n; ++c) ties[i][static_cast<std::size_t>(r) * n + c] = result.tie(i, r, c) ? 1 : 0;
-    }
-  }
+  const std::vector<std::array<std::int32_t, 4>> counts = result.pair_counts();
   const auto value = [](double v) { return std::isnan(v) ? NA_REAL : v; };
 
   Rcpp::IntegerVector first(pairs), second(pairs);
-  Rcpp::NumericVector n11(pairs), n10(pairs), n01(pairs), n00(pairs);  // N^2 may pass 2^31
   Rcpp::LogicalVector i_in_j(pairs), j_in_i(pairs);
   Rcpp::CharacterVector word_i(pairs), word_j(pairs);
   std::vector<std::string> words;
   for (int i = 0; i < e; ++i) words.push_back(result.word(i));
-  struct Column {
-    const char* name;
-    PairAccessor accessor;
-    Rcpp::NumericVector values;
-  };
-  std::vector<Column> statistics = {
-      {"likelihood_ratio", &quorel::Result::likelihood_ratio, Rcpp::NumericVector(pairs)},
-      {"theta", &quorel::Result::theta, Rcpp::NumericVector(pairs)},
-      {"fisher_p", &quorel::Result::fisher_p, Rcpp::NumericVector(pairs)},
-      {"mcnemar_z", &quorel::Result::mcnemar_z, Rcpp::NumericVector(pairs)},
-      {"mcnemar_z_proportions", &quorel::Result::mcnemar_z_proportion, Rcpp::NumericVector(pairs)},
-      {"binomial_p", &quorel::Result::binomial_p, Rcpp::NumericVector(pairs)},
-      {"kappa", &quorel::Result::kappa, Rcpp::NumericVector(pairs)},
-      {"estvar", &quorel::Result::estvar, Rcpp::NumericVector(pairs)},
-      {"kappa_proportions", &quorel::Result::kappa_proportion, Rcpp::NumericVector(pairs)},
-      {"standardized_kappa", &quorel::Result::standardized_kappa, Rcpp::NumericVector(pairs)},
-      {"standardized_kappa_proportions", &quorel::Result::standardized_kappa_proportion, Rcpp::NumericVector(pairs)},
-  };
   R_xlen_t row = 0;
   for (int i = 0; i < e; ++i) {
     for (int j = i + 1; j < e; ++j, ++row) {
-      const bool diagonal = rule == quorel::DiagonalRule::kIncludeAll ||
-                            (rule == quorel::DiagonalRule::kExcludeGenerators && i >= g && j >= g);
-      double counts[4] = {0, 0, 0, 0};  // index: tie of i * 2 + tie of j, so n00, n01, n10, n11
-      const std::vector<std::uint8_t>& a = ties[i];
-      const std::vector<std::uint8_t>& b = ties[j];
-      for (std::size_t cell = 0; cell < a.size(); ++cell) {
-        if (!diagonal && cell / n == cell % n) continue;
-        counts[a[cell] * 2 + b[cell]] += 1;
-      }
       first[row] = i + 1;
       second[row] = j + 1;
-      n11[row] = counts[3];
-      n10[row] = counts[2];
-      n01[row] = counts[1];
-      n00[row] = counts[0];
       word_i[row] = words[i];
       word_j[row] = words[j];
       // The partial order's cell (row, column): element column is contained in element row.
       i_in_j[row] = result.partial_order(j, i);
       j_in_i[row] = result.partial_order(i, j);
-      for (Column& column : statistics) column.values[row] = value((result.*column.accessor)(i, j));
     }
   }
   std::vector<std::string> names;
@@ -346,59 +304,39 @@ Rcpp::List PairColumns(const quorel::Result& result) {
   add("j", second);
   add("word_i", word_i);
   add("word_j", word_j);
-  add("n11", n11);
-  add("n10", n10);
-  add("n01", n01);
-  add("n00", n00);
-  // Each sampled proportion is followed by the bounds of its 95% interval, and with exact
-  // P-values their columns follow, as in pairs.csv.
-  const auto interval = [&](const Rcpp::NumericVector& values, bool high) {
-    Rcpp::NumericVector bounds(pairs);
-    for (R_xlen_t k = 0; k < pairs; ++k) {
-      const double proportion = Rcpp::NumericVector::is_na(values[k]) ? std::numeric_limits<double>::quiet_NaN()
-                                                                      : values[k];
-      const std::pair<double, double> both = result.proportion_interval(proportion);
-      bounds[k] = value(high ? both.second : both.first);
-    }
-    return bounds;
-  };
-  for (Column& column : statistics) {
-    const std::string name = column.name;
-    add(name, column.values);
-    if (name == "theta" || (name.size() > 12 && name.compare(name.size() - 12, 12, "_proportions") == 0)) {
-      add(name + "_low", interval(column.values, false));
-      add(name + "_high", interval(column.values, true));
-    }
+  const char* const count_names[4] = {"n11", "n10", "n01", "n00"};
+  for (int cell = 0; cell < 4; ++cell) {
+    Rcpp::NumericVector values(pairs);  // N^2 may pass 2^31
+    for (R_xlen_t k = 0; k < pairs; ++k) values[k] = counts[static_cast<std::size_t>(k)][cell];
+    add(count_names[cell], values);
   }
-  if (result.options().exact_p) {
-    const struct {
-      const char* name;
-      PairAccessor accessor;
-    } exact[] = {{"theta_exact", &quorel::Result::theta_exact},
-                 {"mcnemar_z_proportions_exact", &quorel::Result::mcnemar_z_proportion_exact},
-                 {"kappa_proportions_exact", &quorel::Result::kappa_proportion_exact},
-                 {"standardized_kappa_proportions_exact", &quorel::Result::standardized_kappa_proportion_exact}};
-    for (const auto& column : exact) {
-      Rcpp::NumericVector values(pairs);
-      R_xlen_t k = 0;
-      for (int i = 0; i < e; ++i) {
-        for (int j = i + 1; j < e; ++j) values[k++] = value((result.*column.accessor)(i, j));
+  // The statistics, each sampled proportion followed by the bounds of its 95% interval, and
+  // the exact P-values when asked for, as in pairs.csv.
+  for (const quorel::PairStatistic& statistic : quorel::PairStatistics(result.options().exact_p)) {
+    Rcpp::NumericVector values(pairs), low(statistic.interval ? pairs : 0), high(statistic.interval ? pairs : 0);
+    R_xlen_t k = 0;
+    for (int i = 0; i < e; ++i) {
+      for (int j = i + 1; j < e; ++j, ++k) {
+        const double proportion = (result.*statistic.value)(i, j);
+        values[k] = value(proportion);
+        if (!statistic.interval) continue;
+        const std::pair<double, double> both = result.proportion_interval(proportion);
+        low[k] = value(both.first);
+        high[k] = value(both.second);
       }
-      add(column.name, values);
+    }
+    add(statistic.name, values);
+    if (statistic.interval) {
+      add(std::string(statistic.name) + "_low", low);
+      add(std::string(statistic.name) + "_high", high);
     }
   }
   add("included_i_in_j", i_in_j);
   add("included_j_in_i", j_in_i);
   // Omega at each cutoff level: "i<j" when it includes i in j, "j<i", "equivalent" when
-  // both, NA when neither. Named omega_<alpha>, the cutoff as the shortest decimal of its
-  // 32-bit value, with the level's number appended to a cutoff listed again.
-  std::vector<std::string> taken;
+  // both, NA when neither.
+  const std::vector<std::string> omega_names = result.omega_column_names();
   for (int level = 0; level < result.cutoff_level_count(); ++level) {
-    char digits[32];
-    const auto end = std::to_chars(digits, digits + sizeof digits, result.alpha(level)).ptr;
-    std::string name = "omega_" + std::string(digits, end);
-    if (std::find(taken.begin(), taken.end(), name) != taken.end()) name += "_" + std::to_string(level + 1);
-    taken.push_back(name);
     Rcpp::CharacterVector cells(pairs);
     R_xlen_t k = 0;
     for (int i = 0; i < e; ++i) {
@@ -410,7 +348,7 @@ Rcpp::List PairColumns(const quorel::Result& result) {
         else cells[k] = NA_STRING;
       }
     }
-    add(name, cells);
+    add(omega_names[static_cast<std::size_t>(level)], cells);
   }
   columns.names() = Rcpp::wrap(names);
   return columns;

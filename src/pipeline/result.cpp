@@ -5,6 +5,7 @@
 #include "pipeline/result_data.hpp"
 #include "quorel/quorel.hpp"
 #include "views/element_words.hpp"
+#include "views/pair_records.hpp"
 
 namespace quorel {
 
@@ -203,6 +204,43 @@ std::pair<double, double> Result::proportion_interval(double proportion) const {
       IntervalCache(data_->options.sample_size).Of(static_cast<float>(proportion));
   if (!interval.has_value()) return {std::nan(""), std::nan("")};
   return {interval->low, interval->high};
+}
+
+std::vector<std::array<std::int32_t, 4>> Result::pair_counts() const {
+  const ProblemRecord& r = data_->record;
+  return CountPairTables(r.elements, r.semigroup.element_count, r.semigroup.generator_count, r.facts.options.m_Diagonal);
+}
+
+std::vector<std::string> Result::omega_column_names() const {
+  std::vector<OmegaColumn> columns;
+  for (const auto& level : data_->record.levels) AddOmegaColumn(columns, level.relations);
+  std::vector<std::string> names;
+  for (const OmegaColumn& column : columns) names.push_back(column.name);
+  return names;
+}
+
+std::vector<PairStatistic> PairStatistics(bool exact_p) {
+  std::vector<PairStatistic> columns = {
+      {"likelihood_ratio", &Result::likelihood_ratio, false},
+      {"theta", &Result::theta, true},
+      {"fisher_p", &Result::fisher_p, false},
+      {"mcnemar_z", &Result::mcnemar_z, false},
+      {"mcnemar_z_proportions", &Result::mcnemar_z_proportion, true},
+      {"binomial_p", &Result::binomial_p, false},
+      {"kappa", &Result::kappa, false},
+      {"estvar", &Result::estvar, false},
+      {"kappa_proportions", &Result::kappa_proportion, true},
+      {"standardized_kappa", &Result::standardized_kappa, false},
+      {"standardized_kappa_proportions", &Result::standardized_kappa_proportion, true},
+  };
+  if (exact_p) {
+    columns.insert(columns.end(), {{"theta_exact", &Result::theta_exact, false},
+                                   {"mcnemar_z_proportions_exact", &Result::mcnemar_z_proportion_exact, false},
+                                   {"kappa_proportions_exact", &Result::kappa_proportion_exact, false},
+                                   {"standardized_kappa_proportions_exact",
+                                    &Result::standardized_kappa_proportion_exact, false}});
+  }
+  return columns;
 }
 
 int Result::cutoff_level_count() const { return static_cast<int>(data_->record.levels.size()); }
