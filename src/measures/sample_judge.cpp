@@ -8,11 +8,12 @@ namespace {
 
 constexpr int kMaxTabledActors = 32;
 
-// Which side of `threshold` a value lies on when it is known to within `bound` of `near`:
-// 1 at or above, 0 below, -1 when the bound leaves it open.
-int SideOf(double near, double bound, double threshold) {
-  if (near - threshold > bound) return 1;
-  if (threshold - near > bound) return 0;
+// Which side of the observed value an estimate lies on, given `gap` (estimate less observed)
+// and how far the estimate may lie from the value formed in full: 1 at or above, 0 below,
+// -1 when the bound leaves it open.
+int SideOf(double gap, double bound) {
+  if (gap > bound) return 1;
+  if (-gap > bound) return 0;
   return -1;
 }
 
@@ -58,26 +59,17 @@ SampleJudge::MarginTable SampleJudge::BuildMarginTable(int counted) const {
 }
 
 SampleReach SampleJudge::JudgeOpen(const ObservedStatistics& observed, int counted, int first_ties,
-                                   int second_ties, int shared) const {
+                                   int second_ties, int shared, const Margins& m, const Look& look) const {
   const FourfoldTable table = SampleTableOf(counted, first_ties, second_ties, shared);
-  const Margins* tabled = TabledMargins(counted, first_ties, second_ties);
-  const Margins m = tabled != nullptr ? *tabled : MarginsOf(counted, first_ties, second_ties);
-  const int c0 = counted - first_ties - second_ties + shared;
-  const double cells = half_terms_[c0] + half_terms_[second_ties - shared] + half_terms_[first_ties - shared] +
-                       half_terms_[shared];
-  const int likelihood_side = SideOf(2.0 * (cells + m.likelihood_offset), LikelihoodBound(counted, cells, m),
-                                     observed.likelihood_ratio);
+  const int likelihood_side = SideOf(look.likelihood_gap, look.likelihood_bound);
   const bool likelihood_ratio = likelihood_side >= 0
                                     ? likelihood_side == 1
                                     : AdjustedLikelihoodRatio(table, counted) >= static_cast<double>(observed.likelihood_ratio);
   if (m.inverse_room > 0.0) {
-    const double estimate = (static_cast<double>(counted) * (c0 + shared) - m.chance) * m.inverse_room;
-    const int kappa = SideOf(estimate, std::fabs(estimate) * 0x1p-22, observed.kappa);
-    const double standardized = estimate * m.inverse_deviation;
-    const int standardized_side =
-        m.inverse_deviation == 0.0
-            ? (0.0 >= static_cast<double>(observed.standardized_kappa) ? 1 : 0)
-            : SideOf(standardized, std::fabs(standardized) * 0x1p-21, observed.standardized_kappa);
+    const int kappa = SideOf(look.kappa_gap, look.kappa_bound);
+    const int standardized_side = m.inverse_deviation == 0.0
+                                      ? (0.0 >= static_cast<double>(observed.standardized_kappa) ? 1 : 0)
+                                      : SideOf(look.standardized_gap, look.standardized_bound);
     if (kappa >= 0 && standardized_side >= 0) return SampleReach{kappa == 1, standardized_side == 1, likelihood_ratio};
   }
   // In full, as the straightforward comparison forms them.

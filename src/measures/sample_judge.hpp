@@ -38,34 +38,20 @@ class SampleJudge {
                     int shared) const {
     const Margins* m = TabledMargins(counted, first_ties, second_ties);
     if (m == nullptr) [[unlikely]] {
-      return JudgeOpen(observed, counted, first_ties, second_ties, shared);
+      const Margins formed = MarginsOf(counted, first_ties, second_ties);
+      return JudgeOpen(observed, counted, first_ties, second_ties, shared, formed,
+                       LookAt(observed, counted, first_ties, second_ties, shared, formed));
     }
-    const int c0 = counted - first_ties - second_ties + shared;
-    const int c1 = second_ties - shared;
-    const int c2 = first_ties - shared;
-    // L / 2 = sum o ln(o / e) over the adjusted cells o = x + 0.5, with e = R C / T: gathered
-    // by rows and columns, sum o ln o - sum R ln R - sum C ln C + T ln T, the margins' part
-    // looked up once for each pair of tie counts (see LikelihoodBound for how near it is).
-    const double cells = half_terms_[c0] + half_terms_[c1] + half_terms_[c2] + half_terms_[shared];
-    const double likelihood_gap = 2.0 * (cells + m->likelihood_offset) - observed.likelihood_ratio;
-    const double likelihood_bound = LikelihoodBound(counted, cells, *m);
-    // Kappa is (n * agreement - chance) / room rounded to double and then to float: within
-    // 2^-23 of the product with the room's reciprocal. Standardized kappa divides that float
-    // by the deviation: within 2^-22 of the product of the estimate with the deviation's
-    // reciprocal (0 where there is no deviation, and then exactly 0).
-    const double estimate = (static_cast<double>(counted) * (c0 + shared) - m->chance) * m->inverse_room;
-    const double kappa_gap = estimate - observed.kappa;
-    const double standardized = estimate * m->inverse_deviation;
-    const double standardized_gap = standardized - observed.standardized_kappa;
+    const Look look = LookAt(observed, counted, first_ties, second_ties, shared, *m);
     const bool deviation = m->inverse_deviation != 0.0;
-    const bool open = !(std::fabs(likelihood_gap) > likelihood_bound) | !(m->inverse_room > 0.0) |
-                      !(std::fabs(kappa_gap) > std::fabs(estimate) * 0x1p-22) |
-                      (deviation & !(std::fabs(standardized_gap) > std::fabs(standardized) * 0x1p-21));
+    const bool open = !(std::fabs(look.likelihood_gap) > look.likelihood_bound) | !(m->inverse_room > 0.0) |
+                      !(std::fabs(look.kappa_gap) > look.kappa_bound) |
+                      (deviation & !(std::fabs(look.standardized_gap) > look.standardized_bound));
     if (open) [[unlikely]] {
-      return JudgeOpen(observed, counted, first_ties, second_ties, shared);
+      return JudgeOpen(observed, counted, first_ties, second_ties, shared, *m, look);
     }
-    const bool standardized_reach = deviation ? standardized_gap > 0.0 : 0.0 >= observed.standardized_kappa;
-    return SampleReach{kappa_gap > 0.0, standardized_reach, likelihood_gap > 0.0};
+    const bool standardized_reach = deviation ? look.standardized_gap > 0.0 : 0.0 >= observed.standardized_kappa;
+    return SampleReach{look.kappa_gap > 0.0, standardized_reach, look.likelihood_gap > 0.0};
   }
 
  private:
@@ -106,10 +92,36 @@ class SampleJudge {
     const double magnitude = half_zero_magnitude_ + cells + m.likelihood_magnitude;
     return 1e-6 * ((counted + 2.0) + magnitude);
   }
-  // The decisions where the cheap look leaves any open (or no margins are tabled): each
-  // statistic the look decides keeps its decision, the others are formed in full.
+  // The cheap look at a table: how far each statistic's estimate lies from the observed
+  // value (estimate less observed), and how far the estimate may lie from the value formed
+  // in full.
+  struct Look {
+    double likelihood_gap, likelihood_bound;
+    double kappa_gap, kappa_bound;
+    double standardized_gap, standardized_bound;
+  };
+  Look LookAt(const ObservedStatistics& observed, int counted, int first_ties, int second_ties, int shared,
+              const Margins& m) const {
+    const int c0 = counted - first_ties - second_ties + shared;
+    // L / 2 = sum o ln(o / e) over the adjusted cells o = x + 0.5, with e = R C / T: gathered
+    // by rows and columns, sum o ln o - sum R ln R - sum C ln C + T ln T, the margins' part
+    // looked up once for each pair of tie counts (see LikelihoodBound for how near it is).
+    const double cells = half_terms_[c0] + half_terms_[second_ties - shared] + half_terms_[first_ties - shared] +
+                         half_terms_[shared];
+    // Kappa is (n * agreement - chance) / room rounded to double and then to float: within
+    // 2^-23 of the product with the room's reciprocal. Standardized kappa divides that float
+    // by the deviation: within 2^-22 of the product of the estimate with the deviation's
+    // reciprocal (0 where there is no deviation, and then exactly 0).
+    const double estimate = (static_cast<double>(counted) * (c0 + shared) - m.chance) * m.inverse_room;
+    const double standardized = estimate * m.inverse_deviation;
+    return Look{2.0 * (cells + m.likelihood_offset) - observed.likelihood_ratio, LikelihoodBound(counted, cells, m),
+                estimate - observed.kappa, std::fabs(estimate) * 0x1p-22,
+                standardized - observed.standardized_kappa, std::fabs(standardized) * 0x1p-21};
+  }
+  // The decisions where the look leaves any open (or no margins are tabled): each statistic
+  // the look decides keeps its decision, the others are formed in full.
   SampleReach JudgeOpen(const ObservedStatistics& observed, int counted, int first_ties, int second_ties,
-                        int shared) const;
+                        int shared, const Margins& m, const Look& look) const;
 
   std::vector<double> half_terms_;   // (k + 0.5) ln(k + 0.5)
   double half_zero_magnitude_ = 0.0;  // 8 |0.5 ln 0.5|, room for the cells' negative terms
